@@ -1,0 +1,148 @@
+#include "clFly/FlyForm.h"
+
+#include <exception>
+
+namespace quillop {
+
+const char* const kFlyNamePrefix = "frmPngFly";
+
+namespace {
+
+// Thrown past a handler whose fly was destroyed inside a message box; nothing may touch it.
+struct FlyGone {};
+
+constexpr Rect kInitialBounds{0, 0, 60, 60};
+
+}  // namespace
+
+TFlyForm::TFlyForm(FlyHost& host)
+    : host_(host),
+      name_(kFlyNamePrefix + std::to_string(host.SystemClock().TickCount())),
+      window_(host.CreateFlyWindow(*this, name_, kInitialBounds)),
+      walker_(*this, host.Random()),
+      bounds_(kInitialBounds) {}
+
+TFlyForm::~TFlyForm() {
+    *alive_ = false;
+    window_->StopTimer();
+    window_.reset();
+}
+
+bool TFlyForm::Show() {
+    const std::shared_ptr<bool> alive = alive_;
+    Guarded([this] { FlyShow(); });
+    if (!*alive) {
+        return false;
+    }
+    // A fly closed during its own start stays hidden.
+    if (!hiddenForGood_) {
+        window_->Show();
+    }
+    return true;
+}
+
+void TFlyForm::SetOnTop(bool onTop) {
+    window_->SetOwnerToDesktop();
+    window_->SetTopMost(onTop);
+}
+
+bool TFlyForm::IsShowing() const {
+    return window_->IsVisible();
+}
+
+void TFlyForm::SetInputEnabled(bool enabled) {
+    window_->SetInputEnabled(enabled);
+}
+
+void TFlyForm::FlyShow() {
+    host_.HideApplicationWindow();
+    window_->SetOwnerToDesktop();
+    host_.Random().Randomize(host_.SystemClock());
+    const Size screen = host_.ScreenSize();
+    walker_.X = screen.Width / 2;
+    walker_.Y = screen.Height / 2;
+    MoveTo(screen.Width / 2, screen.Height / 2);
+    walker_.NewMove(true);
+    Alpha = 255;
+    DrawSprite();
+}
+
+void TFlyForm::SetBound(int Rect::*field, int value) {
+    if (bounds_.*field == value) {
+        return;
+    }
+    bounds_.*field = value;
+    window_->SetBounds(bounds_);
+}
+
+void TFlyForm::MoveTo(int left, int top) {
+    SetBound(&Rect::Left, left);
+    SetBound(&Rect::Top, top);
+}
+
+void TFlyForm::DrawSprite() {
+    // A fly hidden for good still walks and draws its random numbers, but nobody sees it.
+    if (hiddenForGood_) {
+        return;
+    }
+    if (auto refused = window_->MakeLayered()) {
+        ShowNotice(*refused);
+    }
+    const CachedSprite& sprite = host_.Sprites().Get(walker_.SpriteName);
+    const int left = bounds_.Left;
+    const int top = bounds_.Top;
+    SetBound(&Rect::Width, sprite.Picture.Width);
+    SetBound(&Rect::Height, sprite.Picture.Height);
+    if (!window_->Present(sprite, left, top, Alpha)) {
+        ShowNotice("No!!!!!");
+    }
+}
+
+void TFlyForm::ShowNotice(const std::string& text) {
+    const std::shared_ptr<bool> alive = alive_;
+    walker_.Timer().Suspend();
+    host_.ShowNotice(text);
+    if (!*alive) {
+        throw FlyGone{};
+    }
+    walker_.Timer().Resume();
+}
+
+template <class Handler>
+void TFlyForm::Guarded(Handler&& handler) {
+    const std::shared_ptr<bool> alive = alive_;
+    std::string failure;
+    try {
+        handler();
+        return;
+    } catch (const FlyGone&) {
+        return;
+    } catch (const std::exception& e) {
+        failure = e.what();
+    }
+    if (!*alive) {
+        return;
+    }
+    walker_.Timer().Suspend();
+    host_.ShowFailure(failure);
+    if (*alive) {
+        walker_.Timer().Resume();
+    }
+}
+
+void TFlyForm::OnTimer() {
+    Guarded([this] { walker_.MoveTimerTick(); });
+}
+
+void TFlyForm::OnMouseMove() {
+    if (!hiddenForGood_) {
+        walker_.FlyMouseMove();
+    }
+}
+
+void TFlyForm::OnCloseRequest() {
+    hiddenForGood_ = true;
+    window_->Hide();
+}
+
+}  // namespace quillop

@@ -1,0 +1,75 @@
+// The fly's window as each platform provides it, and what a fly needs from its application.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "clFly/RandomSource.h"
+#include "clFly/SpriteCache.h"
+#include "clFly/Walker.h"
+
+namespace quillop {
+
+struct Rect {
+    int Left = 0;
+    int Top = 0;
+    int Width = 0;
+    int Height = 0;
+};
+
+// A borderless, taskbar-less top-level window showing one premultiplied picture. Destroying the
+// object destroys the window and its timer.
+class FlyWindow : public TimerDriver {
+  public:
+    // Places the window; called once for each coordinate that changes.
+    virtual void SetBounds(const Rect& bounds) = 0;
+    // Shows the window as a normal window.
+    virtual void Show() = 0;
+    virtual void Hide() = 0;
+    virtual bool IsVisible() const = 0;
+    virtual void SetInputEnabled(bool enabled) = 0;
+    // Makes the desktop the window's owner window, which keeps it off the taskbar.
+    virtual void SetOwnerToDesktop() = 0;
+    // Puts the window above all normal windows, or back among them.
+    virtual void SetTopMost(bool topMost) = 0;
+    // Gives the window per-pixel alpha; returns the system's error text when that is refused.
+    virtual std::optional<std::string> MakeLayered() = 0;
+    // Shows the sprite with its top-left corner at (left, top); false when the system refused.
+    virtual bool Present(const CachedSprite& sprite, int left, int top, std::uint8_t alpha) = 0;
+};
+
+// What the platform tells a fly about its window.
+class FlyEvents {
+  public:
+    virtual ~FlyEvents() = default;
+    virtual void OnTimer() = 0;
+    virtual void OnMouseMove() = 0;
+    // A double click of the left button.
+    virtual void OnDoubleClick() = 0;
+    // Any request to close the window.
+    virtual void OnCloseRequest() = 0;
+};
+
+// What a fly needs from its application.
+class FlyHost {
+  public:
+    virtual ~FlyHost() = default;
+    // Creates the fly's window hidden, with the given name and window text.
+    virtual std::unique_ptr<FlyWindow> CreateFlyWindow(FlyEvents& events, const std::string& name,
+                                                       const Rect& bounds) = 0;
+    // Hides the application's own top-level window, so the program keeps no taskbar button.
+    virtual void HideApplicationWindow() = 0;
+    virtual Size ScreenSize() = 0;
+    virtual Size WorkAreaSize() = 0;
+    virtual const Clock& SystemClock() = 0;
+    virtual SpriteCache& Sprites() = 0;
+    virtual RandomSource& Random() = 0;
+    // The default error handler: a failure's message in a stop box captioned with the title.
+    virtual void ShowFailure(const std::string& message) = 0;
+    // The program's own report: plain text in a box without an icon.
+    virtual void ShowNotice(const std::string& text) = 0;
+};
+
+}  // namespace quillop

@@ -1,0 +1,42 @@
+// The decoded fly pictures, kept premultiplied so that a draw does not decode again.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "clFly/SpriteDecoder.h"
+#include "clFly/SpriteSource.h"
+
+namespace quillop {
+
+// One decoded picture of the cache. Id numbers the cached pictures 0, 1, 2... in the order
+// they were first decoded, so that a platform can keep its own copy of each (a bitmap, a
+// pixmap) in a plain array.
+struct CachedSprite {
+    int Id = 0;
+    std::string Name;
+    Sprite Picture;
+};
+
+// Decodes each picture the first time it is asked for and keeps it. A picture that cannot be
+// decoded is not kept: every later request fails again with the same message.
+class SpriteCache {
+  public:
+    explicit SpriteCache(const SpriteSource& source) : source_(source) {}
+
+    // The named picture; throws Failure when there is no such picture or it cannot be decoded.
+    const CachedSprite& Get(std::string_view name);
+    // Decodes all 48 pictures of the fly set now, leaving out those that fail.
+    void Preload();
+    int Count() const { return static_cast<int>(sprites_.size()); }
+
+  private:
+    const SpriteSource& source_;
+    std::map<std::string, std::unique_ptr<CachedSprite>, std::less<>> sprites_;
+};
+
+extern const char* const kSpriteNotFoundMessage;
+
+}  // namespace quillop

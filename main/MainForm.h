@@ -1,0 +1,53 @@
+// TfrmMain: the main window's logic (start-up, the close query, the end of the session).
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "clFly/Component.h"
+#include "main/Application.h"
+#include "main/UserSettings.h"
+
+namespace quillop {
+
+extern const char* const kMainWindowClass;    // "TfrmMain"
+extern const char* const kMainWindowCaption;  // "Quillop 1.1"
+
+class TfrmMain final : public Component, private MainFormEvents {
+  public:
+    explicit TfrmMain(Application& app);
+    TfrmMain(const TfrmMain&) = delete;
+    TfrmMain& operator=(const TfrmMain&) = delete;
+
+    // Brings up the configured flies, each top-most or not as the settings say, handling the
+    // waiting messages after each.
+    void StartApp();
+    // The close query: true allows the close.
+    bool FormCloseQuery();
+    // Closes the main window, which ends the program.
+    void Close();
+
+    UserSettings& Settings() { return *settings_; }
+    MainWindow& Window() { return *window_; }
+    MainFormEvents& Events() { return *this; }
+
+    const std::string& Name() const override { return name_; }
+    bool IsShowing() const override { return window_->IsVisible(); }
+    void SetInputEnabled(bool enabled) override { window_->SetInputEnabled(enabled); }
+
+  private:
+    void OnCloseRequest() override;
+    bool OnQueryEndSession() override;
+    void OnEndSession(bool ending) override;
+
+    Application& app_;
+    std::string name_ = "frmMain";
+    std::unique_ptr<UserSettings> settings_;
+    std::unique_ptr<MainWindow> window_;
+};
+
+// The program: creates the application and its main window, starts the flies and runs the
+// message loop. Returns the exit code.
+int RunQuillop(Platform& platform, const SpriteSource& sprites);
+
+}  // namespace quillop

@@ -1,0 +1,63 @@
+// The operating system as the application shell uses it; one implementation per platform and
+// a fake one for the tests.
+#pragma once
+
+#include <exception>
+#include <memory>
+#include <string>
+
+#include "clFly/FlyWindow.h"
+
+namespace quillop {
+
+enum class BoxIcon { None, Stop };
+
+// What the platform tells the main window's logic.
+class MainFormEvents {
+  public:
+    virtual ~MainFormEvents() = default;
+    // A request to close the main window: "Exit", message 0x467, or any other close.
+    virtual void OnCloseRequest() = 0;
+    // The session is about to end; false refuses.
+    virtual bool OnQueryEndSession() = 0;
+    // The session ends (ending true) or its end was cancelled.
+    virtual void OnEndSession(bool ending) = 0;
+};
+
+// The main window `frmMain` of class "TfrmMain", captioned "Quillop 1.1", created hidden.
+class MainWindow {
+  public:
+    virtual ~MainWindow() = default;
+    virtual void Show() = 0;
+    virtual void Hide() = 0;
+    virtual bool IsVisible() const = 0;
+    virtual void SetInputEnabled(bool enabled) = 0;
+};
+
+class Platform {
+  public:
+    virtual ~Platform() = default;
+    virtual std::unique_ptr<MainWindow> CreateMainWindow(MainFormEvents& events) = 0;
+    virtual std::unique_ptr<FlyWindow> CreateFlyWindow(FlyEvents& events, const std::string& name,
+                                                       const Rect& bounds) = 0;
+    // The primary screen's full size.
+    virtual Size ScreenSize() = 0;
+    // The primary screen's work area: the screen less the taskbar or panels.
+    virtual Size WorkAreaSize() = 0;
+    virtual const Clock& SystemClock() = 0;
+    // Hides the application's own hidden top-level window.
+    virtual void HideApplicationWindow() = 0;
+    // A modal box owned by the application's hidden window. When it closes, the window that
+    // was active before is activated again.
+    virtual void ShowMessageBox(const std::string& text, const std::string& caption,
+                                BoxIcon icon) = 0;
+    // Handles the messages that are waiting now, without waiting for timers to run dry.
+    virtual void ProcessMessages() = 0;
+    // Runs the message loop until Terminate.
+    virtual void RunMessageLoop() = 0;
+    virtual void Terminate() = 0;
+    // The task-modal "Application Error" report of a failure that ends start-up.
+    virtual void ReportStartupFailure(const std::exception& failure) = 0;
+};
+
+}  // namespace quillop

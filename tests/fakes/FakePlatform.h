@@ -1,0 +1,110 @@
+// A platform without windows: records what the core asks of it, so tests drive the core headless.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "main/Platform.h"
+
+namespace quillop::testing {
+
+// A clock whose readings the test sets.
+class FixedClock final : public Clock {
+  public:
+    std::optional<std::uint64_t> HighResolutionCounter() const override { return counter; }
+    std::uint32_t TickCount() const override { return ticks; }
+
+    std::optional<std::uint64_t> counter = 0x1234567800000042ull;
+    std::uint32_t ticks = 1000;
+};
+
+class FakePlatform;
+
+// A fly window that keeps its state in plain fields.
+class FakeFlyWindow final : public FlyWindow {
+  public:
+    FakeFlyWindow(FakePlatform& platform, FlyEvents& events, std::string name, const Rect& bounds);
+    ~FakeFlyWindow() override;
+
+    void StartTimer(int intervalMs) override;
+    void StopTimer() override;
+    void SetBounds(const Rect& bounds) override;
+    void Show() override { visible = true; }
+    void Hide() override { visible = false; }
+    bool IsVisible() const override { return visible; }
+    void SetInputEnabled(bool enabled) override { inputEnabled = enabled; }
+    void SetOwnerToDesktop() override { ownedByDesktop = true; }
+    void SetTopMost(bool value) override { topMost = value; }
+    std::optional<std::string> MakeLayered() override;
+    bool Present(const CachedSprite& sprite, int left, int top, std::uint8_t alpha) override;
+
+    FakePlatform& platform;
+    FlyEvents& events;
+    std::string name;
+    Rect bounds;
+    std::vector<Rect> moves;  // one entry per SetBounds call
+    std::vector<std::string> presented;
+    bool visible = false;
+    bool inputEnabled = true;
+    bool ownedByDesktop = false;
+    bool topMost = false;
+    bool layered = false;
+    bool timerRunning = false;
+    int timerInterval = 0;
+    int timerStarts = 0;
+};
+
+class FakeMainWindow final : public MainWindow {
+  public:
+    void Show() override { visible = true; }
+    void Hide() override { visible = false; }
+    bool IsVisible() const override { return visible; }
+    void SetInputEnabled(bool enabled) override { inputEnabled = enabled; }
+
+    bool visible = false;
+    bool inputEnabled = true;
+};
+
+class FakePlatform final : public Platform {
+  public:
+    std::unique_ptr<MainWindow> CreateMainWindow(MainFormEvents& events) override;
+    std::unique_ptr<FlyWindow> CreateFlyWindow(FlyEvents& events, const std::string& name,
+                                               const Rect& bounds) override;
+    Size ScreenSize() override { return screen; }
+    Size WorkAreaSize() override { return workArea; }
+    const Clock& SystemClock() override { return clock; }
+    void HideApplicationWindow() override { ++applicationWindowHides; }
+    void ShowMessageBox(const std::string& text, const std::string& caption, BoxIcon icon) override;
+    void ProcessMessages() override { ++processMessagesCalls; }
+    void RunMessageLoop() override {}
+    void Terminate() override { terminated = true; }
+    void ReportStartupFailure(const std::exception& failure) override {
+        startupFailure = failure.what();
+    }
+
+    struct Box {
+        std::string text;
+        std::string caption;
+        BoxIcon icon;
+    };
+
+    Size screen{1366, 768};
+    Size workArea{1366, 728};
+    FixedClock clock;
+    std::vector<FakeFlyWindow*> flyWindows;  // live windows, oldest first
+    std::vector<std::string> destroyed;      // names of destroyed fly windows, in order
+    std::vector<Box> boxes;
+    // Runs while a box is open, as the user's other actions would inside its modal loop.
+    std::function<void(const Box&)> whileBoxOpen;
+    MainFormEvents* mainEvents = nullptr;
+    FakeMainWindow* mainWindow = nullptr;
+    bool failLayered = false;
+    bool failPresent = false;
+    bool terminated = false;
+    int applicationWindowHides = 0;
+    int processMessagesCalls = 0;
+    std::string startupFailure;
+};
+
+}  // namespace quillop::testing

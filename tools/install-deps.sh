@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, running and testing Quillop need, if any are
+# missing. Uses sudo when not run as root.
+set -euo pipefail
+packages=(
+    cmake ninja-build g++ pkg-config clang-format
+    libpng-dev zlib1g-dev googletest libbenchmark-dev
+    qt6-base-dev libxcb1-dev libxcb-shape0-dev
+    g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
+    wine64 wine xvfb xdotool xcompmgr openbox trayer x11-utils imagemagick
+)
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed"; then
+        missing+=("$package")
+    fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+sudo=()
+[ "$(id -u)" -eq 0 ] || sudo=(sudo)
+echo "Installing: ${missing[*]}"
+"${sudo[@]}" apt-get update -qq
+# NOTE: wine without its recommended packages: wine32 cannot run on a kernel without 32-bit
+# support, and the rest is not needed to run the tests.
+DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
+    "${missing[@]}" >/dev/null
