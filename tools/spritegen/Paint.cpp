@@ -90,8 +90,8 @@ Shading DomeShading(const Placement& p, Vec2 n, double flat, double gloss) {
     hx /= hl;
     hy /= hl;
     hz /= hl;
-    const double spec = std::pow(std::max(0.0, nx * hx + ny * hy + nz * hz), 28.0) * gloss;
-    return {0.42 + 0.78 * diffuse, spec};
+    const double shine = std::pow(std::max(0.0, nx * hx + ny * hy + nz * hz), 28.0) * gloss;
+    return {0.42 + 0.78 * diffuse, shine};
 }
 
 Color Shade(const Color& c, const Shading& s) {
