@@ -1,0 +1,21 @@
+// Quillop for Windows: flies crawl over the desktop. The command line is not read.
+#include <windows.h>
+
+#include <exception>
+
+#include "main/MainForm.h"
+#include "main/Platform_win32.h"
+#include "resources/SpriteResources_win32.h"
+
+// The program's entry: the flies of the settings, then the message loop until the main window
+// closes.
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    quillop::Win32Platform platform(instance);
+    const quillop::ResourceSprites sprites(instance);
+    try {
+        return quillop::RunQuillop(platform, sprites);
+    } catch (const std::exception& failure) {
+        platform.ReportStartupFailure(failure);
+        return 1;
+    }
+}

@@ -1,0 +1,203 @@
+#include "clFly/FlyWindow_win32.h"
+
+#include <cstring>
+
+#include "clFly/Failure.h"
+#include "clFly/ScopedWin_win32.h"
+#include "main/ErrorText.h"
+
+namespace quillop {
+
+namespace {
+
+const char* const kFlyWindowClass = "QuillopFly";
+constexpr UINT_PTR kMoveTimerId = 1;
+
+class Win32FlyWindow final : public FlyWindow {
+  public:
+    Win32FlyWindow(HINSTANCE instance, SpriteBitmaps& bitmaps, FlyEvents& events,
+                   const std::string& name, const Rect& bounds);
+    // Stops the timer and destroys the window; no message reaches this object afterwards.
+    ~Win32FlyWindow() override;
+    Win32FlyWindow(const Win32FlyWindow&) = delete;
+    Win32FlyWindow& operator=(const Win32FlyWindow&) = delete;
+
+    void StartTimer(int intervalMs) override {
+        SetTimer(hwnd_, kMoveTimerId, static_cast<UINT>(intervalMs), nullptr);
+    }
+    void StopTimer() override { KillTimer(hwnd_, kMoveTimerId); }
+    void SetBounds(const Rect& bounds) override {
+        SetWindowPos(hwnd_, nullptr, bounds.Left, bounds.Top, bounds.Width, bounds.Height,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    void Show() override { ShowWindow(hwnd_, SW_SHOWNORMAL); }
+    void Hide() override { ShowWindow(hwnd_, SW_HIDE); }
+    bool IsVisible() const override { return IsWindowVisible(hwnd_) != FALSE; }
+    void SetInputEnabled(bool enabled) override { EnableWindow(hwnd_, enabled ? TRUE : FALSE); }
+    void SetOwnerToDesktop() override {
+        SetWindowLongPtrA(hwnd_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(GetDesktopWindow()));
+    }
+    void SetTopMost(bool topMost) override {
+        SetWindowPos(hwnd_, topMost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE);
+    }
+    std::optional<std::string> MakeLayered() override;
+    bool Present(const CachedSprite& sprite, int left, int top, std::uint8_t alpha) override;
+
+    // The window procedure of every fly window.
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+  private:
+    SpriteBitmaps& bitmaps_;
+    FlyEvents& events_;
+    HWND hwnd_ = nullptr;
+};
+
+Win32FlyWindow::Win32FlyWindow(HINSTANCE instance, SpriteBitmaps& bitmaps, FlyEvents& events,
+                               const std::string& name, const Rect& bounds)
+    : bitmaps_(bitmaps), events_(events) {
+    hwnd_ = CreateWindowExA(WS_EX_CONTROLPARENT, kFlyWindowClass, name.c_str(),
+                            WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, bounds.Left, bounds.Top,
+                            bounds.Width, bounds.Height, nullptr, nullptr, instance, this);
+    if (hwnd_ == nullptr) {
+        throw Failure(SystemErrorText(GetLastError()));
+    }
+}
+
+Win32FlyWindow::~Win32FlyWindow() {
+    KillTimer(hwnd_, kMoveTimerId);
+    SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+    DestroyWindow(hwnd_);
+}
+
+std::optional<std::string> Win32FlyWindow::MakeLayered() {
+    const LONG_PTR style = GetWindowLongPtrA(hwnd_, GWL_EXSTYLE);
+    if ((style & WS_EX_LAYERED) != 0) {
+        return std::nullopt;
+    }
+    // The previous extended style of a fly window is never 0, so 0 means the write failed.
+    if (SetWindowLongPtrA(hwnd_, GWL_EXSTYLE, style | WS_EX_LAYERED) == 0) {
+        return SystemErrorText(GetLastError());
+    }
+    return std::nullopt;
+}
+
+bool Win32FlyWindow::Present(const CachedSprite& sprite, int left, int top, std::uint8_t alpha) {
+    const HBITMAP bitmap = bitmaps_.Get(sprite);
+    if (bitmap == nullptr) {
+        return false;
+    }
+    ScopedScreenDC screen;
+    ScopedMemoryDC memory(screen.Get());
+    ScopedSelectObject selection(memory.Get(), bitmap);
+    if (screen.Get() == nullptr || memory.Get() == nullptr || !selection.Selected()) {
+        return false;
+    }
+    POINT destination{left, top};
+    SIZE size{sprite.Picture.Width, sprite.Picture.Height};
+    POINT source{0, 0};
+    BLENDFUNCTION blend{AC_SRC_OVER, 0, alpha, AC_SRC_ALPHA};
+    return UpdateLayeredWindow(hwnd_, screen.Get(), &destination, &size, memory.Get(), &source, 0,
+                               &blend, ULW_ALPHA) != FALSE;
+}
+
+// NOTE: a handler may destroy this very window object (the core destroys a fly from inside a
+// message box's modal loop), so each branch calls into the events last and touches nothing after.
+LRESULT CALLBACK Win32FlyWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+    auto* self = reinterpret_cast<Win32FlyWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (self == nullptr) {
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+    FlyEvents& events = self->events_;
+    switch (message) {
+        case WM_TIMER:
+            if (wParam == kMoveTimerId) {
+                events.OnTimer();
+                return 0;
+            }
+            break;
+        case WM_MOUSEMOVE:
+            events.OnMouseMove();
+            return 0;
+        case WM_LBUTTONDBLCLK:
+            events.OnDoubleClick();
+            return 0;
+        case WM_CLOSE:
+            events.OnCloseRequest();
+            return 0;
+        case WM_NCDESTROY:
+            SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+            break;
+        default:
+            break;
+    }
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+}  // namespace
+
+SpriteBitmaps::~SpriteBitmaps() {
+    for (HBITMAP bitmap : bitmaps_) {
+        if (bitmap != nullptr) {
+            DeleteObject(bitmap);
+        }
+    }
+}
+
+HBITMAP SpriteBitmaps::Get(const CachedSprite& sprite) {
+    const auto index = static_cast<std::size_t>(sprite.Id);
+    if (index < bitmaps_.size() && bitmaps_[index] != nullptr) {
+        return bitmaps_[index];
+    }
+    const Sprite& picture = sprite.Picture;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = picture.Width;
+    info.bmiHeader.biHeight = -picture.Height;  // negative: rows run top to bottom
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap == nullptr || bits == nullptr) {
+        return nullptr;
+    }
+    std::memcpy(bits, picture.Pixels.data(), picture.Pixels.size());
+    GdiFlush();
+    if (index >= bitmaps_.size()) {
+        bitmaps_.resize(index + 1, nullptr);
+    }
+    bitmaps_[index] = bitmap;
+    return bitmap;
+}
+
+void RegisterFlyWindowClass(HINSTANCE instance) {
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.style = CS_DBLCLKS;
+    windowClass.lpfnWndProc = Win32FlyWindow::WindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    windowClass.lpszClassName = kFlyWindowClass;
+    RegisterClassExA(&windowClass);
+}
+
+std::unique_ptr<FlyWindow> CreateWin32FlyWindow(HINSTANCE instance, SpriteBitmaps& bitmaps,
+                                                FlyEvents& events, const std::string& name,
+                                                const Rect& bounds) {
+    return std::make_unique<Win32FlyWindow>(instance, bitmaps, events, name, bounds);
+}
+
+std::string SystemErrorText(DWORD error) {
+    char buffer[512] = {};
+    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                        nullptr, error, 0, buffer, sizeof buffer, nullptr);
+    return TrimSystemMessage(std::string(buffer, length));
+}
+
+}  // namespace quillop
