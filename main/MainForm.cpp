@@ -8,9 +8,14 @@ const char* const kMainWindowCaption = "Quillop 1.1";
 TfrmMain::TfrmMain(Application& app)
     : app_(app),
       settings_(std::make_unique<PlainUserSettings>()),
+      store_(app.System().CreateSettingsStore()),
       window_(app.System().CreateMainWindow(*this)) {}
 
 void TfrmMain::StartApp() {
+    if (store_) {
+        LoadSettings(*store_, *settings_,
+                     [this](const Failure& failure) { app_.ShowFailure(failure.what()); });
+    }
     const int flies = settings_->Flies();
     for (int i = 0; i < flies; ++i) {
         if (TFlyForm* fly = app_.CreateFly()) {
@@ -20,7 +25,17 @@ void TfrmMain::StartApp() {
     }
 }
 
-bool TfrmMain::FormCloseQuery() {
+bool TfrmMain::FormCloseQuery(bool sessionEnding) {
+    if (!store_) {
+        return true;
+    }
+    try {
+        SaveSettings(*store_, *settings_);
+    } catch (const Failure& failure) {
+        if (!sessionEnding) {
+            app_.ShowFailure(failure.what());
+        }
+    }
     return true;
 }
 
@@ -36,7 +51,7 @@ void TfrmMain::OnCloseRequest() {
 
 bool TfrmMain::OnQueryEndSession() {
     bool allowed = true;
-    app_.Guarded([&] { allowed = FormCloseQuery(); });
+    app_.Guarded([&] { allowed = FormCloseQuery(true); });
     return allowed;
 }
 

@@ -6,6 +6,7 @@
 
 #include "clFly/Component.h"
 #include "main/Application.h"
+#include "main/SettingsStore.h"
 #include "main/UserSettings.h"
 
 namespace quillop {
@@ -19,11 +20,12 @@ class TfrmMain final : public Component, private MainFormEvents {
     TfrmMain(const TfrmMain&) = delete;
     TfrmMain& operator=(const TfrmMain&) = delete;
 
-    // Brings up the configured flies, each top-most or not as the settings say, handling the
-    // waiting messages after each.
+    // Reads the settings, then brings up the configured flies, each top-most or not as the
+    // settings say, handling the waiting messages after each.
     void StartApp();
-    // The close query: true allows the close.
-    bool FormCloseQuery();
+    // The close query: writes the settings. A failed write is reported when the user closes,
+    // and passed over in silence when the session ends; neither refuses the close.
+    bool FormCloseQuery(bool sessionEnding = false);
     // Closes the main window, which ends the program.
     void Close();
 
@@ -43,6 +45,7 @@ class TfrmMain final : public Component, private MainFormEvents {
     Application& app_;
     std::string name_ = "frmMain";
     std::unique_ptr<UserSettings> settings_;
+    std::unique_ptr<SettingsStore> store_;
     std::unique_ptr<MainWindow> window_;
 };
 

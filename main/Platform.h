@@ -7,6 +7,7 @@
 #include <string>
 
 #include "clFly/FlyWindow.h"
+#include "main/SettingsStore.h"
 
 namespace quillop {
 
@@ -58,6 +59,9 @@ class Platform {
     virtual void Terminate() = 0;
     // The task-modal "Application Error" report of a failure that ends start-up.
     virtual void ReportStartupFailure(const std::exception& failure) = 0;
+    // The current user's settings store; without one the defaults are kept and nothing is
+    // written.
+    virtual std::unique_ptr<SettingsStore> CreateSettingsStore() { return nullptr; }
 };
 
 }  // namespace quillop

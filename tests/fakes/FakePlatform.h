@@ -66,7 +66,7 @@ class FakeMainWindow final : public MainWindow {
     bool inputEnabled = true;
 };
 
-class FakePlatform final : public Platform {
+class FakePlatform : public Platform {
   public:
     std::unique_ptr<MainWindow> CreateMainWindow(MainFormEvents& events) override;
     std::unique_ptr<FlyWindow> CreateFlyWindow(FlyEvents& events, const std::string& name,

@@ -1,0 +1,57 @@
+// Reading and writing the user settings: the rules, over a store each platform provides.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "clFly/Failure.h"
+#include "main/UserSettings.h"
+
+namespace quillop {
+
+// A value as the store holds it.
+struct StoredValue {
+    bool Exists = false;
+    bool IsInteger = false;  // a 32-bit integer, the only kind the settings use
+    std::size_t Size = 0;    // bytes of data held; more than 4 cannot be read as an integer
+    std::int32_t Value = 0;
+};
+
+// The per-user store: the settings' three values and the start-at-logon entry.
+class SettingsStore {
+  public:
+    virtual ~SettingsStore() = default;
+    // Opens the settings, creating their place if needed. A place that cannot be opened reads
+    // as empty and fails at the first write.
+    virtual void Open() = 0;
+    // Reads a value, matching the name without regard to case.
+    virtual StoredValue Read(const std::string& name) = 0;
+    // Writes a 32-bit integer; false when the store refused.
+    virtual bool Write(const std::string& name, std::int32_t value) = 0;
+    // Finishes what Open began; false when what was written could not be kept.
+    virtual bool Close() = 0;
+    // Makes or removes the entry that runs the program at logon; false on failure.
+    virtual bool SetRunAtLogon(bool run) = 0;
+    // The name a failed start-at-logon entry is reported under.
+    virtual std::string RunAtLogonName() const = 0;
+};
+
+// The names of the stored values. Reading asks for "StartUp" and writing writes "Startup":
+// names match without regard to case, so both are the same value.
+extern const char* const kOnTopName;
+extern const char* const kStartupReadName;
+extern const char* const kStartupWriteName;
+extern const char* const kFliesName;
+
+// Reads the stored settings into `settings`. A value of the wrong type is reported through
+// `report` and its setting keeps what it had; the others are read all the same.
+void LoadSettings(SettingsStore& store, UserSettings& settings,
+                  const std::function<void(const Failure&)>& report);
+
+// Writes the settings and the start-at-logon entry. Throws Failure naming the first value that
+// could not be written.
+void SaveSettings(SettingsStore& store, const UserSettings& settings);
+
+}  // namespace quillop

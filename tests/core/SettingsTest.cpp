@@ -1,0 +1,155 @@
+// Reading and writing the settings over an in-memory store, and the close query around them.
+#include <gtest/gtest.h>
+
+#include "fakes/FakePlatform.h"
+#include "fakes/MemoryStore.h"
+#include "fakes/PngWriter.h"
+#include "main/MainForm.h"
+
+namespace quillop {
+namespace {
+
+using testing::MemoryStore;
+
+StoredValue Integer(std::int32_t value) {
+    return {true, true, 4, value};
+}
+
+class SettingsTest : public ::testing::Test {
+  protected:
+    void Load() {
+        LoadSettings(store, settings, [&](const Failure& f) { reports.push_back(f.what()); });
+    }
+
+    MemoryStore store;
+    PlainUserSettings settings;
+    std::vector<std::string> reports;
+};
+
+TEST_F(SettingsTest, EmptyStoreKeepsTheDefaults) {
+    Load();
+    EXPECT_TRUE(settings.OnTop());
+    EXPECT_TRUE(settings.Startup());
+    EXPECT_EQ(settings.Flies(), 3);
+    EXPECT_TRUE(reports.empty());
+    EXPECT_EQ(store.opens, 1);
+    EXPECT_EQ(store.closes, 1);
+}
+
+TEST_F(SettingsTest, FlyCountsAreClampedAndAnyNonZeroIsTrue) {
+    for (auto [stored, expected] : {std::pair{150, 99}, {250, 99}, {0, 1}, {-5, 1}, {42, 42}}) {
+        store.values = {{"Flies", Integer(stored)}, {"OnTop", Integer(-7)}};
+        Load();
+        EXPECT_EQ(settings.Flies(), expected) << stored;
+        EXPECT_TRUE(settings.OnTop());
+    }
+}
+
+TEST_F(SettingsTest, NamesMatchWithoutRegardToCase) {
+    store.values = {{"startup", Integer(0)}, {"ONTOP", Integer(0)}, {"fLiEs", Integer(7)}};
+    Load();
+    EXPECT_FALSE(settings.Startup());
+    EXPECT_FALSE(settings.OnTop());
+    EXPECT_EQ(settings.Flies(), 7);
+}
+
+TEST_F(SettingsTest, WrongTypesAreReportedAndKeepTheirDefaultsWhileOthersAreRead) {
+    store.values = {{"Flies", {true, false, 6, 0}},  // a string of six bytes
+                    {"OnTop", {true, false, 4, 0}},  // four bytes of binary data
+                    {"StartUp", Integer(0)}};
+    Load();
+    EXPECT_EQ(reports, (std::vector<std::string>{"Invalid data type for 'OnTop'",
+                                                 "Failed to get data for 'Flies'"}));
+    EXPECT_EQ(settings.Flies(), 3);
+    EXPECT_TRUE(settings.OnTop());
+    EXPECT_FALSE(settings.Startup());
+}
+
+TEST_F(SettingsTest, SaveWritesOnTopStartupFliesThenTheLogonEntry) {
+    settings.SetOnTop(false);
+    settings.SetFlies(150);
+    SaveSettings(store, settings);
+    EXPECT_EQ(store.writes, (std::vector<std::pair<std::string, std::int32_t>>{
+                                {"OnTop", 0}, {"Startup", 1}, {"Flies", 99}}));
+    EXPECT_TRUE(store.runAtLogon);
+    settings.SetStartup(false);
+    SaveSettings(store, settings);
+    EXPECT_FALSE(store.runAtLogon);
+    EXPECT_EQ(store.values.size(), 3u);  // "Startup" replaced what was there, in any case
+}
+
+TEST_F(SettingsTest, FailedWritesNameTheValueAndCloseTheStore) {
+    const auto failureOf = [&] {
+        try {
+            SaveSettings(store, settings);
+        } catch (const Failure& failure) {
+            EXPECT_EQ(failure.ClassName(), "ERegistryException");
+            return std::string(failure.what());
+        }
+        return std::string();
+    };
+    store.failing = {"Startup"};
+    EXPECT_EQ(failureOf(), "Failed to set data for 'Startup'");
+    EXPECT_EQ(store.opens, store.closes);
+    store.failing.clear();
+    store.failClose = true;
+    EXPECT_EQ(failureOf(), "Failed to set data for 'Flies'");
+    store.failClose = false;
+    store.failRunAtLogon = true;
+    EXPECT_EQ(failureOf(), "Failed to set data for 'QuillopPro'");
+}
+
+// A platform whose store the test keeps a hand on.
+struct StorePlatform final : testing::FakePlatform {
+    std::unique_ptr<SettingsStore> CreateSettingsStore() override {
+        auto owned = std::make_unique<MemoryStore>();
+        store = owned.get();
+        *store = prepared;
+        return owned;
+    }
+    MemoryStore prepared;
+    MemoryStore* store = nullptr;
+};
+
+struct OneSprite final : SpriteSource {
+    std::optional<std::span<const std::uint8_t>> Find(std::string_view) const override {
+        return std::span(picture);
+    }
+    std::vector<std::uint8_t> picture = testing::SolidRgbaPng(60, 60, 1, 2, 3, 255);
+};
+
+TEST(CloseQueryTest, StartFollowsTheStoreAndACloseWritesItBack) {
+    StorePlatform platform;
+    OneSprite sprites;
+    platform.prepared.values = {
+        {"Flies", Integer(250)}, {"OnTop", Integer(0)}, {"Startup", {true, false, 2, 0}}};
+    Application app(platform, sprites);
+    auto& form = static_cast<TfrmMain&>(app.Own(std::make_unique<TfrmMain>(app)));
+    form.StartApp();
+    EXPECT_EQ(platform.flyWindows.size(), 99u);
+    EXPECT_FALSE(platform.flyWindows.front()->topMost);
+    ASSERT_EQ(platform.boxes.size(), 1u);  // reported, and the start went on
+    // Named as it was asked for; a closing quote (code 39) takes no full stop.
+    EXPECT_EQ(platform.boxes[0].text, "Invalid data type for 'StartUp'");
+    platform.mainEvents->OnCloseRequest();
+    EXPECT_TRUE(platform.terminated);
+    EXPECT_EQ(platform.store->Read("Flies").Value, 99);
+    EXPECT_EQ(platform.store->Read("Startup").Value, 1);
+}
+
+TEST(CloseQueryTest, FailedWriteIsReportedOnExitButNeverTrapsTheUser) {
+    StorePlatform platform;
+    OneSprite sprites;
+    platform.prepared.failing = {"OnTop"};
+    Application app(platform, sprites);
+    app.Own(std::make_unique<TfrmMain>(app));
+    platform.mainEvents->OnCloseRequest();
+    EXPECT_TRUE(platform.terminated);
+    ASSERT_EQ(platform.boxes.size(), 1u);
+    EXPECT_EQ(platform.boxes[0].text, "Failed to set data for 'OnTop'");
+    EXPECT_TRUE(platform.mainEvents->OnQueryEndSession());
+    EXPECT_EQ(platform.boxes.size(), 1u);  // nobody is there to read a box at log-off
+}
+
+}  // namespace
+}  // namespace quillop
