@@ -1,0 +1,58 @@
+#include "main/Autostart.h"
+
+namespace quillop {
+
+std::string DesktopExecArgument(const std::string& argument) {
+    static const std::string kReserved = " \t\n\"'\\><~|&;$*?#()`";
+    std::string quoted;
+    if (argument.find_first_of(kReserved) != std::string::npos) {
+        quoted = "\"";
+        for (const char c : argument) {
+            if (c == '"' || c == '`' || c == '$' || c == '\\') {
+                quoted += '\\';
+            }
+            quoted += c;
+        }
+        quoted += "\"";
+    } else {
+        quoted = argument;
+    }
+    std::string value;
+    for (const char c : quoted) {
+        switch (c) {
+            case '%':
+                value += "%%";
+                break;
+            case '\\':
+                value += "\\\\";
+                break;
+            case '\n':
+                value += "\\n";
+                break;
+            case '\t':
+                value += "\\t";
+                break;
+            case '\r':
+                value += "\\r";
+                break;
+            default:
+                value += c;
+        }
+    }
+    return value;
+}
+
+std::string AutostartEntry(const std::string& path) {
+    return "[Desktop Entry]\n"
+           "Type=Application\n"
+           "Name=Quillop\n"
+           "Comment=House flies crawling over the desktop\n"
+           "Exec=" +
+           DesktopExecArgument(path) +
+           "\n"
+           "Icon=quillop\n"
+           "Terminal=false\n"
+           "X-GNOME-Autostart-enabled=true\n";
+}
+
+}  // namespace quillop

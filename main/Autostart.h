@@ -1,0 +1,16 @@
+// The XDG autostart entry that runs the program at logon.
+#pragma once
+
+#include <string>
+
+namespace quillop {
+
+// One argument of a desktop entry's Exec key, quoted and escaped as the Desktop Entry rules
+// require: quoted when it holds a reserved character, "%" doubled, and then escaped once more
+// as the key's string value.
+std::string DesktopExecArgument(const std::string& argument);
+
+// The whole autostart entry for the executable at `path`, run without arguments.
+std::string AutostartEntry(const std::string& path);
+
+}  // namespace quillop

@@ -1,0 +1,13 @@
+// The settings in the current user's registry.
+#pragma once
+
+#include <memory>
+
+#include "main/SettingsStore.h"
+
+namespace quillop {
+
+// HKEY_CURRENT_USER\Software\QuillopPro, and the "QuillopPro" value of the user's Run key.
+std::unique_ptr<SettingsStore> CreateRegistryStore();
+
+}  // namespace quillop
