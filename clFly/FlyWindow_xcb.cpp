@@ -1,0 +1,438 @@
+#include "clFly/FlyWindow_xcb.h"
+
+#include <unistd.h>
+#include <xcb/shape.h>
+#include <QObject>
+#include <QTimerEvent>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+namespace quillop {
+
+namespace {
+
+TimerExpiryHook timerExpiryHook = nullptr;
+
+constexpr std::uint32_t kFlyEventMask =
+    XCB_EVENT_MASK_EXPOSURE | XCB_EVENT_MASK_POINTER_MOTION | XCB_EVENT_MASK_BUTTON_PRESS;
+
+const char* const kAtomNames[] = {
+    "WM_PROTOCOLS",
+    "WM_DELETE_WINDOW",
+    "_NET_WM_NAME",
+    "UTF8_STRING",
+    "_NET_WM_STATE",
+    "_NET_WM_STATE_SKIP_TASKBAR",
+    "_NET_WM_STATE_SKIP_PAGER",
+    "_NET_WM_STATE_ABOVE",
+    "_NET_WM_WINDOW_TYPE",
+    "_NET_WM_WINDOW_TYPE_UTILITY",
+    "_MOTIF_WM_HINTS",
+    "_NET_WM_PID",
+};
+
+}  // namespace
+
+void SetTimerExpiryHook(TimerExpiryHook hook) {
+    timerExpiryHook = hook;
+}
+
+// The timers of all fly windows: one Qt timer id per running fly timer.
+class FlyTimers final : public QObject {
+  public:
+    int Start(XcbFlyWindow* window, int intervalMs) {
+        const int id = startTimer(intervalMs, Qt::PreciseTimer);
+        owners_[id] = window;
+        return id;
+    }
+    void Stop(int id) {
+        killTimer(id);
+        owners_.erase(id);
+    }
+
+  protected:
+    void timerEvent(QTimerEvent* event) override;
+
+  private:
+    std::unordered_map<int, XcbFlyWindow*> owners_;
+};
+
+// One fly's X window: 32-bit ARGB, undecorated, never focused, off the taskbar.
+class XcbFlyWindow final : public FlyWindow {
+  public:
+    XcbFlyWindow(XcbFlyDisplay& display, FlyTimers& timers, FlyEvents& events,
+                 const std::string& name, const Rect& bounds);
+    ~XcbFlyWindow() override;
+
+    void StartTimer(int intervalMs) override;
+    void StopTimer() override;
+    void SetBounds(const Rect& bounds) override;
+    void Show() override;
+    void Hide() override;
+    bool IsVisible() const override { return mapped_; }
+    void SetInputEnabled(bool enabled) override { inputEnabled_ = enabled; }
+    // NOTE: X has no owner window that keeps a window off the taskbar; the taskbar and pager
+    // states set at creation do that, so there is nothing to do here.
+    void SetOwnerToDesktop() override {}
+    void SetTopMost(bool topMost) override;
+    // The window was made with an alpha channel, so nothing can be refused here.
+    std::optional<std::string> MakeLayered() override { return std::nullopt; }
+    bool Present(const CachedSprite& sprite, int left, int top, std::uint8_t alpha) override;
+
+    xcb_window_t Id() const { return window_; }
+    FlyEvents& Events() { return events_; }
+    bool InputEnabled() const { return inputEnabled_; }
+    int TimerInterval() const { return timerInterval_; }
+    // Sends the move that SetBounds asked for, if it is not sent yet.
+    void SendMove();
+    // Draws the shown sprite again (after an exposure).
+    void Redraw();
+    // Clips the window to the solid pixels when nothing composites, and not at all otherwise.
+    void ApplyBoundingShape();
+
+  private:
+    // Writes the _NET_WM_STATE list the window manager reads when the window is mapped.
+    void WriteStateProperty();
+
+    XcbFlyDisplay& display_;
+    FlyTimers& timers_;
+    FlyEvents& events_;
+    xcb_connection_t* connection_;
+    xcb_window_t window_;
+    int timerId_ = 0;
+    int timerInterval_ = 0;
+    Rect sent_;
+    Rect wanted_;
+    bool movePending_ = false;
+    bool mapped_ = false;
+    bool inputEnabled_ = true;
+    bool topMost_ = false;
+    bool clippedToSolid_ = false;
+    const XcbSprite* shown_ = nullptr;
+};
+
+void FlyTimers::timerEvent(QTimerEvent* event) {
+    const auto found = owners_.find(event->timerId());
+    if (found == owners_.end()) {
+        return;
+    }
+    XcbFlyWindow* window = found->second;
+    if (timerExpiryHook != nullptr) {
+        timerExpiryHook(window->Id(), window->TimerInterval());
+    }
+    window->Events().OnTimer();
+}
+
+XcbFlyWindow::XcbFlyWindow(XcbFlyDisplay& display, FlyTimers& timers, FlyEvents& events,
+                           const std::string& name, const Rect& bounds)
+    : display_(display),
+      timers_(timers),
+      events_(events),
+      connection_(display.connection_),
+      window_(xcb_generate_id(connection_)),
+      sent_(bounds),
+      wanted_(bounds) {
+    XcbSprites& sprites = display.sprites_;
+    const std::uint32_t values[] = {XCB_BACK_PIXMAP_NONE, 0, kFlyEventMask, sprites.Colormap()};
+    xcb_create_window(
+        connection_, 32, window_, sprites.Screen()->root, static_cast<std::int16_t>(bounds.Left),
+        static_cast<std::int16_t>(bounds.Top),
+        static_cast<std::uint16_t>(std::max(bounds.Width, 1)),
+        static_cast<std::uint16_t>(std::max(bounds.Height, 1)), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+        sprites.Visual(),
+        XCB_CW_BACK_PIXMAP | XCB_CW_BORDER_PIXEL | XCB_CW_EVENT_MASK | XCB_CW_COLORMAP, values);
+    const xcb_atom_t* atoms = display.atoms_;
+    auto property = [&](xcb_atom_t name, xcb_atom_t type, int format, std::size_t count,
+                        const void* data) {
+        xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window_, name, type,
+                            static_cast<std::uint8_t>(format), static_cast<std::uint32_t>(count),
+                            data);
+    };
+    property(XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8, name.size(), name.data());
+    property(atoms[XcbFlyDisplay::kNetWmName], atoms[XcbFlyDisplay::kUtf8String], 8, name.size(),
+             name.data());
+    static const char kClass[] = "quillop\0TFlyForm";
+    property(XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8, sizeof kClass, kClass);
+    // WM_HINTS: the input field is set and false, so the window never takes the focus.
+    const std::uint32_t wmHints[9] = {1, 0, 0, 0, 0, 0, 0, 0, 0};
+    property(XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 32, 9, wmHints);
+    // WM_NORMAL_HINTS: the program chose the position and size (USPosition, USSize), so a
+    // window manager places the window where it was asked to be.
+    std::uint32_t sizeHints[18] = {};
+    sizeHints[0] = 1 | 2;
+    property(XCB_ATOM_WM_NORMAL_HINTS, XCB_ATOM_WM_SIZE_HINTS, 32, 18, sizeHints);
+    // _MOTIF_WM_HINTS: decorations given (flag 2) and none of them.
+    const std::uint32_t motif[5] = {2, 0, 0, 0, 0};
+    property(atoms[XcbFlyDisplay::kMotifWmHints], atoms[XcbFlyDisplay::kMotifWmHints], 32, 5,
+             motif);
+    property(atoms[XcbFlyDisplay::kNetWmWindowType], XCB_ATOM_ATOM, 32, 1,
+             &atoms[XcbFlyDisplay::kNetWmWindowTypeUtility]);
+    property(atoms[XcbFlyDisplay::kWmProtocols], XCB_ATOM_ATOM, 32, 1,
+             &atoms[XcbFlyDisplay::kWmDeleteWindow]);
+    const std::uint32_t pid = static_cast<std::uint32_t>(getpid());
+    property(atoms[XcbFlyDisplay::kNetWmPid], XCB_ATOM_CARDINAL, 32, 1, &pid);
+    WriteStateProperty();
+    display.windows_[window_] = this;
+}
+
+XcbFlyWindow::~XcbFlyWindow() {
+    StopTimer();
+    display_.windows_.erase(window_);
+    std::erase(display_.pendingMoves_, this);
+    xcb_destroy_window(connection_, window_);
+    xcb_flush(connection_);
+}
+
+void XcbFlyWindow::StartTimer(int intervalMs) {
+    StopTimer();
+    timerId_ = timers_.Start(this, intervalMs);
+    timerInterval_ = intervalMs;
+}
+
+void XcbFlyWindow::StopTimer() {
+    if (timerId_ != 0) {
+        timers_.Stop(timerId_);
+        timerId_ = 0;
+    }
+}
+
+void XcbFlyWindow::SetBounds(const Rect& bounds) {
+    // The core sets one coordinate at a time; the server gets them all in one request.
+    wanted_ = bounds;
+    if (!movePending_) {
+        movePending_ = true;
+        display_.pendingMoves_.push_back(this);
+    }
+}
+
+void XcbFlyWindow::SendMove() {
+    if (!movePending_) {
+        return;
+    }
+    movePending_ = false;
+    std::erase(display_.pendingMoves_, this);
+    std::uint16_t mask = 0;
+    std::uint32_t values[4];
+    int count = 0;
+    auto change = [&](int Rect::*field, std::uint16_t bit) {
+        if (wanted_.*field != sent_.*field) {
+            mask |= bit;
+            values[count++] = static_cast<std::uint32_t>(wanted_.*field);
+        }
+    };
+    change(&Rect::Left, XCB_CONFIG_WINDOW_X);
+    change(&Rect::Top, XCB_CONFIG_WINDOW_Y);
+    change(&Rect::Width, XCB_CONFIG_WINDOW_WIDTH);
+    change(&Rect::Height, XCB_CONFIG_WINDOW_HEIGHT);
+    if (mask != 0) {
+        xcb_configure_window(connection_, window_, mask, values);
+        sent_ = wanted_;
+    }
+}
+
+void XcbFlyWindow::WriteStateProperty() {
+    const xcb_atom_t* atoms = display_.atoms_;
+    xcb_atom_t state[3] = {atoms[XcbFlyDisplay::kNetWmStateSkipTaskbar],
+                           atoms[XcbFlyDisplay::kNetWmStateSkipPager],
+                           atoms[XcbFlyDisplay::kNetWmStateAbove]};
+    xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window_,
+                        atoms[XcbFlyDisplay::kNetWmState], XCB_ATOM_ATOM, 32, topMost_ ? 3 : 2,
+                        state);
+}
+
+void XcbFlyWindow::Show() {
+    if (mapped_) {
+        return;
+    }
+    SendMove();
+    mapped_ = true;
+    xcb_map_window(connection_, window_);
+    xcb_flush(connection_);
+}
+
+void XcbFlyWindow::Hide() {
+    if (!mapped_) {
+        return;
+    }
+    mapped_ = false;
+    xcb_unmap_window(connection_, window_);
+    xcb_flush(connection_);
+}
+
+void XcbFlyWindow::SetTopMost(bool topMost) {
+    topMost_ = topMost;
+    if (!mapped_) {
+        // Read by the window manager when the window is mapped.
+        WriteStateProperty();
+        return;
+    }
+    // A mapped window belongs to the window manager, which takes state changes as requests.
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = window_;
+    message.type = display_.atoms_[XcbFlyDisplay::kNetWmState];
+    message.data.data32[0] = topMost ? 1 : 0;  // _NET_WM_STATE_ADD or _REMOVE
+    message.data.data32[1] = display_.atoms_[XcbFlyDisplay::kNetWmStateAbove];
+    message.data.data32[3] = 1;  // from a normal application
+    xcb_send_event(connection_, 0, display_.sprites_.Screen()->root,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&message));
+    const std::uint32_t above[] = {XCB_STACK_MODE_ABOVE};
+    xcb_configure_window(connection_, window_, XCB_CONFIG_WINDOW_STACK_MODE, above);
+    xcb_flush(connection_);
+}
+
+bool XcbFlyWindow::Present(const CachedSprite& cached, int, int, std::uint8_t) {
+    // NOTE: the core always draws at full opacity (alpha 255), so the shared pictures are
+    // copied as they are; the position is the one SetBounds gave.
+    const XcbSprite& sprite = display_.sprites_.Get(cached);
+    SendMove();
+    if (&sprite == shown_) {
+        return true;
+    }
+    shown_ = &sprite;
+    xcb_shape_mask(connection_, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, window_, 0, 0,
+                   sprite.InputMask);
+    if (!display_.sprites_.Compositing() || clippedToSolid_) {
+        ApplyBoundingShape();
+    }
+    Redraw();
+    return true;
+}
+
+void XcbFlyWindow::Redraw() {
+    if (shown_ != nullptr) {
+        xcb_copy_area(connection_, shown_->Picture, window_, display_.sprites_.PictureGc(), 0, 0, 0,
+                      0, static_cast<std::uint16_t>(shown_->Width),
+                      static_cast<std::uint16_t>(shown_->Height));
+    }
+}
+
+void XcbFlyWindow::ApplyBoundingShape() {
+    const bool clip = !display_.sprites_.Compositing();
+    if (clip && shown_ != nullptr) {
+        xcb_shape_mask(connection_, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, window_, 0, 0,
+                       shown_->SolidMask);
+        clippedToSolid_ = true;
+    } else if (!clip && clippedToSolid_) {
+        xcb_shape_mask(connection_, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, window_, 0, 0,
+                       XCB_PIXMAP_NONE);
+        clippedToSolid_ = false;
+    }
+}
+
+XcbFlyDisplay::XcbFlyDisplay(xcb_connection_t* connection, int screenNumber, DoubleClickRules rules)
+    : connection_(connection),
+      sprites_(connection, screenNumber),
+      rules_(rules),
+      timers_(std::make_unique<FlyTimers>()) {
+    xcb_intern_atom_cookie_t cookies[kAtomCount];
+    for (int i = 0; i < kAtomCount; ++i) {
+        cookies[i] = xcb_intern_atom(
+            connection, 0, static_cast<std::uint16_t>(std::strlen(kAtomNames[i])), kAtomNames[i]);
+    }
+    for (int i = 0; i < kAtomCount; ++i) {
+        auto* reply = xcb_intern_atom_reply(connection, cookies[i], nullptr);
+        atoms_[i] = reply != nullptr ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+        std::free(reply);
+    }
+}
+
+XcbFlyDisplay::~XcbFlyDisplay() = default;
+
+std::unique_ptr<FlyWindow> XcbFlyDisplay::CreateWindow(FlyEvents& events, const std::string& name,
+                                                       const Rect& bounds) {
+    return std::make_unique<XcbFlyWindow>(*this, *timers_, events, name, bounds);
+}
+
+void XcbFlyDisplay::FlushMoves() {
+    while (!pendingMoves_.empty()) {
+        pendingMoves_.back()->SendMove();
+    }
+}
+
+bool XcbFlyDisplay::IsDoubleClick(const xcb_button_press_event_t& press) {
+    const bool second =
+        press.event == lastPressWindow_ &&
+        press.time - lastPressTime_ <= static_cast<xcb_timestamp_t>(rules_.IntervalMs) &&
+        std::abs(press.root_x - lastPressX_) <= rules_.Distance &&
+        std::abs(press.root_y - lastPressY_) <= rules_.Distance;
+    // A third press starts a new pair rather than making a second double click.
+    lastPressWindow_ = second ? 0 : press.event;
+    lastPressTime_ = press.time;
+    lastPressX_ = press.root_x;
+    lastPressY_ = press.root_y;
+    return second;
+}
+
+void XcbFlyDisplay::ApplyCompositing() {
+    for (auto& [id, window] : windows_) {
+        window->ApplyBoundingShape();
+    }
+    xcb_flush(connection_);
+}
+
+bool XcbFlyDisplay::Dispatch(const xcb_generic_event_t* event) {
+    if (sprites_.HandleEvent(event)) {
+        ApplyCompositing();
+        return true;
+    }
+    auto find = [this](xcb_window_t id) -> XcbFlyWindow* {
+        const auto found = windows_.find(id);
+        return found != windows_.end() ? found->second : nullptr;
+    };
+    switch (event->response_type & 0x7F) {
+        case XCB_MOTION_NOTIFY: {
+            const auto* motion = reinterpret_cast<const xcb_motion_notify_event_t*>(event);
+            XcbFlyWindow* window = find(motion->event);
+            if (window == nullptr) {
+                return false;
+            }
+            if (window->InputEnabled()) {
+                window->Events().OnMouseMove();
+            }
+            return true;
+        }
+        case XCB_BUTTON_PRESS: {
+            const auto* press = reinterpret_cast<const xcb_button_press_event_t*>(event);
+            XcbFlyWindow* window = find(press->event);
+            if (window == nullptr) {
+                return false;
+            }
+            if (window->InputEnabled() && press->detail == 1 && IsDoubleClick(*press)) {
+                window->Events().OnDoubleClick();
+            }
+            return true;
+        }
+        case XCB_EXPOSE: {
+            const auto* expose = reinterpret_cast<const xcb_expose_event_t*>(event);
+            XcbFlyWindow* window = find(expose->window);
+            if (window == nullptr) {
+                return false;
+            }
+            if (expose->count == 0) {
+                window->Redraw();
+            }
+            return true;
+        }
+        case XCB_CLIENT_MESSAGE: {
+            const auto* message = reinterpret_cast<const xcb_client_message_event_t*>(event);
+            XcbFlyWindow* window = find(message->window);
+            if (window == nullptr) {
+                return false;
+            }
+            if (message->type == atoms_[kWmProtocols] &&
+                message->data.data32[0] == atoms_[kWmDeleteWindow] && window->InputEnabled()) {
+                window->Events().OnCloseRequest();
+            }
+            return true;
+        }
+        default:
+            return false;
+    }
+}
+
+}  // namespace quillop

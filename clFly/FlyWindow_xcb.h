@@ -1,0 +1,84 @@
+// Fly windows as plain X windows on the application's own XCB connection.
+#pragma once
+
+#include <xcb/xcb.h>
+
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "clFly/FlyWindow.h"
+#include "clFly/XcbSprites_xcb.h"
+
+namespace quillop {
+
+class XcbFlyWindow;
+class FlyTimers;
+
+// Told of every timer expiry of every fly window, before the fly handles it; the benchmark
+// counts steps with it. The shipped program sets none.
+using TimerExpiryHook = void (*)(xcb_window_t window, int intervalMs);
+void SetTimerExpiryHook(TimerExpiryHook hook);
+
+// How far apart two presses of the left button may be to make a double click.
+struct DoubleClickRules {
+    int IntervalMs = 400;
+    int Distance = 5;
+};
+
+// The fly windows of one X screen: creates them and hands them their events.
+class XcbFlyDisplay {
+  public:
+    // Throws Failure when the screen cannot show windows with per-pixel alpha.
+    XcbFlyDisplay(xcb_connection_t* connection, int screenNumber, DoubleClickRules rules);
+    ~XcbFlyDisplay();
+    XcbFlyDisplay(const XcbFlyDisplay&) = delete;
+    XcbFlyDisplay& operator=(const XcbFlyDisplay&) = delete;
+
+    std::unique_ptr<FlyWindow> CreateWindow(FlyEvents& events, const std::string& name,
+                                            const Rect& bounds);
+    // Handles an event of the connection; true when it belonged to a fly window and nobody
+    // else needs it. The fly may be destroyed inside.
+    bool Dispatch(const xcb_generic_event_t* event);
+    // Sends the moves that the flies asked for since the last call.
+    void FlushMoves();
+
+  private:
+    friend class XcbFlyWindow;
+
+    enum AtomName {
+        kWmProtocols,
+        kWmDeleteWindow,
+        kNetWmName,
+        kUtf8String,
+        kNetWmState,
+        kNetWmStateSkipTaskbar,
+        kNetWmStateSkipPager,
+        kNetWmStateAbove,
+        kNetWmWindowType,
+        kNetWmWindowTypeUtility,
+        kMotifWmHints,
+        kNetWmPid,
+        kAtomCount
+    };
+
+    // A two-press test of the left button; true when this press completes a double click.
+    bool IsDoubleClick(const xcb_button_press_event_t& press);
+    // Gives every fly the bounding shape that suits the compositing state.
+    void ApplyCompositing();
+
+    xcb_connection_t* connection_;
+    XcbSprites sprites_;
+    DoubleClickRules rules_;
+    std::unique_ptr<FlyTimers> timers_;
+    xcb_atom_t atoms_[kAtomCount] = {};
+    std::unordered_map<xcb_window_t, XcbFlyWindow*> windows_;
+    std::vector<XcbFlyWindow*> pendingMoves_;
+    xcb_window_t lastPressWindow_ = 0;
+    xcb_timestamp_t lastPressTime_ = 0;
+    int lastPressX_ = 0;
+    int lastPressY_ = 0;
+};
+
+}  // namespace quillop

@@ -1,0 +1,204 @@
+#include "clFly/XcbSprites_xcb.h"
+
+#include <xcb/xfixes.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "clFly/Failure.h"
+
+namespace quillop {
+
+namespace {
+
+// The screen of the given number, or nothing.
+xcb_screen_t* ScreenOf(xcb_connection_t* connection, int number) {
+    auto it = xcb_setup_roots_iterator(xcb_get_setup(connection));
+    for (; it.rem > 0; --number, xcb_screen_next(&it)) {
+        if (number == 0) {
+            return it.data;
+        }
+    }
+    return nullptr;
+}
+
+// A 32-bit TrueColor visual with an alpha channel (the masks leave the top byte free).
+xcb_visualid_t FindArgbVisual(xcb_screen_t* screen) {
+    for (auto depths = xcb_screen_allowed_depths_iterator(screen); depths.rem > 0;
+         xcb_depth_next(&depths)) {
+        if (depths.data->depth != 32) {
+            continue;
+        }
+        for (auto visuals = xcb_depth_visuals_iterator(depths.data); visuals.rem > 0;
+             xcb_visualtype_next(&visuals)) {
+            const xcb_visualtype_t* v = visuals.data;
+            if (v->_class == XCB_VISUAL_CLASS_TRUE_COLOR && v->red_mask == 0xFF0000 &&
+                v->green_mask == 0xFF00 && v->blue_mask == 0xFF) {
+                return v->visual_id;
+            }
+        }
+    }
+    return 0;
+}
+
+xcb_atom_t InternAtom(xcb_connection_t* connection, const std::string& name) {
+    auto* reply = xcb_intern_atom_reply(
+        connection,
+        xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(name.size()), name.c_str()),
+        nullptr);
+    const xcb_atom_t atom = reply != nullptr ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+    std::free(reply);
+    return atom;
+}
+
+}  // namespace
+
+XcbSprites::XcbSprites(xcb_connection_t* connection, int screenNumber) : connection_(connection) {
+    screen_ = ScreenOf(connection, screenNumber);
+    visual_ = screen_ != nullptr ? FindArgbVisual(screen_) : 0;
+    if (visual_ == 0) {
+        throw Failure("The X server offers no 32-bit visual for windows with per-pixel alpha");
+    }
+    colormap_ = xcb_generate_id(connection);
+    xcb_create_colormap(connection, XCB_COLORMAP_ALLOC_NONE, colormap_, screen_->root, visual_);
+
+    // Graphics contexts need a drawable of their depth; these two pixmaps only serve that.
+    const std::uint32_t noExposures[] = {0};
+    const xcb_pixmap_t deep = xcb_generate_id(connection);
+    xcb_create_pixmap(connection, 32, deep, screen_->root, 1, 1);
+    pictureGc_ = xcb_generate_id(connection);
+    xcb_create_gc(connection, pictureGc_, deep, XCB_GC_GRAPHICS_EXPOSURES, noExposures);
+    xcb_free_pixmap(connection, deep);
+    const xcb_pixmap_t flat = xcb_generate_id(connection);
+    xcb_create_pixmap(connection, 1, flat, screen_->root, 1, 1);
+    maskGc_ = xcb_generate_id(connection);
+    xcb_create_gc(connection, maskGc_, flat, XCB_GC_GRAPHICS_EXPOSURES, noExposures);
+    xcb_free_pixmap(connection, flat);
+
+    compositorSelection_ = InternAtom(connection, "_NET_WM_CM_S" + std::to_string(screenNumber));
+    // NOTE: the selection is watched on a window of our own: XFixes keeps one selection mask
+    // per client and window, and Qt watches the same selection on the root window.
+    const xcb_query_extension_reply_t* xfixes = xcb_get_extension_data(connection, &xcb_xfixes_id);
+    if (xfixes != nullptr && xfixes->present) {
+        std::free(xcb_xfixes_query_version_reply(
+            connection, xcb_xfixes_query_version(connection, 5, 0), nullptr));
+        haveXfixes_ = true;
+        xfixesEvent_ = xfixes->first_event;
+        watcher_ = xcb_generate_id(connection);
+        xcb_create_window(connection, 0, watcher_, screen_->root, -1, -1, 1, 1, 0,
+                          XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+        xcb_xfixes_select_selection_input(
+            connection, watcher_, compositorSelection_,
+            XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER |
+                XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY |
+                XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
+    }
+    ReadCompositorOwner();
+}
+
+XcbSprites::~XcbSprites() {
+    for (const XcbSprite& sprite : sprites_) {
+        if (sprite.Picture != 0) {
+            xcb_free_pixmap(connection_, sprite.Picture);
+            xcb_free_pixmap(connection_, sprite.InputMask);
+            xcb_free_pixmap(connection_, sprite.SolidMask);
+        }
+    }
+    if (watcher_ != 0) {
+        xcb_destroy_window(connection_, watcher_);
+    }
+    xcb_free_gc(connection_, pictureGc_);
+    xcb_free_gc(connection_, maskGc_);
+    xcb_free_colormap(connection_, colormap_);
+    xcb_flush(connection_);
+}
+
+void XcbSprites::ReadCompositorOwner() {
+    auto* reply = xcb_get_selection_owner_reply(
+        connection_, xcb_get_selection_owner(connection_, compositorSelection_), nullptr);
+    compositing_ = reply != nullptr && reply->owner != XCB_WINDOW_NONE;
+    std::free(reply);
+}
+
+bool XcbSprites::HandleEvent(const xcb_generic_event_t* event) {
+    if (!haveXfixes_ ||
+        (event->response_type & 0x7F) != xfixesEvent_ + XCB_XFIXES_SELECTION_NOTIFY) {
+        return false;
+    }
+    const auto* notice = reinterpret_cast<const xcb_xfixes_selection_notify_event_t*>(event);
+    if (notice->window != watcher_) {
+        return false;
+    }
+    compositing_ = notice->subtype == XCB_XFIXES_SELECTION_EVENT_SET_SELECTION_OWNER &&
+                   notice->owner != XCB_WINDOW_NONE;
+    return true;
+}
+
+const XcbSprite& XcbSprites::Get(const CachedSprite& cached) {
+    if (cached.Id >= static_cast<int>(sprites_.size())) {
+        sprites_.resize(cached.Id + 1);
+    }
+    XcbSprite& sprite = sprites_[cached.Id];
+    if (sprite.Picture != 0) {
+        return sprite;
+    }
+    const Sprite& picture = cached.Picture;
+    const int width = picture.Width;
+    const int height = picture.Height;
+    const std::size_t pixels = static_cast<std::size_t>(width) * height;
+    // Decoded pixels are blue, green, red, alpha in memory: a little-endian premultiplied
+    // ARGB word, which is what the 32-bit visual takes.
+    std::vector<std::uint8_t> data(picture.Pixels.begin(), picture.Pixels.end());
+    if (xcb_get_setup(connection_)->image_byte_order == XCB_IMAGE_ORDER_MSB_FIRST) {
+        for (std::size_t i = 0; i < pixels; ++i) {
+            std::swap(data[i * 4], data[i * 4 + 3]);
+            std::swap(data[i * 4 + 1], data[i * 4 + 2]);
+        }
+    }
+    std::vector<std::uint8_t> input(pixels);
+    std::vector<std::uint8_t> solid(pixels);
+    for (std::size_t i = 0; i < pixels; ++i) {
+        const std::uint8_t alpha = picture.Pixels[i * 4 + 3];
+        input[i] = alpha > 0;
+        solid[i] = alpha >= 128;
+    }
+    sprite.Width = width;
+    sprite.Height = height;
+    sprite.Picture = xcb_generate_id(connection_);
+    xcb_create_pixmap(connection_, 32, sprite.Picture, screen_->root, width, height);
+    xcb_put_image(connection_, XCB_IMAGE_FORMAT_Z_PIXMAP, sprite.Picture, pictureGc_, width, height,
+                  0, 0, 0, 32, static_cast<std::uint32_t>(data.size()), data.data());
+    sprite.InputMask = UploadMask(input, width, height);
+    sprite.SolidMask = UploadMask(solid, width, height);
+    return sprite;
+}
+
+xcb_pixmap_t XcbSprites::UploadMask(const std::vector<std::uint8_t>& bits, int width, int height) {
+    // Bitmap rows in the server's own layout: scanline unit and pad, bit and byte order.
+    const xcb_setup_t* setup = xcb_get_setup(connection_);
+    const int unit = setup->bitmap_format_scanline_unit;
+    const int pad = setup->bitmap_format_scanline_pad;
+    const bool lsbBits = setup->bitmap_format_bit_order == XCB_IMAGE_ORDER_LSB_FIRST;
+    const bool lsbBytes = setup->image_byte_order == XCB_IMAGE_ORDER_LSB_FIRST;
+    const int stride = (width + pad - 1) / pad * pad / 8;
+    std::vector<std::uint8_t> rows(static_cast<std::size_t>(stride) * height);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            if (bits[static_cast<std::size_t>(y) * width + x] == 0) {
+                continue;
+            }
+            const int unitStart = x / unit * unit / 8;
+            const int bit = lsbBits ? x % unit : unit - 1 - x % unit;
+            const int byteInUnit = lsbBytes ? bit / 8 : unit / 8 - 1 - bit / 8;
+            rows[static_cast<std::size_t>(y) * stride + unitStart + byteInUnit] |=
+                static_cast<std::uint8_t>(1u << (bit % 8));
+        }
+    }
+    const xcb_pixmap_t mask = xcb_generate_id(connection_);
+    xcb_create_pixmap(connection_, 1, mask, screen_->root, width, height);
+    xcb_put_image(connection_, XCB_IMAGE_FORMAT_XY_PIXMAP, mask, maskGc_, width, height, 0, 0, 0, 1,
+                  static_cast<std::uint32_t>(rows.size()), rows.data());
+    return mask;
+}
+
+}  // namespace quillop

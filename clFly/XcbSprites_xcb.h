@@ -1,0 +1,68 @@
+// The fly pictures as the X server keeps them, shared by every fly window, and whether a
+// compositing manager is blending the windows.
+#pragma once
+
+#include <xcb/xcb.h>
+
+#include <vector>
+
+#include "clFly/SpriteCache.h"
+
+namespace quillop {
+
+// One sprite on the server: its 32-bit picture and two 1-bit masks.
+struct XcbSprite {
+    xcb_pixmap_t Picture = 0;
+    // Pixels with alpha > 0: where the fly takes pointer input.
+    xcb_pixmap_t InputMask = 0;
+    // Pixels with alpha >= 128: what is drawn when nothing blends the soft edges.
+    xcb_pixmap_t SolidMask = 0;
+    int Width = 0;
+    int Height = 0;
+};
+
+class XcbSprites {
+  public:
+    // Finds the 32-bit ARGB visual and starts to watch the compositing manager's selection.
+    // Throws Failure when the server offers no such visual.
+    XcbSprites(xcb_connection_t* connection, int screenNumber);
+    ~XcbSprites();
+    XcbSprites(const XcbSprites&) = delete;
+    XcbSprites& operator=(const XcbSprites&) = delete;
+
+    // The server's copy of a sprite, uploaded at its first use.
+    const XcbSprite& Get(const CachedSprite& sprite);
+
+    xcb_connection_t* Connection() const { return connection_; }
+    xcb_screen_t* Screen() const { return screen_; }
+    xcb_visualid_t Visual() const { return visual_; }
+    xcb_colormap_t Colormap() const { return colormap_; }
+    // A graphics context for 32-bit drawables that sends no exposure events.
+    xcb_gcontext_t PictureGc() const { return pictureGc_; }
+
+    // Whether a compositing manager owns the screen's _NET_WM_CM_Sn selection.
+    bool Compositing() const { return compositing_; }
+    // Takes a change of the compositing manager's selection; true when it was one.
+    bool HandleEvent(const xcb_generic_event_t* event);
+
+  private:
+    // Uploads 1-bit mask pixels (one byte a pixel, 0 or 1) as a server bitmap.
+    xcb_pixmap_t UploadMask(const std::vector<std::uint8_t>& bits, int width, int height);
+    // Reads who owns the compositing selection now.
+    void ReadCompositorOwner();
+
+    xcb_connection_t* connection_;
+    xcb_screen_t* screen_ = nullptr;
+    xcb_visualid_t visual_ = 0;
+    xcb_colormap_t colormap_ = 0;
+    xcb_gcontext_t pictureGc_ = 0;
+    xcb_gcontext_t maskGc_ = 0;
+    xcb_atom_t compositorSelection_ = 0;
+    xcb_window_t watcher_ = 0;
+    std::uint8_t xfixesEvent_ = 0;
+    bool haveXfixes_ = false;
+    bool compositing_ = false;
+    std::vector<XcbSprite> sprites_;  // by CachedSprite::Id; Picture 0 while not uploaded
+};
+
+}  // namespace quillop

@@ -1,0 +1,350 @@
+#include "main/Platform_qt.h"
+
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <unistd.h>
+#include <xcb/xcb.h>
+#include <QAbstractEventDispatcher>
+#include <QAbstractNativeEventFilter>
+#include <QApplication>
+#include <QMessageBox>
+#include <QScreen>
+#include <QSessionManager>
+#include <QSocketNotifier>
+#include <QStyleHints>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+
+#include "clFly/Failure.h"
+#include "clFly/FlyWindow_xcb.h"
+#include "main/ErrorText.h"
+
+namespace quillop {
+
+const char* const kNeedsX11Message = "Quillop needs an X11 display (X11 or XWayland).";
+
+namespace {
+
+// Milliseconds and nanoseconds of the monotonic clock.
+class MonotonicClock final : public Clock {
+  public:
+    std::optional<std::uint64_t> HighResolutionCounter() const override {
+        timespec now{};
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        return static_cast<std::uint64_t>(now.tv_sec) * 1000000000u +
+               static_cast<std::uint64_t>(now.tv_nsec);
+    }
+    std::uint32_t TickCount() const override {
+        return static_cast<std::uint32_t>(*HighResolutionCounter() / 1000000u);
+    }
+};
+
+// The write end of the pipe that carries termination signals into the event loop.
+int signalPipeWrite = -1;
+
+void OnTerminationSignal(int) {
+    const int saved = errno;
+    const char byte = 1;
+    [[maybe_unused]] const auto written = write(signalPipeWrite, &byte, 1);
+    errno = saved;
+}
+
+// Hands the connection's events to the fly windows before Qt sees them.
+class FlyEventFilter final : public QAbstractNativeEventFilter {
+  public:
+    explicit FlyEventFilter(XcbFlyDisplay& display) : display_(display) {}
+    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override {
+        return eventType == "xcb_generic_event_t" &&
+               display_.Dispatch(static_cast<const xcb_generic_event_t*>(message));
+    }
+
+  private:
+    XcbFlyDisplay& display_;
+};
+
+// Turns a request to quit from outside the program (the session's end) into OnEndSession.
+class QuitWatch final : public QObject {
+  public:
+    explicit QuitWatch(MainFormEvents*& events) : events_(events) {}
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == qApp && event->type() == QEvent::Quit && events_ != nullptr) {
+            events_->OnEndSession(true);
+            return true;
+        }
+        return false;
+    }
+
+  private:
+    MainFormEvents*& events_;
+};
+
+}  // namespace
+
+// What the platform keeps of Qt and X.
+struct QtPlatform::Shell {
+    xcb_connection_t* Connection = nullptr;
+    xcb_window_t Root = 0;
+    xcb_atom_t ActiveWindowAtom = 0;
+    MonotonicClock Clock;
+    std::unique_ptr<XcbFlyDisplay> Display;
+    std::unique_ptr<FlyEventFilter> Filter;
+    std::unique_ptr<QSocketNotifier> SignalNotifier;
+    std::unique_ptr<QuitWatch> Quit;
+    int SignalPipeRead = -1;
+
+    // The window that has the focus: the window manager's active window, else the X focus.
+    xcb_window_t ActiveWindow() const;
+    // Gives the focus back to a window that had it (if it still exists).
+    void Activate(xcb_window_t window) const;
+};
+
+xcb_window_t QtPlatform::Shell::ActiveWindow() const {
+    auto* reply = xcb_get_property_reply(
+        Connection, xcb_get_property(Connection, 0, Root, ActiveWindowAtom, XCB_ATOM_WINDOW, 0, 1),
+        nullptr);
+    xcb_window_t active = 0;
+    if (reply != nullptr && xcb_get_property_value_length(reply) == 4) {
+        active = *static_cast<xcb_window_t*>(xcb_get_property_value(reply));
+    }
+    std::free(reply);
+    if (active != 0) {
+        return active;
+    }
+    auto* focus = xcb_get_input_focus_reply(Connection, xcb_get_input_focus(Connection), nullptr);
+    active = focus != nullptr ? focus->focus : 0;
+    std::free(focus);
+    return active;
+}
+
+void QtPlatform::Shell::Activate(xcb_window_t window) const {
+    if (window == 0) {
+        return;
+    }
+    // A window manager decides who gets the focus, so it is asked; without one, the focus
+    // is set directly. A window that vanished meanwhile only earns an error, which is dropped.
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = window;
+    message.type = ActiveWindowAtom;
+    message.data.data32[0] = 2;  // from a pager-like tool, so it is not refused as stealing
+    xcb_send_event(Connection, 0, Root,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&message));
+    std::free(xcb_request_check(
+        Connection, xcb_set_input_focus_checked(Connection, XCB_INPUT_FOCUS_POINTER_ROOT, window,
+                                                XCB_CURRENT_TIME)));
+}
+
+QtPlatform::QtPlatform() : shell_(std::make_unique<Shell>()) {
+    auto* x11 =
+        qApp != nullptr ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    if (x11 == nullptr || x11->connection() == nullptr) {
+        throw Failure(kNeedsX11Message);
+    }
+    Shell& shell = *shell_;
+    shell.Connection = x11->connection();
+    // Qt connected to $DISPLAY, whose screen number is the one to use.
+    char* host = nullptr;
+    int displayNumber = 0;
+    int screenNumber = 0;
+    if (xcb_parse_display(nullptr, &host, &displayNumber, &screenNumber) == 0) {
+        screenNumber = 0;
+    }
+    std::free(host);
+    const QStyleHints* hints = QGuiApplication::styleHints();
+    shell.Display = std::make_unique<XcbFlyDisplay>(
+        shell.Connection, screenNumber,
+        DoubleClickRules{hints->mouseDoubleClickInterval(), hints->mouseDoubleClickDistance()});
+    auto screens = xcb_setup_roots_iterator(xcb_get_setup(shell.Connection));
+    for (int i = 0; i < screenNumber && screens.rem > 1; ++i) {
+        xcb_screen_next(&screens);
+    }
+    shell.Root = screens.data->root;
+    static const char kActive[] = "_NET_ACTIVE_WINDOW";
+    auto* atom = xcb_intern_atom_reply(
+        shell.Connection, xcb_intern_atom(shell.Connection, 0, sizeof kActive - 1, kActive),
+        nullptr);
+    shell.ActiveWindowAtom = atom != nullptr ? atom->atom : 0;
+    std::free(atom);
+
+    shell.Filter = std::make_unique<FlyEventFilter>(*shell.Display);
+    qApp->installNativeEventFilter(shell.Filter.get());
+    // Moves are gathered while the flies handle their ticks and sent before Qt sleeps.
+    QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
+                     qApp, [&shell] {
+                         shell.Display->FlushMoves();
+                         xcb_flush(shell.Connection);
+                     });
+
+    // SIGTERM, SIGINT and SIGHUP close the program as "Exit" does.
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC | O_NONBLOCK) == 0) {
+        shell.SignalPipeRead = fds[0];
+        signalPipeWrite = fds[1];
+        shell.SignalNotifier = std::make_unique<QSocketNotifier>(fds[0], QSocketNotifier::Read);
+        QObject::connect(shell.SignalNotifier.get(), &QSocketNotifier::activated, qApp, [this] {
+            char bytes[16];
+            while (read(shell_->SignalPipeRead, bytes, sizeof bytes) > 0) {
+            }
+            if (mainEvents_ != nullptr) {
+                mainEvents_->OnCloseRequest();
+            } else {
+                Terminate();
+            }
+        });
+        struct sigaction action {};
+        action.sa_handler = OnTerminationSignal;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
+            sigaction(signal, &action, nullptr);
+        }
+    }
+
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+    shell.Quit = std::make_unique<QuitWatch>(mainEvents_);
+    qApp->installEventFilter(shell.Quit.get());
+#if QT_CONFIG(sessionmanager)
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, qApp,
+                     [this](QSessionManager& manager) {
+                         if (mainEvents_ != nullptr && !mainEvents_->OnQueryEndSession()) {
+                             manager.cancel();
+                         }
+                     });
+#endif
+}
+
+QtPlatform::~QtPlatform() {
+    for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        std::signal(signal, SIG_DFL);
+    }
+    qApp->removeNativeEventFilter(shell_->Filter.get());
+    shell_->SignalNotifier.reset();
+    if (shell_->SignalPipeRead >= 0) {
+        close(shell_->SignalPipeRead);
+        close(signalPipeWrite);
+        signalPipeWrite = -1;
+    }
+}
+
+std::unique_ptr<MainWindow> QtPlatform::CreateMainWindow(MainFormEvents& events) {
+    mainEvents_ = &events;
+    return CreateQtMainWindow(events);
+}
+
+std::unique_ptr<FlyWindow> QtPlatform::CreateFlyWindow(FlyEvents& events, const std::string& name,
+                                                       const Rect& bounds) {
+    return shell_->Display->CreateWindow(events, name, bounds);
+}
+
+Size QtPlatform::ScreenSize() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen != nullptr ? Size{screen->geometry().width(), screen->geometry().height()}
+                             : Size{};
+}
+
+Size QtPlatform::WorkAreaSize() {
+    // NOTE: Qt keeps the work area of _NET_WORKAREA up to date from the root window's
+    // property changes, so reading it costs no request to the server.
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr) {
+        return {};
+    }
+    const QRect area = screen->availableGeometry();
+    return {area.width(), area.height()};
+}
+
+const Clock& QtPlatform::SystemClock() {
+    return shell_->Clock;
+}
+
+void QtPlatform::ShowMessageBox(const std::string& text, const std::string& caption, BoxIcon icon) {
+    const xcb_window_t previous = shell_->ActiveWindow();
+    QMessageBox box(icon == BoxIcon::Stop ? QMessageBox::Critical : QMessageBox::NoIcon,
+                    QString::fromStdString(caption), QString::fromStdString(text), QMessageBox::Ok);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+    shell_->Activate(previous);
+}
+
+void QtPlatform::ProcessMessages() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    shell_->Display->FlushMoves();
+    xcb_flush(shell_->Connection);
+}
+
+void QtPlatform::RunMessageLoop() {
+    // A close that came while the flies were starting has already ended the program.
+    if (!terminated_) {
+        QApplication::exec();
+    }
+}
+
+void QtPlatform::Terminate() {
+    terminated_ = true;
+    QCoreApplication::exit(0);
+}
+
+void QtPlatform::ReportStartupFailure(const std::exception& failure) {
+    std::string className = "Exception";
+    std::string module =
+        std::filesystem::path(QCoreApplication::applicationFilePath().toStdString())
+            .filename()
+            .string();
+    std::uintptr_t offset = 0;
+    if (const auto* own = dynamic_cast<const Failure*>(&failure)) {
+        className = own->ClassName();
+        Dl_info info{};
+        if (own->RaisedAt() != nullptr && dladdr(own->RaisedAt(), &info) != 0 &&
+            info.dli_fbase != nullptr) {
+            if (info.dli_fname != nullptr && info.dli_fname[0] != '\0') {
+                module = std::filesystem::path(info.dli_fname).filename().string();
+            }
+            offset = reinterpret_cast<std::uintptr_t>(own->RaisedAt()) -
+                     reinterpret_cast<std::uintptr_t>(info.dli_fbase);
+        }
+    }
+    QMessageBox box(
+        QMessageBox::Critical, QString::fromUtf8(kApplicationErrorCaption),
+        QString::fromStdString(ApplicationErrorText(className, module, offset, failure.what())),
+        QMessageBox::Ok);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+}
+
+int RunOnQt(const char* programPath, const std::function<int(Platform&)>& program) {
+    // NOTE: a Wayland client cannot place its own windows, so the flies go through XWayland
+    // there, unless the user chose a platform for Qt.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "xcb");
+        int screen = 0;
+        xcb_connection_t* probe = xcb_connect(nullptr, &screen);
+        const bool reachable = xcb_connection_has_error(probe) == 0;
+        xcb_disconnect(probe);
+        if (!reachable) {
+            std::fprintf(stderr, "%s\n", kNeedsX11Message);
+            return 1;
+        }
+    }
+    // The program takes no arguments, so Qt is given none to interpret either.
+    int argc = 1;
+    char* argv[] = {const_cast<char*>(programPath), nullptr};
+    QApplication app(argc, argv);
+    std::unique_ptr<QtPlatform> platform;
+    try {
+        platform = std::make_unique<QtPlatform>();
+    } catch (const Failure& failure) {
+        std::fprintf(stderr, "%s\n", failure.what());
+        return 1;
+    }
+    return program(*platform);
+}
+
+}  // namespace quillop

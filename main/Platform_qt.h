@@ -1,0 +1,52 @@
+// The Linux platform: a Qt application shell with fly windows drawn through XCB.
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include "main/Platform.h"
+
+namespace quillop {
+
+class XcbFlyDisplay;
+
+// The text printed when there is no X11 display to run on.
+extern const char* const kNeedsX11Message;
+
+class QtPlatform final : public Platform {
+  public:
+    // Needs a running QApplication on the xcb platform; throws Failure otherwise.
+    QtPlatform();
+    ~QtPlatform() override;
+    QtPlatform(const QtPlatform&) = delete;
+    QtPlatform& operator=(const QtPlatform&) = delete;
+
+    std::unique_ptr<MainWindow> CreateMainWindow(MainFormEvents& events) override;
+    std::unique_ptr<FlyWindow> CreateFlyWindow(FlyEvents& events, const std::string& name,
+                                               const Rect& bounds) override;
+    Size ScreenSize() override;
+    Size WorkAreaSize() override;
+    const Clock& SystemClock() override;
+    void HideApplicationWindow() override {}
+    void ShowMessageBox(const std::string& text, const std::string& caption, BoxIcon icon) override;
+    void ProcessMessages() override;
+    void RunMessageLoop() override;
+    void Terminate() override;
+    void ReportStartupFailure(const std::exception& failure) override;
+
+  private:
+    struct Shell;
+    std::unique_ptr<Shell> shell_;
+    MainFormEvents* mainEvents_ = nullptr;
+    bool terminated_ = false;
+};
+
+// The main window `frmMain`: a hidden Qt window of class "TfrmMain" captioned "Quillop 1.1".
+std::unique_ptr<MainWindow> CreateQtMainWindow(MainFormEvents& events);
+
+// Starts Qt on X11 (through XWayland under a Wayland session), ignoring the program's
+// arguments, and runs the program on the platform. Returns the exit code; 1 with a message on
+// stderr when there is no X11 display.
+int RunOnQt(const char* programPath, const std::function<int(Platform&)>& program);
+
+}  // namespace quillop
