@@ -1,0 +1,70 @@
+#include "main/TrayMenu.h"
+
+#include <cctype>
+
+namespace quillop {
+
+const std::vector<MenuEntry>& PopupMenuEntries() {
+    static const std::vector<MenuEntry> entries = {
+        {"Settings1", "Settings", MenuCommand::Settings, true, true},
+        {"N2", "", MenuCommand::None, false, true},
+        {"pmiAdd", "Add fly", MenuCommand::AddFly, false, true},
+        {"Add5flies1", "Add 5 flies", MenuCommand::AddFiveFlies, false, true},
+        {"Closeallflies1", "Close all flies", MenuCommand::CloseAllFlies, false, true},
+        {"N4", "", MenuCommand::None, false, true},
+        {"pmiAbout", "About...", MenuCommand::About, false, true},
+        {"pmiExit", "Exit", MenuCommand::Exit, false, true},
+    };
+    return entries;
+}
+
+std::vector<std::optional<char>> AccessKeys(const std::vector<MenuEntry>& entries) {
+    std::vector<std::optional<char>> keys;
+    std::string taken;
+    for (const MenuEntry& entry : entries) {
+        std::optional<char> key;
+        if (entry.Visible) {
+            for (const char* c = entry.Caption; *c != '\0'; ++c) {
+                const auto u = static_cast<unsigned char>(*c);
+                if (std::isalnum(u) &&
+                    taken.find(static_cast<char>(std::toupper(u))) == std::string::npos) {
+                    key = *c;
+                    taken += static_cast<char>(std::toupper(u));
+                    break;
+                }
+            }
+        }
+        keys.push_back(key);
+    }
+    return keys;
+}
+
+std::string MarkedCaption(const std::string& caption, std::optional<char> key) {
+    std::string marked;
+    bool placed = false;
+    for (const char c : caption) {
+        if (c == '&') {
+            marked += "&&";
+            continue;
+        }
+        if (!placed && key && c == *key) {
+            marked += '&';
+            placed = true;
+        }
+        marked += c;
+    }
+    return marked;
+}
+
+TrayAction TrayActionFor(unsigned mouseMessage) {
+    switch (mouseMessage) {
+        case 0x203:
+            return TrayAction::ShowSettings;  // left button double click
+        case 0x205:
+            return TrayAction::OpenMenu;  // right button released
+        default:
+            return TrayAction::Ignore;
+    }
+}
+
+}  // namespace quillop
