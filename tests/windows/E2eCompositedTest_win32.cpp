@@ -1,0 +1,148 @@
+// Quillop.exe on a work area smaller than the screen, under a compositing manager: the flies keep
+// within the smaller area, and their soft shadows blend with what lies beneath.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <memory>
+
+#include "tests/windows/Desktop_win32.h"
+
+namespace quillop::e2e {
+namespace {
+
+constexpr int kOverhang = 20;
+constexpr COLORREF kBackdrop = RGB(200, 220, 235);
+
+// A plain window of one colour over the whole screen, below the top-most flies.
+class Backdrop {
+  public:
+    Backdrop() {
+        WNDCLASSA windowClass{};
+        windowClass.lpfnWndProc = DefWindowProcA;
+        windowClass.hInstance = GetModuleHandleA(nullptr);
+        windowClass.hbrBackground = CreateSolidBrush(kBackdrop);
+        windowClass.lpszClassName = "QuillopTestBackdrop";
+        RegisterClassA(&windowClass);
+        hwnd_ = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, windowClass.lpszClassName, "",
+                                WS_POPUP, 0, 0, GetSystemMetrics(SM_CXSCREEN),
+                                GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr,
+                                windowClass.hInstance, nullptr);
+        ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
+        UpdateWindow(hwnd_);
+    }
+    ~Backdrop() { DestroyWindow(hwnd_); }
+    Backdrop(const Backdrop&) = delete;
+    Backdrop& operator=(const Backdrop&) = delete;
+
+  private:
+    HWND hwnd_;
+};
+
+// Counts the pixels of a "x,y: (r,g,b)" listing that are the backdrop darkened evenly: black of
+// partial alpha laid over it, as a blended shadow looks.
+int CountShadowPixels(const std::string& listingPath) {
+    std::ifstream listing(listingPath);
+    std::string line;
+    int count = 0;
+    while (std::getline(listing, line)) {
+        int x = 0, y = 0, r = 0, g = 0, b = 0;
+        if (std::sscanf(line.c_str(), "%d,%d: (%d,%d,%d", &x, &y, &r, &g, &b) != 5) {
+            continue;
+        }
+        const double kr = r / double(GetRValue(kBackdrop));
+        const double kg = g / double(GetGValue(kBackdrop));
+        const double kb = b / double(GetBValue(kBackdrop));
+        if (kr > 0.4 && kr < 0.96 && std::fabs(kr - kg) < 0.04 && std::fabs(kr - kb) < 0.04) {
+            ++count;
+        }
+    }
+    return count;
+}
+
+class QuillopComposited : public ::testing::Test {
+  protected:
+    // NOTE: without a window manager, a window shown later is stacked above the flies in X
+    // whatever its top-most state, so the backdrop is shown before the program starts.
+    static void SetUpTestSuite() {
+        backdrop_ = std::make_unique<Backdrop>();
+        Pump(300);
+        program_ = std::make_unique<Program>(Environment("QUILLOP_EXE", "Quillop.exe"));
+    }
+    static void TearDownTestSuite() {
+        if (program_ && program_->Started()) {
+            const HWND main = FindWindowA("TfrmMain", "Quillop 1.1");
+            PostMessageA(main, 0x467, 0, 0);
+            program_->WaitForExit(5000);
+        }
+        program_.reset();
+        backdrop_.reset();
+    }
+
+    void SetUp() override {
+        ASSERT_TRUE(program_->Started()) << "Quillop.exe did not start";
+        const DWORD start = GetTickCount();
+        while (WindowsOfProcess(program_->Id(), "frmPngFly").size() < 3 &&
+               GetTickCount() - start < 15000) {
+            Pump(10);
+        }
+        flies_ = WindowsOfProcess(program_->Id(), "frmPngFly");
+        ASSERT_EQ(flies_.size(), 3u);
+    }
+
+    static std::unique_ptr<Backdrop> backdrop_;
+    static std::unique_ptr<Program> program_;
+    std::vector<HWND> flies_;
+};
+
+std::unique_ptr<Backdrop> QuillopComposited::backdrop_;
+std::unique_ptr<Program> QuillopComposited::program_;
+
+TEST_F(QuillopComposited, FliesKeepWithinASmallerWorkArea) {
+    const RECT area = WorkArea();
+    const LONG width = area.right - area.left;
+    const LONG height = area.bottom - area.top;
+    ASSERT_LT(height, GetSystemMetrics(SM_CYSCREEN)) << "the script sets a smaller work area";
+    int lowest = -1000;
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < 7000 && !HasFailure()) {
+        for (HWND fly : flies_) {
+            const RECT r = WindowBounds(fly);
+            EXPECT_GE(r.left, -kOverhang);
+            EXPECT_GE(r.top, -kOverhang);
+            EXPECT_LE(r.right, width + kOverhang);
+            EXPECT_LE(r.bottom, height + kOverhang);
+            lowest = std::max<int>(lowest, r.bottom);
+        }
+        Pump(5);
+    }
+    // The screen centre is near the smaller area's bottom: the flies meet that edge.
+    EXPECT_GT(lowest, height);
+}
+
+TEST_F(QuillopComposited, ShadowsBlendWithTheWindowBeneath) {
+    const std::string dir = Environment("QUILLOP_E2E_DIR", "/tmp");
+    const RECT first = WindowBounds(flies_[0]);
+    const std::string full = dir + "/screen.png";
+    ASSERT_TRUE(RunShell("import -window root " + full));
+    int shadows = 0;
+    for (std::size_t i = 0; i < flies_.size(); ++i) {
+        const RECT r = WindowBounds(flies_[i]);
+        const std::string listing = dir + "/fly" + std::to_string(i) + ".txt";
+        ASSERT_TRUE(RunShell("convert " + full + " -crop 60x60+" + std::to_string(r.left) + "+" +
+                             std::to_string(r.top) + " txt:" + listing));
+        shadows += CountShadowPixels(WindowsPath(listing));
+    }
+    EXPECT_GE(shadows, 100) << "no soft shadow blended with the backdrop";
+    // A picture of the first fly and what is around it, enlarged, for the documentation.
+    const std::string crop = "180x120+" + std::to_string(std::max<LONG>(0, first.left - 60)) + "+" +
+                             std::to_string(std::max<LONG>(0, first.top - 30));
+    EXPECT_TRUE(RunShell("convert " + full + " -crop " + crop + " +repage -scale 300% " + dir +
+                         "/windows.png"));
+}
+
+}  // namespace
+}  // namespace quillop::e2e

@@ -1,0 +1,17 @@
+# The end-to-end tests of Quillop.exe under Wine and Xvfb, and the benchmark's two programs.
+if(NOT TARGET Quillop)
+    return()
+endif()
+
+add_executable(quillop_e2e_windows
+    ${CMAKE_CURRENT_SOURCE_DIR}/windows/E2eTest_win32.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/windows/E2eCompositedTest_win32.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/windows/Desktop_win32.cpp
+)
+target_include_directories(quillop_e2e_windows PRIVATE ${PROJECT_SOURCE_DIR})
+target_link_libraries(quillop_e2e_windows PRIVATE GTest::gtest_main user32 gdi32)
+
+add_test(NAME windows_e2e
+         COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/run-e2e.sh $<TARGET_FILE:Quillop>
+                 $<TARGET_FILE:quillop_e2e_windows> ${CMAKE_BINARY_DIR}/e2e)
+set_tests_properties(windows_e2e PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE)

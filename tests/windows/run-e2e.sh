@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Runs the end-to-end driver against Quillop.exe under Wine on a private Xvfb: first on the
+# whole screen, then on a smaller work area with a compositing manager running.
+# Usage: run-e2e.sh Quillop.exe quillop_e2e_windows.exe work-folder
+set -uo pipefail
+quillop=$(realpath "$1")
+driver=$(realpath "$2")
+work=$3
+source "$(dirname "$0")/wine-session.sh"
+
+start_wine_session "$work"
+export QUILLOP_EXE="Z:${quillop//\//\\}" QUILLOP_E2E_DIR="$work"
+
+status=0
+echo "--- the whole screen"
+run_logged "$work/e2e-screen.log" wine "$driver" --gtest_filter='QuillopRun.*' || status=1
+wineserver -k
+wineserver -w
+
+echo "--- a smaller work area, with xcompmgr"
+xprop -root -f _NET_WORKAREA 32c -set _NET_WORKAREA "0, 0, 1024, 450"
+xcompmgr -n >/dev/null 2>&1 &
+started_pids+=($!)
+run_logged "$work/e2e-composited.log" wine "$driver" --gtest_filter='QuillopComposited.*' ||
+    status=1
+[ -f "$work/windows.png" ] && echo "Screenshot: $work/windows.png"
+exit $status
