@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# Three flies appear at the screen centre as 60 x 60 windows named "frmPngFly...", kept off the
+# taskbar and above other windows; the main window is hidden and findable; the flies walk and
+# keep within the limits of a work area that openbox's margins made smaller than the screen.
+source "$(dirname "$0")/e2e-lib.sh"
+
+width=640
+height=480
+start_display 51 $width $height 160 120
+read -r areaWidth areaHeight < <(work_area)
+[ "$areaWidth" = 480 ] && [ "$areaHeight" = 360 ] ||
+    fail "openbox's margins should give a work area of 480 x 360, not $areaWidth x $areaHeight"
+start_quillop
+
+# The first sighting of each window: it is created at the centre and rests there a moment.
+declare -A first=()
+for ((i = 0; i < 200 && ${#first[@]} < 3; i++)); do
+    while read -r id left top w h; do
+        [ -n "${first[$id]:-}" ] || first[$id]="$left $top $w $h"
+    done < <(fly_positions)
+    sleep 0.02
+done
+[ ${#first[@]} -eq 3 ] || fail "expected 3 fly windows, saw ${#first[@]}"
+for id in "${!first[@]}"; do
+    read -r left top w h <<<"${first[$id]}"
+    [ "$w" = 60 ] && [ "$h" = 60 ] || fail "fly $id is $w x $h, not 60 x 60"
+    dx=$((left - width / 2))
+    dy=$((top - height / 2))
+    ((dx * dx + dy * dy <= 12 * 12)) ||
+        fail "fly $id first stood at ($left, $top), not at the screen centre (320, 240)"
+    state=$(xprop -id "$id" _NET_WM_STATE)
+    [[ $state == *_NET_WM_STATE_SKIP_TASKBAR* ]] || fail "fly $id is not kept off the taskbar"
+    [[ $state == *_NET_WM_STATE_ABOVE* ]] || fail "fly $id is not above other windows: $state"
+    xprop -id "$id" WM_HINTS | grep -q 'input focus: False' || fail "fly $id takes the focus"
+    [ "$(map_state "$id")" = IsViewable ] || fail "fly $id is not shown"
+done
+
+main=$(xdotool search --class TfrmMain)
+[ -n "$main" ] || fail "no window of class TfrmMain"
+[ "$(xdotool search --name '^Quillop 1\.1$')" = "$main" ] || fail "TfrmMain is not 'Quillop 1.1'"
+[ "$(map_state "$main")" = IsUnMapped ] || fail "the main window is shown"
+
+# Eight seconds of walking: every sighting within the limits, every fly on the move.
+declare -A moved=() seen=()
+maxRight=0
+maxBottom=0
+minLeft=$width
+minTop=$height
+end=$((SECONDS + 8))
+while ((SECONDS < end)); do
+    while read -r id left top w h; do
+        ((left >= -20 && top >= -20)) || fail "fly $id at ($left, $top) is past the left or top"
+        ((left + 60 <= areaWidth + 20 && top + 60 <= areaHeight + 20)) ||
+            fail "fly $id at ($left, $top) is more than 20 px past the work area (480 x 360)"
+        [ "${seen[$id]:-}" = "" ] || [ "${seen[$id]}" = "$left $top" ] || moved[$id]=1
+        seen[$id]="$left $top"
+        ((left + 60 > maxRight)) && maxRight=$((left + 60))
+        ((top + 60 > maxBottom)) && maxBottom=$((top + 60))
+        ((left < minLeft)) && minLeft=$left
+        ((top < minTop)) && minTop=$top
+    done < <(fly_positions)
+    sleep 0.03
+done
+[ ${#moved[@]} -eq 3 ] || fail "only ${#moved[@]} of 3 flies moved in 8 s"
+echo "flies walked within left $minLeft, top $minTop, right $maxRight, bottom $maxBottom" \
+    "(work area 480 x 360 on a 640 x 480 screen)"
+kill -0 "$quillop_pid" || fail "quillop ended by itself"
+echo "PASS"

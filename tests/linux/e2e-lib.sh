@@ -1,0 +1,108 @@
+# Shared steps of the Linux end-to-end tests; sourced by each e2e-*.sh.
+# The test's arguments: the quillop program and the backdrop test window.
+set -euo pipefail
+
+QUILLOP=$1
+TESTWINDOW=$2
+work=$(mktemp -d /tmp/quillop-e2e.XXXXXX)
+started=()
+
+# Kills everything the test started, newest first, even when the test failed.
+cleanup() {
+    local i
+    for ((i = ${#started[@]} - 1; i >= 0; i--)); do
+        kill "${started[i]}" 2>/dev/null || true
+        { wait "${started[i]}" || true; } 2>/dev/null
+    done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 1' INT TERM HUP PIPE
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+# start_display NUMBER WIDTH HEIGHT [RIGHT_MARGIN BOTTOM_MARGIN]: Xvfb with openbox; the
+# margins shrink openbox's work area.
+start_display() {
+    local number=$1 width=$2 height=$3 right=${4:-0} bottom=${5:-0}
+    [ ! -e "/tmp/.X$number-lock" ] || fail "display :$number is in use (/tmp/.X$number-lock)"
+    export DISPLAY=:$number
+    Xvfb ":$number" -screen 0 "${width}x${height}x24" -noreset -nolisten tcp \
+        >"$work/xvfb.log" 2>&1 &
+    started+=($!)
+    local i
+    for ((i = 0; i < 50; i++)); do
+        xdpyinfo >/dev/null 2>&1 && break
+        sleep 0.1
+    done
+    xdpyinfo >/dev/null 2>&1 || fail "Xvfb did not start on :$number ($(cat "$work/xvfb.log"))"
+    sed -e "/<margins>/,/<\/margins>/{s|<right>[0-9]*</right>|<right>$right</right>|;" \
+        -e "s|<bottom>[0-9]*</bottom>|<bottom>$bottom</bottom>|}" \
+        /etc/xdg/openbox/rc.xml >"$work/rc.xml"
+    openbox --config-file "$work/rc.xml" >"$work/openbox.log" 2>&1 &
+    started+=($!)
+    for ((i = 0; i < 50; i++)); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+        sleep 0.1
+    done
+    fail "openbox did not start"
+}
+
+# start_backdrop COLOUR: a full-screen window of that colour (RRGGBB) below everything, logging
+# the clicks that reach it to $work/backdrop.log.
+start_backdrop() {
+    local size
+    size=$(xdpyinfo | awk '/dimensions:/ {print $2}')
+    "$TESTWINDOW" 0 0 "${size%x*}" "${size#*x}" "$1" >"$work/backdrop.log" 2>&1 &
+    started+=($!)
+    local i
+    for ((i = 0; i < 50; i++)); do
+        grep -q ready "$work/backdrop.log" && return 0
+        sleep 0.1
+    done
+    fail "the backdrop window did not appear"
+}
+
+# start_quillop: runs the program in the background; its pid is in $quillop_pid.
+start_quillop() {
+    "$QUILLOP" >"$work/quillop.log" 2>&1 &
+    quillop_pid=$!
+    started+=($quillop_pid)
+}
+
+# fly_positions: one line per fly window, "ID LEFT TOP WIDTH HEIGHT", from one look at the tree.
+fly_positions() {
+    xwininfo -root -tree 2>/dev/null | awk '/"frmPngFly[0-9]*":/ {
+        size = ""; abs = ""
+        for (i = 1; i <= NF; i++) {
+            if ($i ~ /^[0-9]+x[0-9]+[+-]/) size = $i
+            if ($i ~ /^\+-?[0-9]+\+-?[0-9]+$/) abs = $i
+        }
+        split(size, wh, /[x+]/)
+        gsub(/\+/, " ", abs)
+        print $1, abs, wh[1], wh[2]
+    }'
+}
+
+# wait_for_flies COUNT: waits until that many fly windows exist; fails after 10 s.
+wait_for_flies() {
+    local i
+    for ((i = 0; i < 200; i++)); do
+        [ "$(fly_positions | wc -l)" -ge "$1" ] && return 0
+        sleep 0.05
+    done
+    fail "expected $1 fly windows, found $(fly_positions | wc -l)"
+}
+
+# map_state ID: IsViewable, IsUnMapped or IsUnviewable.
+map_state() {
+    xwininfo -id "$1" | awk '/Map State:/ {print $3}'
+}
+
+# work_area: "WIDTH HEIGHT" of the root's _NET_WORKAREA.
+work_area() {
+    xprop -root _NET_WORKAREA | awk -F'[=,]' '{gsub(/ /, ""); print $4, $5}'
+}

@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# What a fly looks like on a coloured backdrop. Without a compositing manager it is cut to its
+# solid pixels: the corners of its 60 x 60 show the backdrop (no black square) and no pixel is a
+# blend. With xcompmgr, started while the program runs, the soft shadow is blended: pixels that
+# are the backdrop darkened, neither black nor the backdrop. When QUILLOP_SCREENSHOTS names a
+# folder, the two pictures are kept there as linux-nocomp.png and linux.png.
+source "$(dirname "$0")/e2e-lib.sh"
+
+backdrop=(120 200 110)
+start_display 54 640 480
+start_backdrop 78c86e
+start_quillop
+wait_for_flies 3
+sleep 1.5
+
+# shoot NAME: a screenshot of the screen while one fly, wholly on screen and clear of the
+# others, stands still; sets $left and $top to that fly's place.
+shoot() {
+    local before after id l t
+    for ((attempt = 0; attempt < 100; attempt++)); do
+        before=$(fly_positions)
+        import -window root "$work/$1.png"
+        after=$(fly_positions)
+        [ "$before" = "$after" ] || continue
+        while read -r id l t _; do
+            ((l >= 0 && t >= 0 && l <= 580 && t <= 420)) || continue
+            # No other fly within 60 px on both axes.
+            if awk -v id="$id" -v l="$l" -v t="$t" '$1 != id && (($2 - l)^2 < 3600 &&
+                    ($3 - t)^2 < 3600) {clear = 1} END {exit clear}' <<<"$after"; then
+                left=$l
+                top=$t
+                return 0
+            fi
+        done <<<"$after"
+        sleep 0.1
+    done
+    fail "no fly stood clear of the others for a screenshot"
+}
+
+# analyse NAME: prints "CORNERS BLENDS DARK" for the fly at $left, $top: how many of its four
+# corner pixels show the backdrop, how many pixels are the backdrop darkened (a shadow blended
+# over it) and how many are dark (the body).
+analyse() {
+    convert "$work/$1.png" -crop "60x60+$left+$top" +repage -depth 8 txt:- |
+        awk -v br="${backdrop[0]}" -v bg="${backdrop[1]}" -v bb="${backdrop[2]}" '
+        NR > 1 {
+            split($1, xy, /[,:]/)
+            gsub(/[()]/, "", $2)
+            split($2, c, ",")
+            r = c[1]; g = c[2]; b = c[3]
+            corner = (xy[1] == 0 || xy[1] == 59) && (xy[2] == 0 || xy[2] == 59)
+            if (corner && r == br && g == bg && b == bb) corners++
+            kr = r / br; kg = g / bg; kb = b / bb
+            if (kr > 0.15 && kr < 0.92 && kr - kg < 0.05 && kg - kr < 0.05 &&
+                kr - kb < 0.05 && kb - kr < 0.05) blends++
+            if (r + g + b < 200) dark++
+        }
+        END {print corners + 0, blends + 0, dark + 0}'
+}
+
+keep() {
+    [ -n "${QUILLOP_SCREENSHOTS:-}" ] || return 0
+    local x=$((left - 30)) y=$((top - 15))
+    ((x < 0)) && x=0
+    ((y < 0)) && y=0
+    ((x > 520)) && x=520
+    ((y > 390)) && y=390
+    convert "$work/$1.png" -crop "120x90+$x+$y" +repage -filter point -resize 400% \
+        "$QUILLOP_SCREENSHOTS/$2"
+}
+
+shoot plain
+read -r corners blends dark < <(analyse plain)
+echo "without a compositor: $corners of 4 corners show the backdrop, $blends blended," \
+    "$dark dark pixels"
+[ "$corners" -eq 4 ] || fail "without a compositor the fly's corners are not the backdrop"
+[ "$dark" -ge 20 ] || fail "without a compositor the fly's body is not drawn"
+[ "$blends" -le 10 ] || fail "without a compositor there should be no blended shadow"
+keep plain linux-nocomp.png
+
+xcompmgr >"$work/xcompmgr.log" 2>&1 &
+started+=($!)
+sleep 1.5
+shoot composited
+read -r corners blends dark < <(analyse composited)
+echo "with xcompmgr: $corners of 4 corners show the backdrop, $blends blended," \
+    "$dark dark pixels"
+[ "$corners" -eq 4 ] || fail "with xcompmgr the fly's corners are not the backdrop (black square?)"
+[ "$dark" -ge 20 ] || fail "with xcompmgr the fly's body is not drawn"
+[ "$blends" -ge 40 ] || fail "with xcompmgr the soft shadow is not blended over the backdrop"
+keep composited linux.png
+kill -0 "$quillop_pid" || fail "quillop ended by itself"
+echo "PASS"

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# SIGTERM, SIGINT and SIGHUP close the program as "Exit" does: exit code 0 and every window
+# gone. Without an X display it says so and exits with 1.
+source "$(dirname "$0")/e2e-lib.sh"
+
+start_display 53 640 480
+
+for signal in TERM INT HUP; do
+    start_quillop
+    wait_for_flies 3
+    # Let the flies walk a little first, so the close meets running timers.
+    sleep 0.5
+    kill -s "$signal" "$quillop_pid"
+    status=0
+    for ((i = 0; i < 50; i++)); do
+        kill -0 "$quillop_pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill -0 "$quillop_pid" 2>/dev/null && fail "SIG$signal did not end quillop within 5 s"
+    wait "$quillop_pid" || status=$?
+    [ "$status" -eq 0 ] || fail "SIG$signal ended quillop with exit code $status, not 0"
+    [ "$(fly_positions | wc -l)" -eq 0 ] || fail "fly windows were left after SIG$signal"
+    [ -z "$(xdotool search --class TfrmMain)" ] || fail "the main window was left after SIG$signal"
+    echo "SIG$signal: exit code 0, no window left"
+done
+
+status=0
+output=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$QUILLOP" 2>&1) || status=$?
+[ "$status" -eq 1 ] || fail "without a display quillop should exit with 1, not $status"
+[[ $output == *"needs an X11 display"* ]] || fail "without a display quillop said: $output"
+echo "no display: exit code 1, \"$output\""
+echo "PASS"
