@@ -15,3 +15,12 @@ add_test(NAME windows_e2e
          COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/run-e2e.sh $<TARGET_FILE:Quillop>
                  $<TARGET_FILE:quillop_e2e_windows> ${CMAKE_BINARY_DIR}/e2e)
 set_tests_properties(windows_e2e PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE)
+
+# The benchmark (tools/bench-windows.sh): the program with 99 flies, and its measuring driver.
+add_executable(BenchQuillop WIN32 ${CMAKE_CURRENT_SOURCE_DIR}/windows/BenchQuillop_win32.cpp
+                                  ${QUILLOP_WIN32_RESOURCES})
+target_link_libraries(BenchQuillop PRIVATE quillop_win32)
+add_executable(quillop_bench_driver ${CMAKE_CURRENT_SOURCE_DIR}/windows/BenchDriver_win32.cpp
+                                    ${CMAKE_CURRENT_SOURCE_DIR}/windows/Desktop_win32.cpp)
+target_include_directories(quillop_bench_driver PRIVATE ${PROJECT_SOURCE_DIR})
+target_link_libraries(quillop_bench_driver PRIVATE user32 gdi32)
