@@ -16,7 +16,7 @@ class Win32Clock final : public Clock {
     std::uint32_t TickCount() const override { return GetTickCount(); }
 };
 
-class Win32Platform final : public Platform {
+class Win32Platform : public Platform {
   public:
     // Registers the window classes and creates the application's hidden window "Quillop".
     explicit Win32Platform(HINSTANCE instance);

@@ -6,14 +6,21 @@ endif()
 add_executable(quillop_e2e_windows
     ${CMAKE_CURRENT_SOURCE_DIR}/windows/E2eTest_win32.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/windows/E2eCompositedTest_win32.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/windows/E2eRefusedDrawsTest_win32.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/windows/Desktop_win32.cpp
 )
 target_include_directories(quillop_e2e_windows PRIVATE ${PROJECT_SOURCE_DIR})
 target_link_libraries(quillop_e2e_windows PRIVATE GTest::gtest_main user32 gdi32)
 
+# Quillop with every fly draw refused, for the tests of failure handling.
+add_executable(RefusingQuillop WIN32 ${CMAKE_CURRENT_SOURCE_DIR}/windows/RefusingQuillop_win32.cpp
+                                     ${QUILLOP_WIN32_RESOURCES})
+target_link_libraries(RefusingQuillop PRIVATE quillop_win32)
+
 add_test(NAME windows_e2e
          COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/run-e2e.sh $<TARGET_FILE:Quillop>
-                 $<TARGET_FILE:quillop_e2e_windows> ${CMAKE_BINARY_DIR}/e2e)
+                 $<TARGET_FILE:RefusingQuillop> $<TARGET_FILE:quillop_e2e_windows>
+                 ${CMAKE_BINARY_DIR}/e2e)
 set_tests_properties(windows_e2e PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE)
 
 # The benchmark (tools/bench-windows.sh): the program with 99 flies, and its measuring driver.

@@ -1,19 +1,22 @@
 #!/usr/bin/env bash
 # Runs the end-to-end driver against Quillop.exe under Wine on a private Xvfb: first on the
 # whole screen, then on a smaller work area with a compositing manager running.
-# Usage: run-e2e.sh Quillop.exe quillop_e2e_windows.exe work-folder
+# Usage: run-e2e.sh Quillop.exe RefusingQuillop.exe quillop_e2e_windows.exe work-folder
 set -uo pipefail
 quillop=$(realpath "$1")
-driver=$(realpath "$2")
-work=$3
+refusing=$(realpath "$2")
+driver=$(realpath "$3")
+work=$4
 source "$(dirname "$0")/wine-session.sh"
 
 start_wine_session "$work"
-export QUILLOP_EXE="Z:${quillop//\//\\}" QUILLOP_E2E_DIR="$work"
+export QUILLOP_EXE="Z:${quillop//\//\\}" QUILLOP_REFUSING_EXE="Z:${refusing//\//\\}"
+export QUILLOP_E2E_DIR="$work"
 
 status=0
 echo "--- the whole screen"
-run_logged "$work/e2e-screen.log" wine "$driver" --gtest_filter='QuillopRun.*' || status=1
+run_logged "$work/e2e-screen.log" wine "$driver" --gtest_filter='QuillopRun.*:QuillopRefusedDraws.*' ||
+    status=1
 wineserver -k
 wineserver -w
 

@@ -1,0 +1,112 @@
+// Quillop whose fly draws the system refuses: each refusal is reported, but a fly never stacks
+// its reports, a hidden fly reports nothing more, and a fly destroyed while its report is open
+// is not touched again.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <memory>
+
+#include "tests/windows/Desktop_win32.h"
+
+namespace quillop::e2e {
+namespace {
+
+// The message boxes the program has open.
+std::vector<HWND> OpenBoxes(DWORD processId) {
+    std::vector<HWND> boxes;
+    for (HWND window : WindowsOfProcess(processId, "Quillop")) {
+        char className[32] = {};
+        GetClassNameA(window, className, sizeof className);
+        if (std::string(className) == "#32770") {
+            boxes.push_back(window);
+        }
+    }
+    return boxes;
+}
+
+std::string BoxText(HWND box) {
+    char text[256] = {};
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    return text;
+}
+
+// Presses OK on one open box, the way a person would close it.
+void CloseOneBox(DWORD processId) {
+    const std::vector<HWND> boxes = OpenBoxes(processId);
+    if (!boxes.empty()) {
+        PostMessageA(GetDlgItem(boxes.front(), IDOK), BM_CLICK, 0, 0);
+    }
+}
+
+// Closes boxes for a while, returning the most that were open at once.
+std::size_t CloseBoxesFor(DWORD processId, DWORD milliseconds) {
+    std::size_t most = 0;
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < milliseconds) {
+        const std::vector<HWND> boxes = OpenBoxes(processId);
+        most = std::max(most, boxes.size());
+        for (HWND box : boxes) {
+            EXPECT_EQ(BoxText(box), "No!!!!!");
+        }
+        CloseOneBox(processId);
+        Pump(100);
+    }
+    return most;
+}
+
+class QuillopRefusedDraws : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        program_ = std::make_unique<Program>(Environment("QUILLOP_REFUSING_EXE"));
+    }
+    static void TearDownTestSuite() { program_.reset(); }
+    void SetUp() override { ASSERT_TRUE(program_->Started()) << "the test program did not start"; }
+
+    static std::unique_ptr<Program> program_;
+};
+
+std::unique_ptr<Program> QuillopRefusedDraws::program_;
+
+TEST_F(QuillopRefusedDraws, AFlyNeverStacksItsReports) {
+    // Without care, a failing fly would open a box inside its last box at every tick.
+    const DWORD start = GetTickCount();
+    while (WindowsOfProcess(program_->Id(), "frmPngFly").size() < 3 &&
+           GetTickCount() - start < 20000) {
+        CloseBoxesFor(program_->Id(), 200);
+    }
+    ASSERT_EQ(WindowsOfProcess(program_->Id(), "frmPngFly").size(), 3u);
+    const std::size_t most = CloseBoxesFor(program_->Id(), 3000);
+    EXPECT_GE(most, 1u);
+    EXPECT_LE(most, 3u) << "at most one report of each of the three flies at a time";
+}
+
+TEST_F(QuillopRefusedDraws, HiddenFliesReportNothingMore) {
+    const std::vector<HWND> flies = WindowsOfProcess(program_->Id(), "frmPngFly");
+    ASSERT_EQ(flies.size(), 3u);
+    PostMessageA(flies[0], WM_CLOSE, 0, 0);
+    PostMessageA(flies[1], WM_CLOSE, 0, 0);
+    CloseBoxesFor(program_->Id(), 1000);
+    EXPECT_FALSE(IsWindowVisible(flies[0]));
+    EXPECT_FALSE(IsWindowVisible(flies[1]));
+    EXPECT_LE(CloseBoxesFor(program_->Id(), 2000), 1u) << "only the shown fly still draws";
+}
+
+TEST_F(QuillopRefusedDraws, AFlyDestroyedWhileItsReportIsOpenIsLeftAlone) {
+    const HWND control = FindWindowA("QuillopTestControl", nullptr);
+    ASSERT_NE(control, nullptr);
+    const DWORD start = GetTickCount();
+    while (OpenBoxes(program_->Id()).empty() && GetTickCount() - start < 5000) {
+        Pump(10);
+    }
+    ASSERT_FALSE(OpenBoxes(program_->Id()).empty());
+    PostMessageA(control, WM_APP + 1, 0, 0);  // close all flies, inside the box's modal loop
+    Pump(300);
+    EXPECT_TRUE(WindowsOfProcess(program_->Id(), "frmPngFly", false).empty());
+    CloseBoxesFor(program_->Id(), 1000);
+    Pump(1000);
+    EXPECT_TRUE(OpenBoxes(program_->Id()).empty()) << "a destroyed fly drew again";
+    EXPECT_EQ(program_->WaitForExit(0), STILL_ACTIVE) << "the program ended";
+}
+
+}  // namespace
+}  // namespace quillop::e2e
