@@ -7,9 +7,13 @@ seconds() {
     awk -v t="$ticks" -v hz="$(getconf CLK_TCK)" 'BEGIN {printf "%.3f", t / hz}'
 }
 server=0
-for pid in $(pgrep -x 'wineserver(64)?'); do
-    if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX"; then
-        server=$pid
-    fi
+for dir in /proc/[0-9]*; do
+    case $(cat "$dir/comm" 2>/dev/null) in
+    wineserver | wineserver64)
+        if tr '\0' '\n' <"$dir/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX"; then
+            server=${dir#/proc/}
+        fi
+        ;;
+    esac
 done
 echo "$(seconds "$QUILLOP_XVFB_PID") $(seconds "$server")"
