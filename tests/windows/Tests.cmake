@@ -12,6 +12,17 @@ add_executable(quillop_e2e_windows
 target_include_directories(quillop_e2e_windows PRIVATE ${PROJECT_SOURCE_DIR})
 target_link_libraries(quillop_e2e_windows PRIVATE GTest::gtest_main user32 gdi32)
 
+# The platform layer on its own, with the pictures as resources.
+add_executable(quillop_platform_tests ${CMAKE_CURRENT_SOURCE_DIR}/windows/PlatformTest_win32.cpp
+                                      ${QUILLOP_WIN32_RESOURCES})
+target_include_directories(quillop_platform_tests PRIVATE ${PROJECT_SOURCE_DIR})
+target_link_libraries(quillop_platform_tests PRIVATE quillop_win32 quillop_sprite_data
+                                                     GTest::gtest_main)
+add_test(NAME windows_platform
+         COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/run-wine.sh
+                 ${CMAKE_BINARY_DIR}/platform-tests $<TARGET_FILE:quillop_platform_tests>)
+set_tests_properties(windows_platform PROPERTIES TIMEOUT 120 RUN_SERIAL TRUE)
+
 # Quillop with every fly draw refused, for the tests of failure handling.
 add_executable(RefusingQuillop WIN32 ${CMAKE_CURRENT_SOURCE_DIR}/windows/RefusingQuillop_win32.cpp
                                      ${QUILLOP_WIN32_RESOURCES})
