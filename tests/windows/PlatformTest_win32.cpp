@@ -8,6 +8,7 @@
 #include <cstring>
 #include <functional>
 
+#include "clFly/Failure.h"
 #include "clFly/SpriteCache.h"
 #include "main/MainWindow_win32.h"
 #include "main/Platform_win32.h"
@@ -71,6 +72,55 @@ DWORD WINAPI Watchdog(void* event) {
         ExitProcess(1);
     }
     return 0;
+}
+
+// What a message box showed before the helper thread pressed its OK button.
+struct SeenBox {
+    std::string Caption;  // the box to wait for
+    bool Found = false;
+    std::string Text;
+    bool Icon = false;
+};
+
+BOOL CALLBACK FindIcon(HWND child, LPARAM lParam) {
+    char className[16] = {};
+    GetClassNameA(child, className, sizeof className);
+    if (_stricmp(className, "Static") == 0 && IsWindowVisible(child) &&
+        (GetWindowLongPtrA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON &&
+        SendMessageA(child, STM_GETICON, 0, 0) != 0) {
+        *reinterpret_cast<bool*>(lParam) = true;
+    }
+    return TRUE;
+}
+
+// Waits on another thread for the box captioned as asked, reads it and presses OK.
+DWORD WINAPI CloseBoxWhenOpen(void* parameter) {
+    auto& seen = *static_cast<SeenBox*>(parameter);
+    for (int i = 0; i < 500; ++i) {
+        const HWND box = FindWindowA("#32770", seen.Caption.c_str());
+        if (box != nullptr && IsWindowVisible(box)) {
+            char text[512] = {};
+            GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+            seen.Text = text;
+            EnumChildWindows(box, FindIcon, reinterpret_cast<LPARAM>(&seen.Icon));
+            seen.Found = true;
+            PostMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+            return 0;
+        }
+        Sleep(10);
+    }
+    return 0;
+}
+
+// Runs show, which opens a box, while another thread reads the box and closes it.
+SeenBox WatchBox(const std::string& caption, const std::function<void()>& show) {
+    SeenBox seen;
+    seen.Caption = caption;
+    const HANDLE closer = CreateThread(nullptr, 0, CloseBoxWhenOpen, &seen, 0, nullptr);
+    show();
+    WaitForSingleObject(closer, INFINITE);
+    CloseHandle(closer);
+    return seen;
 }
 
 class Win32PlatformTest : public ::testing::Test {
@@ -249,6 +299,53 @@ TEST_F(Win32PlatformTest, ScreenAndWorkAreaAreTheSystemsOwn) {
     EXPECT_EQ(work.Width, area.right - area.left);
     EXPECT_EQ(work.Height, area.bottom - area.top);
     EXPECT_TRUE(platform.SystemClock().HighResolutionCounter().has_value());
+}
+
+TEST_F(Win32PlatformTest, MessageBoxesCarryTheirCaptionTextAndIconAndGiveBackTheActiveWindow) {
+    auto window = platform.CreateFlyWindow(events, "frmPngFly47", Rect{10, 10, 60, 60});
+    const HWND hwnd = FindFlyWindow("frmPngFly47");
+    window->Show();
+    SetActiveWindow(hwnd);
+    ASSERT_EQ(GetActiveWindow(), hwnd);
+    const SeenBox stop =
+        WatchBox("Quillop", [&] { platform.ShowMessageBox("Broken.", "Quillop", BoxIcon::Stop); });
+    EXPECT_TRUE(stop.Found);
+    EXPECT_EQ(stop.Text, "Broken.");
+    EXPECT_TRUE(stop.Icon);
+    EXPECT_EQ(GetActiveWindow(), hwnd) << "the window active before is active again";
+    const SeenBox plain =
+        WatchBox("Quillop", [&] { platform.ShowMessageBox("No!!!!!", "Quillop", BoxIcon::None); });
+    EXPECT_TRUE(plain.Found);
+    EXPECT_EQ(plain.Text, "No!!!!!");
+    EXPECT_FALSE(plain.Icon);
+}
+
+// Raises a failure from code of this module, as start-up would.
+__attribute__((noinline)) void RaiseStartupFailure() {
+    throw Failure("The settings could not be read", "ERegistryException");
+}
+
+TEST_F(Win32PlatformTest, StartupFailureNamesTheClassTheModuleAndTheOffset) {
+    SeenBox seen;
+    try {
+        RaiseStartupFailure();
+    } catch (const Failure& failure) {
+        seen = WatchBox("Application Error", [&] { platform.ReportStartupFailure(failure); });
+        const auto offset = reinterpret_cast<std::uintptr_t>(failure.RaisedAt()) -
+                            reinterpret_cast<std::uintptr_t>(GetModuleHandleA(nullptr));
+        char expected[128];
+        std::snprintf(expected, sizeof expected, "at %08llX.",
+                      static_cast<unsigned long long>(offset));
+        EXPECT_NE(seen.Text.find(expected), std::string::npos) << seen.Text;
+        EXPECT_GT(offset, 0x1000u);
+        EXPECT_LT(offset, 0x10000000u);
+    }
+    ASSERT_TRUE(seen.Found);
+    EXPECT_TRUE(seen.Text.starts_with(
+        "Exception ERegistryException in module quillop_platform_tests.exe at "))
+        << seen.Text;
+    EXPECT_TRUE(seen.Text.ends_with(".\nThe settings could not be read.")) << seen.Text;
+    EXPECT_TRUE(seen.Icon);
 }
 
 }  // namespace
