@@ -30,15 +30,14 @@ std::string BoxText(HWND box) {
     return text;
 }
 
-// Presses OK on one open box, the way a person would close it.
-void CloseOneBox(DWORD processId) {
-    const std::vector<HWND> boxes = OpenBoxes(processId);
-    if (!boxes.empty()) {
-        PostMessageA(GetDlgItem(boxes.front(), IDOK), BM_CLICK, 0, 0);
+// Presses OK on every open box, the way a person would close them.
+void CloseBoxes(const std::vector<HWND>& boxes) {
+    for (HWND box : boxes) {
+        PostMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
     }
 }
 
-// Closes boxes for a while, returning the most that were open at once.
+// Closes the boxes as they come for a while, returning the most that were open at once.
 std::size_t CloseBoxesFor(DWORD processId, DWORD milliseconds) {
     std::size_t most = 0;
     const DWORD start = GetTickCount();
@@ -48,7 +47,7 @@ std::size_t CloseBoxesFor(DWORD processId, DWORD milliseconds) {
         for (HWND box : boxes) {
             EXPECT_EQ(BoxText(box), "No!!!!!");
         }
-        CloseOneBox(processId);
+        CloseBoxes(boxes);
         Pump(100);
     }
     return most;

@@ -21,7 +21,7 @@ wineserver -k
 wineserver -w
 
 echo "--- a smaller work area, with xcompmgr"
-xprop -root -f _NET_WORKAREA 32c -set _NET_WORKAREA "0, 0, 1024, 450"
+xprop -root -f _NET_WORKAREA 32c -set _NET_WORKAREA "0, 0, 1024, 430"
 xcompmgr -n >/dev/null 2>&1 &
 started_pids+=($!)
 run_logged "$work/e2e-composited.log" wine "$driver" --gtest_filter='QuillopComposited.*' ||
