@@ -1,21 +1,61 @@
 #include "main/MainForm.h"
 
+#include "main/CountField.h"
+#include "main/Population.h"
+
+#ifndef QUILLOP_HOME_PAGE
+#error "QUILLOP_HOME_PAGE names the maker's home page"
+#endif
+
 namespace quillop {
 
 const char* const kMainWindowClass = "TfrmMain";
 const char* const kMainWindowCaption = "Quillop 1.1";
+const char* const kHomePageAddress = QUILLOP_HOME_PAGE;
+
+bool ControlUserSettings::OnTop() const {
+    return controls_.OnTopChecked();
+}
+void ControlUserSettings::SetOnTop(bool onTop) {
+    controls_.SetOnTopChecked(onTop);
+}
+bool ControlUserSettings::Startup() const {
+    return controls_.StartupChecked();
+}
+void ControlUserSettings::SetStartup(bool startup) {
+    controls_.SetStartupChecked(startup);
+}
+int ControlUserSettings::Flies() const {
+    return static_cast<int>(CountFieldValue(controls_.CountText()));
+}
+void ControlUserSettings::SetFlies(std::int64_t count) {
+    controls_.SetCountText(CountFieldText(count));
+}
+
+namespace {
+
+// The settings live in the window's controls where it has them.
+std::unique_ptr<UserSettings> SettingsFor(MainWindow& window) {
+    if (SettingsControls* controls = window.Controls()) {
+        return std::make_unique<ControlUserSettings>(*controls);
+    }
+    return std::make_unique<PlainUserSettings>();
+}
+
+}  // namespace
 
 TfrmMain::TfrmMain(Application& app)
     : app_(app),
-      settings_(std::make_unique<PlainUserSettings>()),
       store_(app.System().CreateSettingsStore()),
-      window_(app.System().CreateMainWindow(*this)) {}
+      window_(app.System().CreateMainWindow(*this)),
+      settings_(SettingsFor(*window_)) {}
 
 void TfrmMain::StartApp() {
     if (store_) {
         LoadSettings(*store_, *settings_,
                      [this](const Failure& failure) { app_.ShowFailure(failure.what()); });
     }
+    app_.System().AddTrayIcon();
     const int flies = settings_->Flies();
     for (int i = 0; i < flies; ++i) {
         if (TFlyForm* fly = app_.CreateFly()) {
@@ -26,6 +66,7 @@ void TfrmMain::StartApp() {
 }
 
 bool TfrmMain::FormCloseQuery(bool sessionEnding) {
+    app_.System().RemoveTrayIcon();
     if (!store_) {
         return true;
     }
@@ -59,6 +100,48 @@ void TfrmMain::OnEndSession(bool ending) {
     if (ending) {
         app_.System().Terminate();
     }
+}
+
+void TfrmMain::OnOkClick() {
+    app_.Guarded([this] {
+        SetFliesOnTop(app_, settings_->OnTop());
+        window_->Hide();
+    });
+}
+
+void TfrmMain::OnButton1Click() {
+    app_.Guarded([this] { AddFlies(app_, 1); });
+}
+
+void TfrmMain::OnHomePageClick() {
+    app_.Guarded([this] { app_.System().OpenWebPage(kHomePageAddress); });
+}
+
+void TfrmMain::OnMenuCommand(MenuCommand command) {
+    app_.Guarded([&] {
+        switch (command) {
+            case MenuCommand::Settings:
+                window_->Show();
+                break;
+            case MenuCommand::AddFly:
+                AddFlies(app_, 1);
+                break;
+            case MenuCommand::AddFiveFlies:
+                AddFlies(app_, 5);
+                break;
+            case MenuCommand::CloseAllFlies:
+                CloseAllFlies(app_);
+                break;
+            case MenuCommand::About:
+                app_.System().OpenWebPage(kHomePageAddress);
+                break;
+            case MenuCommand::Exit:
+                Close();
+                break;
+            case MenuCommand::None:
+                break;
+        }
+    });
 }
 
 int RunQuillop(Platform& platform, const SpriteSource& sprites) {

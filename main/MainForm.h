@@ -1,4 +1,5 @@
-// TfrmMain: the main window's logic (start-up, the close query, the end of the session).
+// TfrmMain: the main window's logic: start-up, the close query, the end of the session, the
+// settings window's buttons and the tray menu's commands.
 #pragma once
 
 #include <memory>
@@ -13,6 +14,7 @@ namespace quillop {
 
 extern const char* const kMainWindowClass;    // "TfrmMain"
 extern const char* const kMainWindowCaption;  // "Quillop 1.1"
+extern const char* const kHomePageAddress;    // the maker's home page, set at build time
 
 class TfrmMain final : public Component, private MainFormEvents {
   public:
@@ -41,12 +43,16 @@ class TfrmMain final : public Component, private MainFormEvents {
     void OnCloseRequest() override;
     bool OnQueryEndSession() override;
     void OnEndSession(bool ending) override;
+    void OnOkClick() override;
+    void OnButton1Click() override;
+    void OnHomePageClick() override;
+    void OnMenuCommand(MenuCommand command) override;
 
     Application& app_;
     std::string name_ = "frmMain";
-    std::unique_ptr<UserSettings> settings_;
     std::unique_ptr<SettingsStore> store_;
     std::unique_ptr<MainWindow> window_;
+    std::unique_ptr<UserSettings> settings_;
 };
 
 // The program: creates the application and its main window, starts the flies and runs the

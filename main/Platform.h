@@ -8,6 +8,7 @@
 
 #include "clFly/FlyWindow.h"
 #include "main/SettingsStore.h"
+#include "main/TrayMenu.h"
 
 namespace quillop {
 
@@ -23,6 +24,27 @@ class MainFormEvents {
     virtual bool OnQueryEndSession() = 0;
     // The session ends (ending true) or its end was cancelled.
     virtual void OnEndSession(bool ending) = 0;
+    // The settings window's OK button (`bOKClick`).
+    virtual void OnOkClick() = 0;
+    // The settings window's hidden first button (`Button1Click`): adds a fly.
+    virtual void OnButton1Click() = 0;
+    // The link label "More fun program..." (`lbHomePageClick`).
+    virtual void OnHomePageClick() = 0;
+    // An entry of the tray menu, or of the same menu opened on the settings window.
+    virtual void OnMenuCommand(MenuCommand command) = 0;
+};
+
+// The settings window's three controls, which hold the user settings while the program runs.
+class SettingsControls {
+  public:
+    virtual ~SettingsControls() = default;
+    virtual bool OnTopChecked() const = 0;
+    virtual void SetOnTopChecked(bool checked) = 0;
+    virtual bool StartupChecked() const = 0;
+    virtual void SetStartupChecked(bool checked) = 0;
+    // The count field's text, as typed.
+    virtual std::string CountText() const = 0;
+    virtual void SetCountText(const std::string& text) = 0;
 };
 
 // The main window `frmMain` of class "TfrmMain", captioned "Quillop 1.1", created hidden.
@@ -33,6 +55,8 @@ class MainWindow {
     virtual void Hide() = 0;
     virtual bool IsVisible() const = 0;
     virtual void SetInputEnabled(bool enabled) = 0;
+    // The window's settings controls; without them the settings live in a plain object.
+    virtual SettingsControls* Controls() { return nullptr; }
 };
 
 class Platform {
@@ -62,6 +86,11 @@ class Platform {
     // The current user's settings store; without one the defaults are kept and nothing is
     // written.
     virtual std::unique_ptr<SettingsStore> CreateSettingsStore() { return nullptr; }
+    // Adds the notification-area icon ("Vantrel"), or removes it.
+    virtual void AddTrayIcon() {}
+    virtual void RemoveTrayIcon() {}
+    // Opens a web page in the user's default browser.
+    virtual void OpenWebPage(const std::string& address) { (void)address; }
 };
 
 }  // namespace quillop

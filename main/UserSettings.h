@@ -43,4 +43,22 @@ class PlainUserSettings final : public UserSettings {
     int flies_ = 3;
 };
 
+class SettingsControls;
+
+// The settings held by the settings window's controls. "Flies" reads the count field's read
+// value, unclamped while the field is being edited, and setting it shows the clamped number.
+class ControlUserSettings final : public UserSettings {
+  public:
+    explicit ControlUserSettings(SettingsControls& controls) : controls_(controls) {}
+    bool OnTop() const override;
+    void SetOnTop(bool onTop) override;
+    bool Startup() const override;
+    void SetStartup(bool startup) override;
+    int Flies() const override;
+    void SetFlies(std::int64_t count) override;
+
+  private:
+    SettingsControls& controls_;
+};
+
 }  // namespace quillop

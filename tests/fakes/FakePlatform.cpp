@@ -47,6 +47,7 @@ bool FakeFlyWindow::Present(const CachedSprite& sprite, int, int, std::uint8_t) 
 std::unique_ptr<MainWindow> FakePlatform::CreateMainWindow(MainFormEvents& events) {
     mainEvents = &events;
     auto window = std::make_unique<FakeMainWindow>();
+    window->withControls = mainWindowControls;
     mainWindow = window.get();
     return window;
 }

@@ -55,15 +55,27 @@ class FakeFlyWindow final : public FlyWindow {
     int timerStarts = 0;
 };
 
-class FakeMainWindow final : public MainWindow {
+class FakeMainWindow final : public MainWindow, public SettingsControls {
   public:
     void Show() override { visible = true; }
     void Hide() override { visible = false; }
     bool IsVisible() const override { return visible; }
     void SetInputEnabled(bool enabled) override { inputEnabled = enabled; }
+    SettingsControls* Controls() override { return withControls ? this : nullptr; }
+
+    bool OnTopChecked() const override { return onTop; }
+    void SetOnTopChecked(bool checked) override { onTop = checked; }
+    bool StartupChecked() const override { return startup; }
+    void SetStartupChecked(bool checked) override { startup = checked; }
+    std::string CountText() const override { return count; }
+    void SetCountText(const std::string& text) override { count = text; }
 
     bool visible = false;
     bool inputEnabled = true;
+    bool withControls = false;
+    bool onTop = true;
+    bool startup = true;
+    std::string count = "3";
 };
 
 class FakePlatform : public Platform {
@@ -82,6 +94,9 @@ class FakePlatform : public Platform {
     void ReportStartupFailure(const std::exception& failure) override {
         startupFailure = failure.what();
     }
+    void AddTrayIcon() override { trayIcon = true; }
+    void RemoveTrayIcon() override { trayIcon = false; }
+    void OpenWebPage(const std::string& address) override { openedPages.push_back(address); }
 
     struct Box {
         std::string text;
@@ -102,6 +117,9 @@ class FakePlatform : public Platform {
     bool failLayered = false;
     bool failPresent = false;
     bool terminated = false;
+    bool trayIcon = false;
+    bool mainWindowControls = false;  // the main window has its settings controls
+    std::vector<std::string> openedPages;
     int applicationWindowHides = 0;
     int processMessagesCalls = 0;
     std::string startupFailure;
