@@ -1,9 +1,8 @@
 #include "clFly/FlyWindow_xcb.h"
 
+#include "clFly/FlyTimers_xcb.h"
+
 #include <unistd.h>
-#include <xcb/shape.h>
-#include <QObject>
-#include <QTimerEvent>
 
 #include <algorithm>
 #include <cstdlib>
@@ -39,28 +38,8 @@ void SetTimerExpiryHook(TimerExpiryHook hook) {
     timerExpiryHook = hook;
 }
 
-// The timers of all fly windows: one Qt timer id per running fly timer.
-class FlyTimers final : public QObject {
-  public:
-    int Start(XcbFlyWindow* window, int intervalMs) {
-        const int id = startTimer(intervalMs, Qt::PreciseTimer);
-        owners_[id] = window;
-        return id;
-    }
-    void Stop(int id) {
-        killTimer(id);
-        owners_.erase(id);
-    }
-
-  protected:
-    void timerEvent(QTimerEvent* event) override;
-
-  private:
-    std::unordered_map<int, XcbFlyWindow*> owners_;
-};
-
 // One fly's X window: 32-bit ARGB, undecorated, never focused, off the taskbar.
-class XcbFlyWindow final : public FlyWindow {
+class XcbFlyWindow final : public FlyWindow, private TimerTarget {
   public:
     XcbFlyWindow(XcbFlyDisplay& display, FlyTimers& timers, FlyEvents& events,
                  const std::string& name, const Rect& bounds);
@@ -84,7 +63,6 @@ class XcbFlyWindow final : public FlyWindow {
     xcb_window_t Id() const { return window_; }
     FlyEvents& Events() { return events_; }
     bool InputEnabled() const { return inputEnabled_; }
-    int TimerInterval() const { return timerInterval_; }
     // Sends the move that SetBounds asked for, if it is not sent yet.
     void SendMove();
     // Draws the shown sprite again (after an exposure).
@@ -93,6 +71,7 @@ class XcbFlyWindow final : public FlyWindow {
     void ApplyBoundingShape();
 
   private:
+    void OnTimerExpiry() override;
     // Writes the _NET_WM_STATE list the window manager reads when the window is mapped.
     void WriteStateProperty();
 
@@ -113,16 +92,12 @@ class XcbFlyWindow final : public FlyWindow {
     const XcbSprite* shown_ = nullptr;
 };
 
-void FlyTimers::timerEvent(QTimerEvent* event) {
-    const auto found = owners_.find(event->timerId());
-    if (found == owners_.end()) {
-        return;
-    }
-    XcbFlyWindow* window = found->second;
+void XcbFlyWindow::OnTimerExpiry() {
     if (timerExpiryHook != nullptr) {
-        timerExpiryHook(window->Id(), window->TimerInterval());
+        timerExpiryHook(window_, timerInterval_);
     }
-    window->Events().OnTimer();
+    // The fly may destroy this window inside; nothing here touches it afterwards.
+    events_.OnTimer();
 }
 
 XcbFlyWindow::XcbFlyWindow(XcbFlyDisplay& display, FlyTimers& timers, FlyEvents& events,
@@ -187,7 +162,7 @@ XcbFlyWindow::~XcbFlyWindow() {
 
 void XcbFlyWindow::StartTimer(int intervalMs) {
     StopTimer();
-    timerId_ = timers_.Start(this, intervalMs);
+    timerId_ = timers_.Start(*this, intervalMs);
     timerInterval_ = intervalMs;
 }
 
@@ -294,8 +269,7 @@ bool XcbFlyWindow::Present(const CachedSprite& cached, int, int, std::uint8_t) {
         return true;
     }
     shown_ = &sprite;
-    xcb_shape_mask(connection_, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, window_, 0, 0,
-                   sprite.InputMask);
+    display_.sprites_.SetInputShape(window_, sprite);
     if (!display_.sprites_.Compositing() || clippedToSolid_) {
         ApplyBoundingShape();
     }
@@ -314,12 +288,10 @@ void XcbFlyWindow::Redraw() {
 void XcbFlyWindow::ApplyBoundingShape() {
     const bool clip = !display_.sprites_.Compositing();
     if (clip && shown_ != nullptr) {
-        xcb_shape_mask(connection_, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, window_, 0, 0,
-                       shown_->SolidMask);
+        display_.sprites_.SetBoundingShape(window_, shown_);
         clippedToSolid_ = true;
     } else if (!clip && clippedToSolid_) {
-        xcb_shape_mask(connection_, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, window_, 0, 0,
-                       XCB_PIXMAP_NONE);
+        display_.sprites_.SetBoundingShape(window_, nullptr);
         clippedToSolid_ = false;
     }
 }

@@ -1,5 +1,6 @@
 #include "clFly/XcbSprites_xcb.h"
 
+#include <xcb/shape.h>
 #include <xcb/xfixes.h>
 
 #include <cstdlib>
@@ -98,6 +99,10 @@ XcbSprites::XcbSprites(xcb_connection_t* connection, int screenNumber) : connect
 
 XcbSprites::~XcbSprites() {
     for (const XcbSprite& sprite : sprites_) {
+        if (sprite.InputRegion != 0) {
+            xcb_xfixes_destroy_region(connection_, sprite.InputRegion);
+            xcb_xfixes_destroy_region(connection_, sprite.SolidRegion);
+        }
         if (sprite.Picture != 0) {
             xcb_free_pixmap(connection_, sprite.Picture);
             xcb_free_pixmap(connection_, sprite.InputMask);
@@ -170,7 +175,33 @@ const XcbSprite& XcbSprites::Get(const CachedSprite& cached) {
                   0, 0, 0, 32, static_cast<std::uint32_t>(data.size()), data.data());
     sprite.InputMask = UploadMask(input, width, height);
     sprite.SolidMask = UploadMask(solid, width, height);
+    if (haveXfixes_) {
+        sprite.InputRegion = xcb_generate_id(connection_);
+        xcb_xfixes_create_region_from_bitmap(connection_, sprite.InputRegion, sprite.InputMask);
+        sprite.SolidRegion = xcb_generate_id(connection_);
+        xcb_xfixes_create_region_from_bitmap(connection_, sprite.SolidRegion, sprite.SolidMask);
+    }
     return sprite;
+}
+
+void XcbSprites::SetInputShape(xcb_window_t window, const XcbSprite& sprite) {
+    if (sprite.InputRegion != 0) {
+        xcb_xfixes_set_window_shape_region(connection_, window, XCB_SHAPE_SK_INPUT, 0, 0,
+                                           sprite.InputRegion);
+    } else {
+        xcb_shape_mask(connection_, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, window, 0, 0,
+                       sprite.InputMask);
+    }
+}
+
+void XcbSprites::SetBoundingShape(xcb_window_t window, const XcbSprite* sprite) {
+    if (sprite != nullptr && sprite->SolidRegion != 0) {
+        xcb_xfixes_set_window_shape_region(connection_, window, XCB_SHAPE_SK_BOUNDING, 0, 0,
+                                           sprite->SolidRegion);
+    } else {
+        xcb_shape_mask(connection_, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, window, 0, 0,
+                       sprite != nullptr ? sprite->SolidMask : xcb_pixmap_t{XCB_PIXMAP_NONE});
+    }
 }
 
 xcb_pixmap_t XcbSprites::UploadMask(const std::vector<std::uint8_t>& bits, int width, int height) {

@@ -17,6 +17,9 @@ struct XcbSprite {
     xcb_pixmap_t InputMask = 0;
     // Pixels with alpha >= 128: what is drawn when nothing blends the soft edges.
     xcb_pixmap_t SolidMask = 0;
+    // The two masks as server regions, which a shape takes without reading a bitmap again.
+    std::uint32_t InputRegion = 0;
+    std::uint32_t SolidRegion = 0;
     int Width = 0;
     int Height = 0;
 };
@@ -39,6 +42,11 @@ class XcbSprites {
     xcb_colormap_t Colormap() const { return colormap_; }
     // A graphics context for 32-bit drawables that sends no exposure events.
     xcb_gcontext_t PictureGc() const { return pictureGc_; }
+
+    // Sets a window's input shape to a sprite's pixels with alpha > 0.
+    void SetInputShape(xcb_window_t window, const XcbSprite& sprite);
+    // Clips a window to a sprite's solid pixels, or (without a sprite) not at all.
+    void SetBoundingShape(xcb_window_t window, const XcbSprite* sprite);
 
     // Whether a compositing manager owns the screen's _NET_WM_CM_Sn selection.
     bool Compositing() const { return compositing_; }

@@ -11,9 +11,9 @@
 #include <chrono>
 #include <cstdio>
 #include <fstream>
-#include <map>
 #include <sstream>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "clFly/FlyWindow_xcb.h"
@@ -35,7 +35,7 @@ struct FlySteps {
 
 bool measuring = false;
 long expiries = 0;
-std::map<xcb_window_t, FlySteps> flies;
+std::unordered_map<xcb_window_t, FlySteps> flies;
 
 // Counts one timer expiry: gaps between two 10 ms expiries in a row are steps of a walk.
 void OnExpiry(xcb_window_t window, int intervalMs) {
@@ -138,6 +138,15 @@ int main(int, char** argv) {
             static_cast<quillop::TfrmMain&>(app.Own(std::make_unique<quillop::TfrmMain>(app)));
         mainForm.Settings().SetFlies(quillop::kMaxFlies);
         mainForm.StartApp();
+        if (qEnvironmentVariableIsSet("QUILLOP_BENCH_SPREAD")) {
+            // The flies of a desktop where they have long since walked apart: each fly is
+            // placed at random within the work area and walks on from there.
+            const quillop::Size area = platform.WorkAreaSize();
+            for (quillop::TFlyForm* fly : app.FlyList()) {
+                fly->Walker().X = quillop::ProcessRandom().Random(area.Width - 60);
+                fly->Walker().Y = quillop::ProcessRandom().Random(area.Height - 60);
+            }
+        }
 
         const auto watched = WatchedProcesses();
         double ownStart = 0;

@@ -7,16 +7,22 @@ source "$(dirname "$0")/e2e-lib.sh"
 width=640
 height=480
 start_display 51 $width $height 160 120
-read -r areaWidth areaHeight < <(work_area)
+for ((i = 0; i < 50; i++)); do
+    read -r areaWidth areaHeight < <(work_area) || true
+    [ -n "$areaHeight" ] && break
+    sleep 0.1
+done
 [ "$areaWidth" = 480 ] && [ "$areaHeight" = 360 ] ||
     fail "openbox's margins should give a work area of 480 x 360, not $areaWidth x $areaHeight"
 start_quillop
 
-# The first sighting of each window: it is created at the centre and rests there a moment.
+# The first sighting of each window once shown: it appears at the centre and rests there a
+# moment.
 declare -A first=()
 for ((i = 0; i < 200 && ${#first[@]} < 3; i++)); do
     while read -r id left top w h; do
-        [ -n "${first[$id]:-}" ] || first[$id]="$left $top $w $h"
+        [ -z "${first[$id]:-}" ] && [ "$(map_state "$id")" = IsViewable ] &&
+            first[$id]="$(fly_positions | awk -v id="$id" '$1 == id {print $2, $3, $4, $5}')"
     done < <(fly_positions)
     sleep 0.02
 done

@@ -21,6 +21,10 @@ trap 'exit 1' INT TERM HUP PIPE
 
 fail() {
     echo "FAIL: $*" >&2
+    if [ -s "$work/quillop.log" ]; then
+        echo "--- quillop's output:" >&2
+        tail -n 20 "$work/quillop.log" >&2
+    fi
     exit 1
 }
 
@@ -60,7 +64,7 @@ start_backdrop() {
     started+=($!)
     local i
     for ((i = 0; i < 50; i++)); do
-        grep -q ready "$work/backdrop.log" && return 0
+        grep -qs ready "$work/backdrop.log" && return 0
         sleep 0.1
     done
     fail "the backdrop window did not appear"

@@ -1,0 +1,101 @@
+#include "clFly/FlyTimers_xcb.h"
+
+#include <algorithm>
+#include <chrono>
+#include <limits>
+
+namespace quillop {
+
+namespace {
+
+// Expiries fall on multiples of this many milliseconds. The step period (10 ms) is a multiple,
+// so a walking fly keeps its exact period; only the end of a rest moves, by less than a slot.
+constexpr std::int64_t kSlotMs = 10;
+
+std::int64_t SlotAtOrAfter(std::int64_t ms) {
+    return (ms + kSlotMs - 1) / kSlotMs * kSlotMs;
+}
+
+std::int64_t NowMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+}  // namespace
+
+FlyTimers::FlyTimers() {
+    wake_.setSingleShot(true);
+    wake_.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&wake_, &QTimer::timeout, [this] { Expire(); });
+}
+
+int FlyTimers::Start(TimerTarget& target, int intervalMs) {
+    const int id = ++lastId_ == 0 ? ++lastId_ : lastId_;
+    const int interval = std::max(intervalMs, 1);
+    entries_.push_back(Entry{id, &target, interval, SlotAtOrAfter(NowMs() + interval)});
+    Arm();
+    return id;
+}
+
+void FlyTimers::Stop(int id) {
+    // A wake-up left for a stopped timer finds nothing due and sets the next one.
+    std::erase_if(entries_, [id](const Entry& entry) { return entry.Id == id; });
+}
+
+FlyTimers::Entry* FlyTimers::Find(int id) {
+    for (Entry& entry : entries_) {
+        if (entry.Id == id) {
+            return &entry;
+        }
+    }
+    return nullptr;
+}
+
+void FlyTimers::Arm() {
+    std::int64_t earliest = std::numeric_limits<std::int64_t>::max();
+    for (const Entry& entry : entries_) {
+        earliest = std::min(earliest, entry.Due);
+    }
+    if (entries_.empty()) {
+        wake_.stop();
+        return;
+    }
+    wake_.start(static_cast<int>(std::clamp<std::int64_t>(earliest - NowMs(), 0, 1 << 30)));
+}
+
+void FlyTimers::Expire() {
+    const std::int64_t now = NowMs();
+    // All due timers get their next expiry before any target runs, and the wake-up is set,
+    // so that a message box opened by one target lets every timer tick on inside it.
+    struct Due {
+        std::int64_t When;
+        int Id;
+        std::int64_t Next;
+    };
+    std::vector<Due> due;
+    for (Entry& entry : entries_) {
+        if (entry.Due <= now) {
+            const std::int64_t when = entry.Due;
+            entry.Due = SlotAtOrAfter(entry.Due + entry.Interval);
+            if (entry.Due <= now) {
+                entry.Due = SlotAtOrAfter(now + entry.Interval);
+            }
+            due.push_back({when, entry.Id, entry.Due});
+        }
+    }
+    std::sort(due.begin(), due.end(), [](const Due& a, const Due& b) {
+        return a.When != b.When ? a.When < b.When : a.Id < b.Id;
+    });
+    Arm();
+    for (const Due& expiry : due) {
+        // A target may have stopped or restarted this timer, or destroyed another meanwhile;
+        // one that already expired again inside a message box is not run twice.
+        const Entry* entry = Find(expiry.Id);
+        if (entry != nullptr && entry->Due == expiry.Next) {
+            entry->Target->OnTimerExpiry();
+        }
+    }
+}
+
+}  // namespace quillop

@@ -1,0 +1,54 @@
+// The timers of the fly windows, kept in one schedule on the Qt event loop.
+#pragma once
+
+#include <QTimer>
+
+#include <cstdint>
+#include <vector>
+
+namespace quillop {
+
+// Whoever is told of a timer's expiries.
+class TimerTarget {
+  public:
+    virtual ~TimerTarget() = default;
+    // May start and stop timers and destroy the target itself.
+    virtual void OnTimerExpiry() = 0;
+};
+
+// Periodic timers, one per fly. Expiries fall on a grid of a few milliseconds, so that the
+// flies due in the same slot share one wake-up of the event loop instead of waking it one by
+// one (99 flies stepping every 10 ms would wake it nearly 10,000 times a second). An expiry
+// that comes late is not made up: the next one is due a full period later.
+class FlyTimers {
+  public:
+    FlyTimers();
+    FlyTimers(const FlyTimers&) = delete;
+    FlyTimers& operator=(const FlyTimers&) = delete;
+
+    // Starts a timer whose first expiry is one period from now; returns its id (never 0).
+    int Start(TimerTarget& target, int intervalMs);
+    void Stop(int id);
+
+  private:
+    struct Entry {
+        int Id;
+        TimerTarget* Target;
+        int Interval;
+        std::int64_t Due;  // milliseconds of the monotonic clock
+    };
+
+    // Runs the expiries that are due, each once.
+    void Expire();
+    // Sets the wake-up for the earliest expiry.
+    void Arm();
+
+    // Finds a running timer; null when it was stopped.
+    Entry* Find(int id);
+
+    std::vector<Entry> entries_;  // a few dozen at most: a plain scan is the fastest lookup
+    QTimer wake_;
+    int lastId_ = 0;
+};
+
+}  // namespace quillop
