@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Three flies appear at the screen centre as 60 x 60 windows named "frmPngFly...", kept off the
 # taskbar and above other windows; the main window is hidden and findable; the flies walk and
-# keep within the limits of a work area that openbox's margins made smaller than the screen.
+# keep within the limits of a work area that openbox's margins made smaller than the screen, and
+# of a smaller one when the margins change while they walk.
 source "$(dirname "$0")/e2e-lib.sh"
 
 width=640
@@ -70,5 +71,28 @@ done
 [ ${#moved[@]} -eq 3 ] || fail "only ${#moved[@]} of 3 flies moved in 8 s"
 echo "flies walked within left $minLeft, top $minTop, right $maxRight, bottom $maxBottom" \
     "(work area 480 x 360 on a 640 x 480 screen)"
+# The work area shrinks while the flies walk (openbox takes new margins): a fly seen inside the
+# new limit never walks past it again.
+sed -i -e "/<margins>/,/<\/margins>/{s|<right>[0-9]*</right>|<right>300</right>|}" "$work/rc.xml"
+openbox --reconfigure
+for ((i = 0; i < 50; i++)); do
+    read -r areaWidth areaHeight < <(work_area) || true
+    [ "$areaWidth" = 340 ] && break
+    sleep 0.1
+done
+[ "$areaWidth" = 340 ] || fail "openbox did not shrink the work area to 340 px (it is $areaWidth)"
+declare -A inside=()
+end=$((SECONDS + 5))
+while ((SECONDS < end)); do
+    while read -r id left top w h; do
+        if ((left + 60 <= areaWidth + 20)); then
+            inside[$id]=1
+        elif [ -n "${inside[$id]:-}" ]; then
+            fail "fly $id walked past the shrunken work area's limit (right edge $((left + 60)))"
+        fi
+    done < <(fly_positions)
+    sleep 0.03
+done
+echo "after the work area shrank to 340 px, ${#inside[@]} flies kept within its limit"
 kill -0 "$quillop_pid" || fail "quillop ended by itself"
 echo "PASS"
