@@ -41,6 +41,10 @@ struct RecordingMainEvents final : MainFormEvents {
     void OnCloseRequest() override { ++closeRequests; }
     bool OnQueryEndSession() override { return allowEnd; }
     void OnEndSession(bool ending) override { endings.push_back(ending); }
+    void OnOkClick() override {}
+    void OnButton1Click() override {}
+    void OnHomePageClick() override {}
+    void OnMenuCommand(MenuCommand) override {}
 
     int closeRequests = 0;
     bool allowEnd = true;
