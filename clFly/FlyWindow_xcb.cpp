@@ -65,8 +65,13 @@ class XcbFlyWindow final : public FlyWindow, private TimerTarget {
     bool InputEnabled() const { return inputEnabled_; }
     // Sends the move that SetBounds asked for, if it is not sent yet.
     void SendMove();
-    // Draws the shown sprite again (after an exposure).
+    // Draws the shown sprite again.
     void Redraw();
+    // Whether an exposure the server reported after the given request still needs a redraw:
+    // not when it came before the last draw (a new shape exposes pixels that are drawn next).
+    bool ExposedSinceDraw(std::uint16_t sequence) const {
+        return !drawn_ || static_cast<std::int16_t>(sequence - lastDraw_) >= 0;
+    }
     // Clips the window to the solid pixels when nothing composites, and not at all otherwise.
     void ApplyBoundingShape();
 
@@ -90,6 +95,8 @@ class XcbFlyWindow final : public FlyWindow, private TimerTarget {
     bool topMost_ = false;
     bool clippedToSolid_ = false;
     const XcbSprite* shown_ = nullptr;
+    bool drawn_ = false;
+    std::uint16_t lastDraw_ = 0;  // the low bits of the last draw request's sequence number
 };
 
 void XcbFlyWindow::OnTimerExpiry() {
@@ -279,9 +286,12 @@ bool XcbFlyWindow::Present(const CachedSprite& cached, int, int, std::uint8_t) {
 
 void XcbFlyWindow::Redraw() {
     if (shown_ != nullptr) {
-        xcb_copy_area(connection_, shown_->Picture, window_, display_.sprites_.PictureGc(), 0, 0, 0,
-                      0, static_cast<std::uint16_t>(shown_->Width),
-                      static_cast<std::uint16_t>(shown_->Height));
+        lastDraw_ = static_cast<std::uint16_t>(
+            xcb_copy_area(connection_, shown_->Picture, window_, display_.sprites_.PictureGc(), 0,
+                          0, 0, 0, static_cast<std::uint16_t>(shown_->Width),
+                          static_cast<std::uint16_t>(shown_->Height))
+                .sequence);
+        drawn_ = true;
     }
 }
 
@@ -385,7 +395,7 @@ bool XcbFlyDisplay::Dispatch(const xcb_generic_event_t* event) {
             if (window == nullptr) {
                 return false;
             }
-            if (expose->count == 0) {
+            if (expose->count == 0 && window->ExposedSinceDraw(expose->sequence)) {
                 window->Redraw();
             }
             return true;

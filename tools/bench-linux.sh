@@ -5,7 +5,8 @@
 # compositor. Targets: every fly >= 97 steps/s, the program <= 5 us and the X server <= 45 us
 # per fly step without a compositor.
 #
-# Usage: tools/bench-linux.sh [SECONDS]   (QUILLOP_BUILD chooses the build folder)
+# Usage: tools/bench-linux.sh [SECONDS]   (QUILLOP_BUILD chooses the build folder;
+# QUILLOP_BENCH_FLIES=N measures N flies instead, QUILLOP_BENCH_SPREAD=1 starts them scattered)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-20}
@@ -53,7 +54,7 @@ measure() {
     cleanup
 }
 
-echo "=== 99 flies, ${seconds} s, Xvfb 1920x1080, no compositor"
+echo "=== ${QUILLOP_BENCH_FLIES:-99} flies, ${seconds} s, Xvfb 1920x1080, no compositor"
 measure 58 no
-echo "=== 99 flies, ${seconds} s, Xvfb 1920x1080, with xcompmgr"
+echo "=== ${QUILLOP_BENCH_FLIES:-99} flies, ${seconds} s, Xvfb 1920x1080, with xcompmgr"
 measure 59 yes

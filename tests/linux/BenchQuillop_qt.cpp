@@ -2,7 +2,8 @@
 // printing how often each fly stepped and what the steps cost in CPU time.
 //
 // Environment: QUILLOP_BENCH_SECONDS (measured time, default 20), QUILLOP_BENCH_WARMUP (default
-// 2), QUILLOP_BENCH_WATCH ("name:pid,..." of other processes whose CPU time is reported).
+// 2), QUILLOP_BENCH_WATCH ("name:pid,..." of other processes whose CPU time is reported),
+// QUILLOP_BENCH_FLIES (default 99), QUILLOP_BENCH_SPREAD (set: the flies start scattered).
 #include <sys/resource.h>
 #include <QTimer>
 
@@ -136,7 +137,9 @@ int main(int, char** argv) {
         quillop::Application app(platform, quillop::EmbeddedSprites());
         auto& mainForm =
             static_cast<quillop::TfrmMain&>(app.Own(std::make_unique<quillop::TfrmMain>(app)));
-        mainForm.Settings().SetFlies(quillop::kMaxFlies);
+        mainForm.Settings().SetFlies(qEnvironmentVariableIsSet("QUILLOP_BENCH_FLIES")
+                                         ? qEnvironmentVariableIntValue("QUILLOP_BENCH_FLIES")
+                                         : quillop::kMaxFlies);
         mainForm.StartApp();
         if (qEnvironmentVariableIsSet("QUILLOP_BENCH_SPREAD")) {
             // The flies of a desktop where they have long since walked apart: each fly is
