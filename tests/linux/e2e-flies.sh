@@ -17,15 +17,14 @@ done
     fail "openbox's margins should give a work area of 480 x 360, not $areaWidth x $areaHeight"
 start_quillop
 
-# The first sighting of each window once shown: it appears at the centre and rests there a
-# moment.
+# The first place of each window: a window is made at (0, 0), hidden, and put at the centre
+# just before it is shown; it rests there a moment before its first step.
 declare -A first=()
-for ((i = 0; i < 200 && ${#first[@]} < 3; i++)); do
+for ((i = 0; i < 400 && ${#first[@]} < 3; i++)); do
     while read -r id left top w h; do
-        [ -z "${first[$id]:-}" ] && [ "$(map_state "$id")" = IsViewable ] &&
-            first[$id]="$(fly_positions | awk -v id="$id" '$1 == id {print $2, $3, $4, $5}')"
+        [ -z "${first[$id]:-}" ] && [ "$left $top" != "0 0" ] && first[$id]="$left $top $w $h"
     done < <(fly_positions)
-    sleep 0.02
+    sleep 0.01
 done
 [ ${#first[@]} -eq 3 ] || fail "expected 3 fly windows, saw ${#first[@]}"
 for id in "${!first[@]}"; do
