@@ -56,14 +56,14 @@ void OnTerminationSignal(int) {
 // Hands the connection's events to the fly windows before Qt sees them.
 class FlyEventFilter final : public QAbstractNativeEventFilter {
   public:
-    explicit FlyEventFilter(XcbFlyDisplay& display) : display_(display) {}
+    explicit FlyEventFilter(std::unique_ptr<XcbFlyDisplay>& display) : display_(display) {}
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override {
-        return eventType == "xcb_generic_event_t" &&
-               display_.Dispatch(static_cast<const xcb_generic_event_t*>(message));
+        return display_ != nullptr && eventType == "xcb_generic_event_t" &&
+               display_->Dispatch(static_cast<const xcb_generic_event_t*>(message));
     }
 
   private:
-    XcbFlyDisplay& display_;
+    std::unique_ptr<XcbFlyDisplay>& display_;
 };
 
 // Turns a request to quit from outside the program (the session's end) into OnEndSession.
@@ -91,7 +91,9 @@ struct QtPlatform::Shell {
     xcb_connection_t* Connection = nullptr;
     xcb_window_t Root = 0;
     xcb_atom_t ActiveWindowAtom = 0;
+    int ScreenNumber = 0;
     MonotonicClock Clock;
+    // Made with the first fly, so that a screen without per-pixel alpha fails the start-up.
     std::unique_ptr<XcbFlyDisplay> Display;
     std::unique_ptr<FlyEventFilter> Filter;
     std::unique_ptr<QSocketNotifier> SignalNotifier;
@@ -102,6 +104,8 @@ struct QtPlatform::Shell {
     xcb_window_t ActiveWindow() const;
     // Gives the focus back to a window that had it (if it still exists).
     void Activate(xcb_window_t window) const;
+    // Sends the flies' gathered moves and everything else waiting to the server.
+    void Flush() const;
 };
 
 xcb_window_t QtPlatform::Shell::ActiveWindow() const {
@@ -142,6 +146,13 @@ void QtPlatform::Shell::Activate(xcb_window_t window) const {
                                                 XCB_CURRENT_TIME)));
 }
 
+void QtPlatform::Shell::Flush() const {
+    if (Display != nullptr) {
+        Display->FlushMoves();
+    }
+    xcb_flush(Connection);
+}
+
 QtPlatform::QtPlatform() : shell_(std::make_unique<Shell>()) {
     auto* x11 =
         qApp != nullptr ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
@@ -158,10 +169,7 @@ QtPlatform::QtPlatform() : shell_(std::make_unique<Shell>()) {
         screenNumber = 0;
     }
     std::free(host);
-    const QStyleHints* hints = QGuiApplication::styleHints();
-    shell.Display = std::make_unique<XcbFlyDisplay>(
-        shell.Connection, screenNumber,
-        DoubleClickRules{hints->mouseDoubleClickInterval(), hints->mouseDoubleClickDistance()});
+    shell.ScreenNumber = screenNumber;
     auto screens = xcb_setup_roots_iterator(xcb_get_setup(shell.Connection));
     for (int i = 0; i < screenNumber && screens.rem > 1; ++i) {
         xcb_screen_next(&screens);
@@ -174,14 +182,11 @@ QtPlatform::QtPlatform() : shell_(std::make_unique<Shell>()) {
     shell.ActiveWindowAtom = atom != nullptr ? atom->atom : 0;
     std::free(atom);
 
-    shell.Filter = std::make_unique<FlyEventFilter>(*shell.Display);
+    shell.Filter = std::make_unique<FlyEventFilter>(shell.Display);
     qApp->installNativeEventFilter(shell.Filter.get());
     // Moves are gathered while the flies handle their ticks and sent before Qt sleeps.
     QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
-                     qApp, [&shell] {
-                         shell.Display->FlushMoves();
-                         xcb_flush(shell.Connection);
-                     });
+                     qApp, [&shell] { shell.Flush(); });
 
     // SIGTERM, SIGINT and SIGHUP close the program as "Exit" does.
     int fds[2];
@@ -241,7 +246,14 @@ std::unique_ptr<MainWindow> QtPlatform::CreateMainWindow(MainFormEvents& events)
 
 std::unique_ptr<FlyWindow> QtPlatform::CreateFlyWindow(FlyEvents& events, const std::string& name,
                                                        const Rect& bounds) {
-    return shell_->Display->CreateWindow(events, name, bounds);
+    Shell& shell = *shell_;
+    if (shell.Display == nullptr) {
+        const QStyleHints* hints = QGuiApplication::styleHints();
+        shell.Display = std::make_unique<XcbFlyDisplay>(
+            shell.Connection, shell.ScreenNumber,
+            DoubleClickRules{hints->mouseDoubleClickInterval(), hints->mouseDoubleClickDistance()});
+    }
+    return shell.Display->CreateWindow(events, name, bounds);
 }
 
 Size QtPlatform::ScreenSize() {
@@ -276,8 +288,7 @@ void QtPlatform::ShowMessageBox(const std::string& text, const std::string& capt
 
 void QtPlatform::ProcessMessages() {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
-    shell_->Display->FlushMoves();
-    xcb_flush(shell_->Connection);
+    shell_->Flush();
 }
 
 void QtPlatform::RunMessageLoop() {

@@ -11,8 +11,9 @@ started=()
 cleanup() {
     local i
     for ((i = ${#started[@]} - 1; i >= 0; i--)); do
-        kill "${started[i]}" 2>/dev/null || true
-        { wait "${started[i]}" || true; } 2>/dev/null
+        if kill "${started[i]}" 2>/dev/null; then
+            { wait "${started[i]}" || true; } 2>/dev/null
+        fi
     done
     rm -rf "$work"
 }

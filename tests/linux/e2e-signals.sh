@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# SIGTERM, SIGINT and SIGHUP close the program as "Exit" does: exit code 0 and every window
-# gone. Without an X display it says so and exits with 1.
+# The start and the end of the program. SIGTERM, SIGINT and SIGHUP close it as "Exit" does:
+# exit code 0 and every window gone. Without an X display it says so and exits with 1. On a
+# screen that cannot show per-pixel alpha (no Composite extension), the first fly window cannot
+# be made: an "Application Error" box reports it, and after its OK the exit code is 1.
 source "$(dirname "$0")/e2e-lib.sh"
 
 start_display 53 640 480
@@ -29,4 +31,41 @@ output=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$QUILLOP" 2>&1) |
 [ "$status" -eq 1 ] || fail "without a display quillop should exit with 1, not $status"
 [[ $output == *"needs an X11 display"* ]] || fail "without a display quillop said: $output"
 echo "no display: exit code 1, \"$output\""
+
+cleanup_processes() {
+    local pid
+    for pid in "${started[@]}"; do
+        if kill "$pid" 2>/dev/null; then
+            { wait "$pid" || true; } 2>/dev/null
+        fi
+    done
+    started=()
+}
+cleanup_processes
+export DISPLAY=:55
+[ ! -e /tmp/.X55-lock ] || fail "display :55 is in use (/tmp/.X55-lock)"
+Xvfb :55 -screen 0 640x480x24 -extension Composite -noreset -nolisten tcp >/dev/null 2>&1 &
+started+=($!)
+for ((i = 0; i < 50; i++)); do
+    xdpyinfo >/dev/null 2>&1 && break
+    sleep 0.1
+done
+start_quillop
+box=""
+for ((i = 0; i < 100; i++)); do
+    box=$(xdotool search --name '^Application Error$' | head -n 1) || true
+    [ -n "$box" ] && break
+    sleep 0.05
+done
+[ -n "$box" ] || fail "no \"Application Error\" box when no fly window can be made"
+kill -0 "$quillop_pid" || fail "quillop ended before its start-up report was closed"
+xdotool windowfocus --sync "$box" key Return
+status=0
+for ((i = 0; i < 50; i++)); do
+    kill -0 "$quillop_pid" 2>/dev/null || break
+    sleep 0.1
+done
+wait "$quillop_pid" || status=$?
+[ "$status" -eq 1 ] || fail "after the start-up report quillop exited with $status, not 1"
+echo "failed start-up: \"Application Error\" box, exit code 1 after OK"
 echo "PASS"
