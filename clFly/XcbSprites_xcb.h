@@ -4,6 +4,7 @@
 
 #include <xcb/xcb.h>
 
+#include <deque>
 #include <vector>
 
 #include "clFly/SpriteCache.h"
@@ -70,7 +71,9 @@ class XcbSprites {
     std::uint8_t xfixesEvent_ = 0;
     bool haveXfixes_ = false;
     bool compositing_ = false;
-    std::vector<XcbSprite> sprites_;  // by CachedSprite::Id; Picture 0 while not uploaded
+    // By CachedSprite::Id; Picture 0 while not uploaded. A deque, as windows keep pointers to
+    // the sprites they show and more sprites are added later.
+    std::deque<XcbSprite> sprites_;
 };
 
 }  // namespace quillop

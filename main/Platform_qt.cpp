@@ -182,11 +182,14 @@ QtPlatform::QtPlatform() : shell_(std::make_unique<Shell>()) {
     shell.ActiveWindowAtom = atom != nullptr ? atom->atom : 0;
     std::free(atom);
 
+    // The connections below end with this object, so none outlives the platform.
+    shell.Quit = std::make_unique<QuitWatch>(mainEvents_);
+    qApp->installEventFilter(shell.Quit.get());
     shell.Filter = std::make_unique<FlyEventFilter>(shell.Display);
     qApp->installNativeEventFilter(shell.Filter.get());
     // Moves are gathered while the flies handle their ticks and sent before Qt sleeps.
     QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
-                     qApp, [&shell] { shell.Flush(); });
+                     shell.Quit.get(), [&shell] { shell.Flush(); });
 
     // SIGTERM, SIGINT and SIGHUP close the program as "Exit" does.
     int fds[2];
@@ -194,16 +197,17 @@ QtPlatform::QtPlatform() : shell_(std::make_unique<Shell>()) {
         shell.SignalPipeRead = fds[0];
         signalPipeWrite = fds[1];
         shell.SignalNotifier = std::make_unique<QSocketNotifier>(fds[0], QSocketNotifier::Read);
-        QObject::connect(shell.SignalNotifier.get(), &QSocketNotifier::activated, qApp, [this] {
-            char bytes[16];
-            while (read(shell_->SignalPipeRead, bytes, sizeof bytes) > 0) {
-            }
-            if (mainEvents_ != nullptr) {
-                mainEvents_->OnCloseRequest();
-            } else {
-                Terminate();
-            }
-        });
+        QObject::connect(shell.SignalNotifier.get(), &QSocketNotifier::activated, shell.Quit.get(),
+                         [this] {
+                             char bytes[16];
+                             while (read(shell_->SignalPipeRead, bytes, sizeof bytes) > 0) {
+                             }
+                             if (mainEvents_ != nullptr) {
+                                 mainEvents_->OnCloseRequest();
+                             } else {
+                                 Terminate();
+                             }
+                         });
         struct sigaction action {};
         action.sa_handler = OnTerminationSignal;
         sigemptyset(&action.sa_mask);
@@ -214,10 +218,8 @@ QtPlatform::QtPlatform() : shell_(std::make_unique<Shell>()) {
     }
 
     QGuiApplication::setQuitOnLastWindowClosed(false);
-    shell.Quit = std::make_unique<QuitWatch>(mainEvents_);
-    qApp->installEventFilter(shell.Quit.get());
 #if QT_CONFIG(sessionmanager)
-    QObject::connect(qApp, &QGuiApplication::commitDataRequest, qApp,
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, shell.Quit.get(),
                      [this](QSessionManager& manager) {
                          if (mainEvents_ != nullptr && !mainEvents_->OnQueryEndSession()) {
                              manager.cancel();
