@@ -41,6 +41,36 @@ for id in "${!first[@]}"; do
     [ "$(map_state "$id")" = IsViewable ] || fail "fly $id is not shown"
 done
 
+# Top-most: a normal window, activated and raised, stays below every fly.
+xmessage -center "a normal window" >/dev/null 2>&1 &
+started+=($!)
+normal=""
+for ((i = 0; i < 100; i++)); do
+    normal=$(xdotool search --name '^xmessage$' | head -n 1) || true
+    [ -n "$normal" ] && break
+    sleep 0.05
+done
+[ -n "$normal" ] || fail "the normal window (xmessage) did not appear"
+xdotool windowactivate "$normal" 2>/dev/null || true
+xdotool windowraise "$normal"
+sleep 0.3
+stacking=$(xprop -root _NET_CLIENT_LIST_STACKING | sed 's/.*#//; s/,//g')
+normalAt=-1
+position=0
+for window in $stacking; do
+    (( window == normal )) && normalAt=$position
+    position=$((position + 1))
+done
+((normalAt >= 0)) || fail "openbox does not list the normal window: $stacking"
+position=0
+for window in $stacking; do
+    if [ -n "${first[$(printf '0x%x' "$window")]:-}" ] && ((position < normalAt)); then
+        fail "fly $(printf '0x%x' "$window") is below a normal window: $stacking"
+    fi
+    position=$((position + 1))
+done
+echo "the three flies stay above a raised normal window"
+
 main=$(xdotool search --class TfrmMain)
 [ -n "$main" ] || fail "no window of class TfrmMain"
 [ "$(xdotool search --name '^Quillop 1\.1$')" = "$main" ] || fail "TfrmMain is not 'Quillop 1.1'"
