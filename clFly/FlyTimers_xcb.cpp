@@ -9,11 +9,15 @@ namespace quillop {
 namespace {
 
 // Expiries fall on multiples of this many milliseconds. The step period (10 ms) is a multiple,
-// so a walking fly keeps its exact period; only the end of a rest moves, by less than a slot.
+// so a walking fly keeps its exact period once started.
 constexpr std::int64_t kSlotMs = 10;
 
-std::int64_t SlotAtOrAfter(std::int64_t ms) {
-    return (ms + kSlotMs - 1) / kSlotMs * kSlotMs;
+// The slot nearest to a time, but never at or before now: a timer started just after a slot
+// began (as the step timer is, inside the tick that ends a rest) still gets its full period
+// give or take half a slot, rather than waiting for the slot after.
+std::int64_t NearestSlotAfter(std::int64_t ms, std::int64_t now) {
+    const std::int64_t slot = (ms + kSlotMs / 2) / kSlotMs * kSlotMs;
+    return slot > now ? slot : slot + kSlotMs;
 }
 
 std::int64_t NowMs() {
@@ -33,7 +37,8 @@ FlyTimers::FlyTimers() {
 int FlyTimers::Start(TimerTarget& target, int intervalMs) {
     const int id = ++lastId_ == 0 ? ++lastId_ : lastId_;
     const int interval = std::max(intervalMs, 1);
-    entries_.push_back(Entry{id, &target, interval, SlotAtOrAfter(NowMs() + interval)});
+    const std::int64_t now = NowMs();
+    entries_.push_back(Entry{id, &target, interval, NearestSlotAfter(now + interval, now)});
     Arm();
     return id;
 }
@@ -77,10 +82,13 @@ void FlyTimers::Expire() {
     for (Entry& entry : entries_) {
         if (entry.Due <= now) {
             const std::int64_t when = entry.Due;
-            entry.Due = SlotAtOrAfter(entry.Due + entry.Interval);
-            if (entry.Due <= now) {
-                entry.Due = SlotAtOrAfter(now + entry.Interval);
+            // Expiries that piled up count once: one that fell a period behind or more is next
+            // due a period from now.
+            std::int64_t next = when + entry.Interval;
+            if (next <= now) {
+                next = now + entry.Interval;
             }
+            entry.Due = NearestSlotAfter(next, now);
             due.push_back({when, entry.Id, entry.Due});
         }
     }
