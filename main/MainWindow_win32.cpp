@@ -1,47 +1,136 @@
 #include "main/MainWindow_win32.h"
 
+#include <commctrl.h>
+
 #include "clFly/Failure.h"
 #include "clFly/FlyWindow_win32.h"
 #include "main/MainForm.h"
+#include "main/SettingsControls_win32.h"
 
 namespace quillop {
 
 namespace {
 
+// A title bar with the caption only, a thin border, no resizing.
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION;
+constexpr int kLeft = 527;
+constexpr int kTop = 339;
+constexpr int kClientWidth = 280;
+constexpr int kClientHeight = 169;
+
 class Win32MainWindow final : public MainWindow {
   public:
-    Win32MainWindow(HINSTANCE instance, HWND owner, MainFormEvents& events);
+    Win32MainWindow(HINSTANCE instance, HWND owner, Win32TrayIcon& tray, MainFormEvents& events);
     // Destroys the window; no message reaches this object afterwards.
     ~Win32MainWindow() override;
     Win32MainWindow(const Win32MainWindow&) = delete;
     Win32MainWindow& operator=(const Win32MainWindow&) = delete;
 
-    void Show() override { ShowWindow(hwnd_, SW_SHOWNORMAL); }
+    void Show() override;
     void Hide() override { ShowWindow(hwnd_, SW_HIDE); }
     bool IsVisible() const override { return IsWindowVisible(hwnd_) != FALSE; }
     void SetInputEnabled(bool enabled) override { EnableWindow(hwnd_, enabled ? TRUE : FALSE); }
+    SettingsControls* Controls() override { return controls_.get(); }
+
+    HWND Handle() const { return hwnd_; }
 
     // The window procedure of the main window.
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
   private:
+    // Activation: the first gives the focus to the first tab stop, later ones give it back to
+    // the control that held it last.
+    void OnActivate(bool active);
+    // The icon's mouse message: a double click shows the window, a right release opens the menu.
+    void OnTrayMessage(UINT mouseMessage);
+    // The button Enter presses: the focused push button, or OK.
+    int DefaultButtonId() const;
+    // The tray menu at a screen point; its command goes to the events.
+    void OpenMenu(POINT at);
+
     MainFormEvents& events_;
+    Win32TrayIcon& tray_;
     HWND hwnd_ = nullptr;
+    std::unique_ptr<Win32SettingsControls> controls_;
+    HWND lastFocus_ = nullptr;
 };
 
-Win32MainWindow::Win32MainWindow(HINSTANCE instance, HWND owner, MainFormEvents& events)
-    : events_(events) {
-    hwnd_ = CreateWindowExA(0, kMainWindowClass, kMainWindowCaption,
-                            WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT, CW_USEDEFAULT,
-                            320, 240, owner, nullptr, instance, this);
+Win32MainWindow::Win32MainWindow(HINSTANCE instance, HWND owner, Win32TrayIcon& tray,
+                                 MainFormEvents& events)
+    : events_(events), tray_(tray) {
+    RECT frame{0, 0, kClientWidth, kClientHeight};
+    AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
+    hwnd_ = CreateWindowExA(0, kMainWindowClass, kMainWindowCaption, kStyle, kLeft, kTop,
+                            frame.right - frame.left, frame.bottom - frame.top, owner, nullptr,
+                            instance, this);
     if (hwnd_ == nullptr) {
         throw Failure(SystemErrorText(GetLastError()));
     }
+    controls_ = std::make_unique<Win32SettingsControls>(hwnd_);
+    tray_.SetWindow(hwnd_);
 }
 
 Win32MainWindow::~Win32MainWindow() {
+    tray_.Remove();
+    tray_.SetWindow(nullptr);
     SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
     DestroyWindow(hwnd_);
+}
+
+// Shows the window where it last stood, or only brings it forward when it is visible already.
+void Win32MainWindow::Show() {
+    ShowWindow(hwnd_, SW_SHOW);
+    SetForegroundWindow(hwnd_);
+}
+
+// NOTE: a plain window, unlike a dialog, keeps no focus of its own across deactivation; the
+// focus is saved while the window is still active, before the system moves it away.
+void Win32MainWindow::OnActivate(bool active) {
+    if (!active) {
+        const HWND focus = GetFocus();
+        if (focus != nullptr && IsChild(hwnd_, focus)) {
+            lastFocus_ = focus;
+        }
+        return;
+    }
+    if (lastFocus_ == nullptr || !IsWindow(lastFocus_)) {
+        lastFocus_ = controls_->FirstTabStop();
+    }
+    SetFocus(lastFocus_);
+}
+
+// NOTE: a dialog moves the default button to a push button that takes the focus; a plain
+// window does not, and the dialog manager then presses OK whatever button holds the focus.
+int Win32MainWindow::DefaultButtonId() const {
+    const HWND focus = GetFocus();
+    if (focus != nullptr && IsChild(hwnd_, focus) &&
+        (SendMessageA(focus, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))) {
+        return GetDlgCtrlID(focus);
+    }
+    return kIdOk;
+}
+
+void Win32MainWindow::OnTrayMessage(UINT mouseMessage) {
+    POINT at{};
+    GetCursorPos(&at);
+    switch (TrayActionFor(mouseMessage)) {
+        case TrayAction::ShowSettings:
+            events_.OnMenuCommand(MenuCommand::Settings);
+            break;
+        case TrayAction::OpenMenu:
+            SetForegroundWindow(hwnd_);
+            OpenMenu(at);
+            break;
+        case TrayAction::Ignore:
+            break;
+    }
+}
+
+void Win32MainWindow::OpenMenu(POINT at) {
+    const MenuCommand command = TrackTrayMenu(hwnd_, at);
+    if (command != MenuCommand::None) {
+        events_.OnMenuCommand(command);
+    }
 }
 
 // NOTE: as with the flies, each branch calls into the events last: the core may destroy the
@@ -54,10 +143,14 @@ LRESULT CALLBACK Win32MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wPa
         return DefWindowProcA(hwnd, message, wParam, lParam);
     }
     auto* self = reinterpret_cast<Win32MainWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (self == nullptr) {
+    if (self == nullptr || self->controls_ == nullptr) {
         return DefWindowProcA(hwnd, message, wParam, lParam);
     }
     MainFormEvents& events = self->events_;
+    if (message == self->tray_.TaskbarCreatedMessage()) {
+        self->tray_.OnTaskbarCreated();
+        return 0;
+    }
     switch (message) {
         case WM_CLOSE:
         case WM_CLOSEAPP:
@@ -67,6 +160,38 @@ LRESULT CALLBACK Win32MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wPa
             return events.OnQueryEndSession() ? TRUE : FALSE;
         case WM_ENDSESSION:
             events.OnEndSession(wParam != FALSE);
+            return 0;
+        case WM_ACTIVATE:
+            self->OnActivate(LOWORD(wParam) != WA_INACTIVE);
+            return 0;
+        case DM_GETDEFID:
+            return MAKELRESULT(self->DefaultButtonId(), DC_HASDEFID);
+        case WM_COMMAND:
+            if (LOWORD(wParam) == kIdOk && HIWORD(wParam) == BN_CLICKED) {
+                events.OnOkClick();
+            } else if (LOWORD(wParam) == kIdButton1 && HIWORD(wParam) == BN_CLICKED) {
+                events.OnButton1Click();
+            } else if (LOWORD(wParam) == kIdHomePage && HIWORD(wParam) == STN_CLICKED) {
+                events.OnHomePageClick();
+            }
+            return 0;
+        case WM_NOTIFY:
+            // The count buttons step the field themselves.
+            return reinterpret_cast<const NMHDR*>(lParam)->code == UDN_DELTAPOS ? TRUE : 0;
+        case WM_CTLCOLORSTATIC:
+            if (HBRUSH brush = self->controls_->LinkColours(reinterpret_cast<HWND>(lParam),
+                                                            reinterpret_cast<HDC>(wParam))) {
+                return reinterpret_cast<LRESULT>(brush);
+            }
+            break;
+        case WM_CONTEXTMENU: {
+            POINT at{};
+            GetCursorPos(&at);
+            self->OpenMenu(at);
+            return 0;
+        }
+        case WM_TRAYICON:
+            self->OnTrayMessage(static_cast<UINT>(lParam));
             return 0;
         case WM_NCDESTROY:
             SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
@@ -92,8 +217,12 @@ void RegisterMainWindowClass(HINSTANCE instance) {
 }
 
 std::unique_ptr<MainWindow> CreateWin32MainWindow(HINSTANCE instance, HWND owner,
-                                                  MainFormEvents& events) {
-    return std::make_unique<Win32MainWindow>(instance, owner, events);
+                                                  Win32TrayIcon& tray, MainFormEvents& events) {
+    return std::make_unique<Win32MainWindow>(instance, owner, tray, events);
+}
+
+HWND MainWindowHandle(const MainWindow& window) {
+    return static_cast<const Win32MainWindow&>(window).Handle();
 }
 
 }  // namespace quillop

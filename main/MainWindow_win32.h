@@ -1,4 +1,5 @@
-// The main window `frmMain` on Windows: a plain hidden window of class "TfrmMain".
+// The main window `frmMain` on Windows: the hidden settings window of class "TfrmMain", which
+// also receives the tray icon's messages.
 #pragma once
 
 #include <windows.h>
@@ -6,6 +7,7 @@
 #include <memory>
 
 #include "main/Platform.h"
+#include "main/TrayIcon_win32.h"
 
 namespace quillop {
 
@@ -16,8 +18,12 @@ constexpr UINT WM_CLOSEAPP = 0x467;
 void RegisterMainWindowClass(HINSTANCE instance);
 
 // Creates the main window hidden, owned by the application's window so that it has no taskbar
-// button. Throws Failure with the system's text when the system refuses.
+// button, and makes it the window of the tray icon. Throws Failure with the system's text when
+// the system refuses.
 std::unique_ptr<MainWindow> CreateWin32MainWindow(HINSTANCE instance, HWND owner,
-                                                  MainFormEvents& events);
+                                                  Win32TrayIcon& tray, MainFormEvents& events);
+
+// The window handle of a main window made by CreateWin32MainWindow.
+HWND MainWindowHandle(const MainWindow& window);
 
 }  // namespace quillop

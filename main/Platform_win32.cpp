@@ -3,6 +3,9 @@
 #include "clFly/Failure.h"
 #include "main/ErrorText.h"
 #include "main/MainWindow_win32.h"
+#include "main/SettingsStore_win32.h"
+
+#include <shellapi.h>
 
 namespace quillop {
 
@@ -29,7 +32,7 @@ std::optional<std::uint64_t> Win32Clock::HighResolutionCounter() const {
     return static_cast<std::uint64_t>(counter.QuadPart);
 }
 
-Win32Platform::Win32Platform(HINSTANCE instance) : instance_(instance) {
+Win32Platform::Win32Platform(HINSTANCE instance) : instance_(instance), tray_(instance) {
     WNDCLASSEXA windowClass{};
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = DefWindowProcA;
@@ -51,7 +54,9 @@ Win32Platform::~Win32Platform() {
 }
 
 std::unique_ptr<MainWindow> Win32Platform::CreateMainWindow(MainFormEvents& events) {
-    return CreateWin32MainWindow(instance_, appWindow_, events);
+    auto window = CreateWin32MainWindow(instance_, appWindow_, tray_, events);
+    settingsWindow_ = MainWindowHandle(*window);
+    return window;
 }
 
 std::unique_ptr<FlyWindow> Win32Platform::CreateFlyWindow(FlyEvents& events,
@@ -93,8 +98,7 @@ void Win32Platform::ProcessMessages() {
             PostQuitMessage(static_cast<int>(message.wParam));
             return;
         }
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
+        Dispatch(message);
         if (static_cast<LONG>(message.time - start) > 0) {
             return;
         }
@@ -104,9 +108,26 @@ void Win32Platform::ProcessMessages() {
 void Win32Platform::RunMessageLoop() {
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
+        Dispatch(message);
     }
+}
+
+void Win32Platform::Dispatch(MSG& message) {
+    if (settingsWindow_ != nullptr && IsWindow(settingsWindow_) &&
+        IsDialogMessageA(settingsWindow_, &message)) {
+        return;
+    }
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+}
+
+std::unique_ptr<SettingsStore> Win32Platform::CreateSettingsStore() {
+    return CreateRegistryStore();
+}
+
+void Win32Platform::OpenWebPage(const std::string& address) {
+    const std::wstring wide(address.begin(), address.end());
+    ShellExecuteW(nullptr, L"open", wide.c_str(), nullptr, nullptr, SW_SHOWMAXIMIZED);
 }
 
 void Win32Platform::ReportStartupFailure(const std::exception& failure) {

@@ -6,6 +6,7 @@
 
 #include "clFly/FlyWindow_win32.h"
 #include "main/Platform.h"
+#include "main/TrayIcon_win32.h"
 
 namespace quillop {
 
@@ -36,12 +37,22 @@ class Win32Platform : public Platform {
     void RunMessageLoop() override;
     void Terminate() override { PostQuitMessage(0); }
     void ReportStartupFailure(const std::exception& failure) override;
+    std::unique_ptr<SettingsStore> CreateSettingsStore() override;
+    void AddTrayIcon() override { tray_.Add(); }
+    void RemoveTrayIcon() override { tray_.Remove(); }
+    void OpenWebPage(const std::string& address) override;
 
     HWND ApplicationWindow() const { return appWindow_; }
 
   private:
+    // Hands a message to the settings window's keyboard rules (Tab, Enter, Space, Escape) or
+    // dispatches it.
+    void Dispatch(MSG& message);
+
     HINSTANCE instance_;
     HWND appWindow_ = nullptr;
+    HWND settingsWindow_ = nullptr;
+    Win32TrayIcon tray_;
     Win32Clock clock_;
     SpriteBitmaps bitmaps_;
 };

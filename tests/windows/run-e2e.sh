@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs the end-to-end driver against Quillop.exe under Wine on a private Xvfb: first on the
-# whole screen, then on a smaller work area with a compositing manager running.
+# whole screen, then the settings (registry, tray menu, settings window), then on a smaller
+# work area with a compositing manager running.
 # Usage: run-e2e.sh Quillop.exe RefusingQuillop.exe quillop_e2e_windows.exe work-folder
 set -uo pipefail
 quillop=$(realpath "$1")
@@ -17,6 +18,13 @@ status=0
 echo "--- the whole screen"
 run_logged "$work/e2e-screen.log" wine "$driver" --gtest_filter='QuillopRun.*:QuillopRefusedDraws.*' ||
     status=1
+wineserver -k
+wineserver -w
+
+echo "--- the settings in the registry, the tray menu and the settings window"
+run_logged "$work/e2e-settings.log" wine "$driver" \
+    --gtest_filter='QuillopStore.*:QuillopTray.*:QuillopStoreReadOnly.*' || status=1
+[ -f "$work/windows-settings.png" ] && echo "Screenshot: $work/windows-settings.png"
 wineserver -k
 wineserver -w
 

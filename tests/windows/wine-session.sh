@@ -52,10 +52,17 @@ start_wine_session() {
     # NOTE: without a window manager, hiding a managed window stalls about 2 s; unmanaged
     # windows do not. Wine reads the setting when wineserver starts, so it is stopped after.
     # A program that crashes ends at once instead of waiting behind Wine's crash dialog.
+    # NOTE: Wine's own colour scheme draws hot-tracked text in pale grey; Windows' blue is set.
     printf '%s\r\n' 'REGEDIT4' '' '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' \
         '"Managed"="N"' '' '[HKEY_CURRENT_USER\Software\Wine\WineDbg]' \
-        '"ShowCrashDialog"=dword:00000000' >"$folder/session.reg"
+        '"ShowCrashDialog"=dword:00000000' '' '[HKEY_CURRENT_USER\Control Panel\Colors]' \
+        '"HotTrackingColor"="0 102 204"' >"$folder/session.reg"
     wine regedit /S "Z:${folder//\//\\}\\session.reg" >/dev/null 2>&1
+    # NOTE: this Wine does not look for its own fonts (fonts-wine) in its data folder; without
+    # them "MS Sans Serif" and "Tahoma" fall back to a much wider font and labels are cut.
+    if [ -d /usr/share/wine/fonts ]; then
+        cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
+    fi
     wineserver -k
     wineserver -w
 }

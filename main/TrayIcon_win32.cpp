@@ -1,0 +1,87 @@
+#include "main/TrayIcon_win32.h"
+
+#include <shellapi.h>
+
+#include <cstring>
+
+namespace quillop {
+
+namespace {
+
+constexpr UINT kTrayIconId = 1;
+const char* const kTrayTip = "Vantrel";
+
+}  // namespace
+
+Win32TrayIcon::Win32TrayIcon(HINSTANCE instance)
+    : icon_(static_cast<HICON>(LoadImageA(instance, "TRAYICON", IMAGE_ICON, 16, 16, 0))),
+      taskbarCreated_(RegisterWindowMessageA("TaskbarCreated")) {}
+
+bool Win32TrayIcon::Notify(DWORD action) const {
+    NOTIFYICONDATAA data{};
+    data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    data.hWnd = window_;
+    data.uID = kTrayIconId;
+    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    data.uCallbackMessage = WM_TRAYICON;
+    data.hIcon = icon_;
+    std::strncpy(data.szTip, kTrayTip, sizeof data.szTip - 1);
+    return Shell_NotifyIconA(action, &data) != FALSE;
+}
+
+// A refused icon goes unnoticed: the program then runs without it.
+void Win32TrayIcon::Add() {
+    if (window_ != nullptr) {
+        Notify(NIM_ADD);
+        added_ = true;
+    }
+}
+
+void Win32TrayIcon::Remove() {
+    if (added_) {
+        Notify(NIM_DELETE);
+        added_ = false;
+    }
+}
+
+void Win32TrayIcon::OnTaskbarCreated() {
+    if (added_) {
+        Notify(NIM_ADD);
+    }
+}
+
+// NOTE: the owner must be the foreground window while the menu is open, or the menu does not
+// close when the user clicks elsewhere; the WM_NULL after it lets a second open work at once.
+MenuCommand TrackTrayMenu(HWND owner, POINT at) {
+    const std::vector<MenuEntry>& entries = PopupMenuEntries();
+    // The access keys are worked out each time the menu opens.
+    const std::vector<std::optional<char>> keys = AccessKeys(entries);
+    const HMENU menu = CreatePopupMenu();
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const MenuEntry& entry = entries[i];
+        if (!entry.Visible) {
+            continue;
+        }
+        if (entry.Caption[0] == '\0') {
+            AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+            continue;
+        }
+        const std::string caption = MarkedCaption(entry.Caption, keys[i]);
+        AppendMenuA(menu, MF_STRING, static_cast<UINT_PTR>(entry.Command), caption.c_str());
+        if (entry.IsDefault) {
+            SetMenuDefaultItem(menu, static_cast<UINT>(entry.Command), FALSE);
+        }
+    }
+    const UINT chosen = static_cast<UINT>(TrackPopupMenu(
+        menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, at.x, at.y, 0, owner, nullptr));
+    PostMessageA(owner, WM_NULL, 0, 0);
+    DestroyMenu(menu);
+    for (const MenuEntry& entry : entries) {
+        if (chosen != 0 && static_cast<UINT>(entry.Command) == chosen) {
+            return entry.Command;
+        }
+    }
+    return MenuCommand::None;
+}
+
+}  // namespace quillop

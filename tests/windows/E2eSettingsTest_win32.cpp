@@ -1,0 +1,269 @@
+// Quillop.exe's settings as a person meets them: the registry read at start and written at the
+// end, the tray icon's menu, and the settings window with its keys and count field.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <memory>
+
+#include "tests/windows/Desktop_win32.h"
+#include "tests/windows/Registry_win32.h"
+#include "tests/windows/Tray_win32.h"
+
+namespace quillop::e2e {
+namespace {
+
+// Quillop.exe copied into a folder with a space in its name, so that the logon entry must be
+// quoted.
+std::string SpacedCopy() {
+    const std::string folder =
+        WindowsPath(Environment("QUILLOP_E2E_DIR", "/tmp") + "/Quillop Flies");
+    CreateDirectoryA(folder.c_str(), nullptr);
+    const std::string copy = folder + "\\Quillop.exe";
+    CopyFileA(Environment("QUILLOP_EXE", "Quillop.exe").c_str(), copy.c_str(), FALSE);
+    return copy;
+}
+
+// Ends a run with the close message and waits for its exit code.
+DWORD EndWithCloseMessage(Program& program) {
+    const HWND main = MainWindowOf(program.Id());
+    if (main == nullptr) {
+        return STILL_ACTIVE;
+    }
+    PostMessageA(main, kCloseApp, 0, 0);
+    return program.WaitForExit(15000);
+}
+
+// Waits for count flies and gives the last one time to be made top-most or not.
+std::vector<HWND> SettledFlies(const Program& program, std::size_t count) {
+    const std::vector<HWND> flies = WaitForFlyCount(program.Id(), count, 20000);
+    Pump(300);
+    return flies;
+}
+
+TEST(QuillopStore, AFirstRunStartsThreeTopMostFliesAndWritesTheDefaultsAndAQuotedLogonEntry) {
+    ForgetSettings();
+    const std::string exe = SpacedCopy();
+    Program program(exe);
+    ASSERT_TRUE(program.Started());
+    const std::vector<HWND> flies = SettledFlies(program, 3);
+    ASSERT_EQ(flies.size(), 3u);
+    for (HWND fly : flies) {
+        EXPECT_TRUE(IsTopMost(fly));
+    }
+    ASSERT_EQ(EndWithCloseMessage(program), 0u);
+    EXPECT_EQ(ReadDword(kSettingsKey, "OnTop"), 1u);
+    EXPECT_EQ(ReadDword(kSettingsKey, "Startup"), 1u);
+    EXPECT_EQ(ReadDword(kSettingsKey, "Flies"), 3u);
+    const auto run = ReadString(kRunKey, "QuillopPro");
+    ASSERT_TRUE(run.has_value());
+    EXPECT_EQ(CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, run->c_str(), -1,
+                             ("\"" + exe + "\"").c_str(), -1),
+              CSTR_EQUAL)
+        << *run;
+}
+
+TEST(QuillopStore, StartupOffUnderAnotherCaseRemovesTheLogonEntry) {
+    ASSERT_TRUE(ReadString(kRunKey, "QuillopPro").has_value());
+    DeleteValue(kSettingsKey, "Startup");
+    ASSERT_TRUE(WriteDword(kSettingsKey, "sTARTUP", 0));
+    ASSERT_TRUE(WriteDword(kSettingsKey, "OnTop", 0));
+    Program program(SpacedCopy());
+    const std::vector<HWND> flies = SettledFlies(program, 3);
+    ASSERT_EQ(flies.size(), 3u);
+    for (HWND fly : flies) {
+        EXPECT_FALSE(IsTopMost(fly)) << "OnTop = 0 starts flies that are not top-most";
+    }
+    ASSERT_EQ(EndWithCloseMessage(program), 0u);
+    EXPECT_FALSE(ReadString(kRunKey, "QuillopPro").has_value());
+    EXPECT_EQ(ReadDword(kSettingsKey, "Startup"), 0u);
+    EXPECT_EQ(ReadDword(kSettingsKey, "OnTop"), 0u);
+}
+
+TEST(QuillopStore, AFlyCountStoredAsTextIsReportedAndTheProgramRunsOnWithTheDefault) {
+    ASSERT_TRUE(WriteWideString(kSettingsKey, "Flies", L"7"));
+    Program program(Environment("QUILLOP_EXE", "Quillop.exe"));
+    const HWND box = WaitForBox("Quillop", 15000);
+    ASSERT_NE(box, nullptr) << "no report of the wrong type";
+    EXPECT_EQ(BoxText(box), "Invalid data type for 'Flies'");
+    CloseBox(box);
+    EXPECT_EQ(SettledFlies(program, 3).size(), 3u);
+    ASSERT_EQ(EndWithCloseMessage(program), 0u);
+    EXPECT_EQ(ReadDword(kSettingsKey, "Flies"), 3u) << "the default is written back as a number";
+}
+
+// One run of Quillop.exe driven through its tray icon, shared by the tests in their order.
+class QuillopTray : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        ForgetSettings();
+        program_ = std::make_unique<Program>(Environment("QUILLOP_EXE", "Quillop.exe"));
+        main_ = MainWindowOf(program_->Id());
+        SettledFlies(*program_, 3);
+    }
+    static void TearDownTestSuite() { program_.reset(); }
+
+    void SetUp() override { ASSERT_NE(main_, nullptr) << "no main window"; }
+
+    static HWND CountField() { return ControlOf(main_, "Edit", nullptr); }
+
+    static std::unique_ptr<Program> program_;
+    static HWND main_;
+};
+
+std::unique_ptr<Program> QuillopTray::program_;
+HWND QuillopTray::main_ = nullptr;
+
+TEST_F(QuillopTray, AddFiveFliesAddsFiveTopMostFlies) {
+    ASSERT_EQ(FliesOf(program_->Id()).size(), 3u);
+    ASSERT_TRUE(ChooseFromTrayMenu(main_, 'D'));
+    const std::vector<HWND> flies = SettledFlies(*program_, 8);
+    ASSERT_EQ(flies.size(), 8u);
+    for (HWND fly : flies) {
+        EXPECT_TRUE(IsTopMost(fly));
+    }
+    EXPECT_FALSE(IsWindowVisible(main_));
+}
+
+TEST_F(QuillopTray, SettingsShowsTheWindowAtItsPlaceAndSizeWithItsControls) {
+    ASSERT_TRUE(ChooseFromTrayMenu(main_, 'S'));
+    Pump(300);
+    ASSERT_TRUE(IsWindowVisible(main_));
+    const RECT frame = WindowBounds(main_);
+    EXPECT_EQ(frame.left, 527);
+    EXPECT_EQ(frame.top, 339);
+    RECT client{};
+    GetClientRect(main_, &client);
+    EXPECT_EQ(client.right, 280);
+    EXPECT_EQ(client.bottom, 169);
+    const LONG_PTR style = GetWindowLongPtrA(main_, GWL_STYLE);
+    EXPECT_TRUE(style & WS_CAPTION);
+    EXPECT_FALSE(style & (WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+    for (const char* caption :
+         {" Settings ", "Always on top", "Load on startup", "OK", "Button1"}) {
+        EXPECT_NE(ControlOf(main_, "Button", caption), nullptr) << caption;
+    }
+    EXPECT_NE(ControlOf(main_, "Static", "Number of flies at start"), nullptr);
+    EXPECT_NE(ControlOf(main_, "Static", "More fun program..."), nullptr);
+    EXPECT_EQ(TextOf(CountField()), "3");
+    EXPECT_EQ(SendMessageA(ControlOf(main_, "Button", "Always on top"), BM_GETCHECK, 0, 0),
+              BST_CHECKED);
+    RECT shot = frame;
+    InflateRect(&shot, 12, 12);
+    SaveScreen(Environment("QUILLOP_E2E_DIR", "/tmp") + "/windows-settings.png", shot);
+}
+
+TEST_F(QuillopTray, TheMenuOpensWithItsTopLeftCornerAtThePointer) {
+    ASSERT_TRUE(MovePointer(640, 420));
+    const HWND menu = OpenTrayMenu(main_);
+    ASSERT_NE(menu, nullptr);
+    Pump(300);
+    const RECT at = WindowBounds(menu);
+    EXPECT_EQ(at.left, 640);
+    EXPECT_EQ(at.top, 420);
+    // The menu over the settings window, as the picture of the open menu.
+    RECT shot{};
+    const RECT window = WindowBounds(main_);
+    UnionRect(&shot, &at, &window);
+    InflateRect(&shot, 16, 16);
+    SaveScreen(Environment("QUILLOP_E2E_DIR", "/tmp") + "/windows-menu.png", shot);
+    PressMenuKey(menu, VK_ESCAPE);
+    Pump(300);
+    EXPECT_EQ(OpenMenuWindow(), nullptr);
+    EXPECT_TRUE(IsWindowVisible(main_));
+}
+
+TEST_F(QuillopTray, TheFirstEnterAfterTheFirstShowAddsAFlyAndKeepsTheWindowOpen) {
+    ASSERT_TRUE(IsWindowVisible(main_));
+    EXPECT_EQ(FocusOf(main_), ControlOf(main_, "Button", "Button1"));
+    PressKey(main_, VK_RETURN);
+    EXPECT_EQ(SettledFlies(*program_, 9).size(), 9u);
+    EXPECT_TRUE(IsWindowVisible(main_));
+    PressKey(main_, VK_ESCAPE);
+    EXPECT_TRUE(IsWindowVisible(main_)) << "Escape does nothing";
+}
+
+TEST_F(QuillopTray, TheCountFieldRefusesLettersAndStepsOnTheArrowKeys) {
+    // The new fly took the activation; "Settings" brings the window forward with its focus.
+    ASSERT_TRUE(ChooseFromTrayMenu(main_, 'S'));
+    Pump(200);
+    ASSERT_EQ(FocusOf(main_), ControlOf(main_, "Button", "Button1"));
+    for (int i = 0; i < 3; ++i) {
+        PressKey(main_, VK_TAB);
+    }
+    ASSERT_EQ(FocusOf(main_), CountField());
+    const LRESULT selection = SendMessageA(CountField(), EM_GETSEL, 0, 0);
+    EXPECT_EQ(LOWORD(selection), 0);
+    EXPECT_EQ(HIWORD(selection), 1) << "entering by Tab selects the whole text";
+    TypeText(main_, "a");
+    EXPECT_EQ(TextOf(CountField()), "3");
+    TypeText(main_, "98");
+    EXPECT_EQ(TextOf(CountField()), "98");
+    PressKey(main_, VK_UP);
+    PressKey(main_, VK_UP);
+    EXPECT_EQ(TextOf(CountField()), "99");
+}
+
+TEST_F(QuillopTray, ClearingAlwaysOnTopAndTypingZeroThenOkMakesFliesNormalAndShowsOne) {
+    ASSERT_EQ(FocusOf(main_), CountField());
+    SetWindowTextA(CountField(), "");
+    TypeText(main_, "0");
+    SendMessageA(ControlOf(main_, "Button", "Always on top"), BM_CLICK, 0, 0);
+    EXPECT_EQ(TextOf(CountField()), "1") << "the field is clamped when it loses the focus";
+    SendMessageA(ControlOf(main_, "Button", "OK"), BM_CLICK, 0, 0);
+    Pump(300);
+    EXPECT_FALSE(IsWindowVisible(main_));
+    const std::vector<HWND> flies = FliesOf(program_->Id(), false);
+    ASSERT_EQ(flies.size(), 9u);
+    for (HWND fly : flies) {
+        EXPECT_FALSE(IsTopMost(fly));
+    }
+}
+
+TEST_F(QuillopTray, CloseAllFliesDestroysEveryFlyHiddenOnesToo) {
+    const std::vector<HWND> flies = FliesOf(program_->Id());
+    ASSERT_FALSE(flies.empty());
+    PostMessageA(flies.front(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(30, 30));
+    Pump(300);
+    ASSERT_FALSE(IsWindowVisible(flies.front()));
+    ASSERT_TRUE(ChooseFromTrayMenu(main_, 'C'));
+    EXPECT_TRUE(WaitForFlyCount(program_->Id(), 0, 3000).empty());
+    ASSERT_TRUE(ChooseFromTrayMenu(main_, 'A'));
+    EXPECT_EQ(SettledFlies(*program_, 1).size(), 1u);
+}
+
+TEST_F(QuillopTray, TypingAHundredAndFiftyThenExitWritesItAndTheNextStartMakes99Flies) {
+    ASSERT_TRUE(ChooseFromTrayMenu(main_, 'S'));
+    Pump(300);
+    while (FocusOf(main_) != CountField()) {
+        PressKey(main_, VK_TAB);
+    }
+    TypeText(main_, "150");
+    ASSERT_EQ(TextOf(CountField()), "150");
+    ASSERT_TRUE(ChooseFromTrayMenu(main_, 'E'));
+    EXPECT_EQ(program_->WaitForExit(15000), 0u);
+    EXPECT_EQ(ReadDword(kSettingsKey, "Flies"), 150u);
+    EXPECT_EQ(ReadDword(kSettingsKey, "OnTop"), 0u);
+
+    Program next(Environment("QUILLOP_EXE", "Quillop.exe"));
+    EXPECT_EQ(SettledFlies(next, 99).size(), 99u);
+    EXPECT_EQ(EndWithCloseMessage(next), 0u);
+    EXPECT_EQ(ReadDword(kSettingsKey, "Flies"), 99u);
+}
+
+// Last: Wine keeps the key's access list until wineserver ends.
+TEST(QuillopStoreReadOnly, AKeyMadeReadOnlyWhileRunningIsReportedOnCloseAndTheProgramStillEnds) {
+    ForgetSettings();
+    Program program(Environment("QUILLOP_EXE", "Quillop.exe"));
+    ASSERT_EQ(SettledFlies(program, 3).size(), 3u);
+    ASSERT_TRUE(SetKeyReadOnly(kSettingsKey, true));
+    PostMessageA(MainWindowOf(program.Id()), kCloseApp, 0, 0);
+    const HWND box = WaitForBox("Quillop", 15000);
+    ASSERT_NE(box, nullptr) << "no report of the failed write";
+    EXPECT_EQ(BoxText(box), "Failed to set data for 'OnTop'");
+    CloseBox(box);
+    EXPECT_EQ(program.WaitForExit(15000), 0u);
+    EXPECT_FALSE(ReadDword(kSettingsKey, "OnTop").has_value());
+}
+
+}  // namespace
+}  // namespace quillop::e2e

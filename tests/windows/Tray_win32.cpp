@@ -1,0 +1,147 @@
+#include "tests/windows/Tray_win32.h"
+
+#include "tests/windows/Desktop_win32.h"
+
+namespace quillop::e2e {
+
+HWND MainWindowOf(DWORD processId, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    do {
+        HWND window = nullptr;
+        while ((window = FindWindowExA(nullptr, window, "TfrmMain", "Quillop 1.1")) != nullptr) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == processId) {
+                return window;
+            }
+        }
+        Pump(20);
+    } while (GetTickCount() - start < timeoutMs);
+    return nullptr;
+}
+
+std::vector<HWND> FliesOf(DWORD processId, bool visibleOnly) {
+    return WindowsOfProcess(processId, "frmPngFly", visibleOnly);
+}
+
+std::vector<HWND> WaitForFlyCount(DWORD processId, std::size_t count, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    std::vector<HWND> flies = FliesOf(processId, false);
+    while (flies.size() != count && GetTickCount() - start < timeoutMs) {
+        Pump(20);
+        flies = FliesOf(processId, false);
+    }
+    return flies;
+}
+
+HWND OpenMenuWindow() {
+    HWND menu = nullptr;
+    while ((menu = FindWindowExA(nullptr, menu, "#32768", nullptr)) != nullptr) {
+        if (IsWindowVisible(menu)) {
+            return menu;
+        }
+    }
+    return nullptr;
+}
+
+HWND OpenTrayMenu(HWND mainWindow) {
+    PostMessageA(mainWindow, kTrayIcon, 1, WM_RBUTTONUP);
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < 5000) {
+        if (HWND menu = OpenMenuWindow()) {
+            return menu;
+        }
+        Pump(10);
+    }
+    return nullptr;
+}
+
+void PressMenuKey(HWND menu, char key) {
+    PostMessageA(menu, WM_KEYDOWN, static_cast<WPARAM>(key), 1);
+    PostMessageA(menu, WM_KEYUP, static_cast<WPARAM>(key), 0xC0000001);
+}
+
+bool ChooseFromTrayMenu(HWND mainWindow, char key) {
+    const HWND menu = OpenTrayMenu(mainWindow);
+    if (menu == nullptr) {
+        return false;
+    }
+    PressMenuKey(menu, key);
+    const DWORD start = GetTickCount();
+    while (OpenMenuWindow() != nullptr) {
+        if (GetTickCount() - start > 5000) {
+            return false;
+        }
+        Pump(10);
+    }
+    return true;
+}
+
+HWND FocusOf(HWND mainWindow) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(mainWindow, nullptr), &info)) {
+        return nullptr;
+    }
+    return info.hwndFocus;
+}
+
+void PressKey(HWND mainWindow, WORD virtualKey) {
+    const HWND focus = FocusOf(mainWindow);
+    PostMessageA(focus, WM_KEYDOWN, virtualKey, 1);
+    PostMessageA(focus, WM_KEYUP, virtualKey, 0xC0000001);
+    Pump(100);
+}
+
+void TypeText(HWND mainWindow, const std::string& text) {
+    for (char c : text) {
+        PostMessageA(FocusOf(mainWindow), WM_CHAR, static_cast<unsigned char>(c), 1);
+        Pump(30);
+    }
+    Pump(100);
+}
+
+HWND ControlOf(HWND mainWindow, const char* className, const char* text) {
+    return FindWindowExA(mainWindow, nullptr, className, text);
+}
+
+std::string TextOf(HWND window) {
+    char text[256] = {};
+    SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+bool IsTopMost(HWND window) {
+    return (GetWindowLongPtrA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+}
+
+HWND WaitForBox(const char* caption, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < timeoutMs) {
+        const HWND box = FindWindowA("#32770", caption);
+        if (box != nullptr && IsWindowVisible(box)) {
+            return box;
+        }
+        Pump(20);
+    }
+    return nullptr;
+}
+
+std::string BoxText(HWND box) {
+    char text[512] = {};
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    return text;
+}
+
+void CloseBox(HWND box) {
+    SendMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+}
+
+bool SaveScreen(const std::string& file, const RECT& rect) {
+    const std::string geometry = std::to_string(rect.right - rect.left) + "x" +
+                                 std::to_string(rect.bottom - rect.top) + "+" +
+                                 std::to_string(rect.left) + "+" + std::to_string(rect.top);
+    return RunShell("import -window root -crop " + geometry + " +repage " + file);
+}
+
+}  // namespace quillop::e2e
