@@ -93,8 +93,9 @@ TEST_F(QuillopRefusedDraws, HiddenFliesReportNothingMore) {
 TEST_F(QuillopRefusedDraws, AFlyDestroyedWhileItsReportIsOpenIsLeftAlone) {
     const HWND control = FindWindowA("QuillopTestControl", nullptr);
     ASSERT_NE(control, nullptr);
+    // The shown fly reports at its next draw, after a rest of up to six seconds.
     const DWORD start = GetTickCount();
-    while (OpenBoxes(program_->Id()).empty() && GetTickCount() - start < 5000) {
+    while (OpenBoxes(program_->Id()).empty() && GetTickCount() - start < 8000) {
         Pump(10);
     }
     ASSERT_FALSE(OpenBoxes(program_->Id()).empty());
