@@ -11,6 +11,9 @@ namespace {
 constexpr UINT kTrayIconId = 1;
 const char* const kTrayTip = "Vantrel";
 
+// The record in its first-version form, as the shell of every Windows version takes it.
+static_assert(sizeof(void*) != 4 || NOTIFYICONDATAA_V1_SIZE == 88);
+
 }  // namespace
 
 Win32TrayIcon::Win32TrayIcon(HINSTANCE instance)

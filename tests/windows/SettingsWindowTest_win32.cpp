@@ -1,0 +1,184 @@
+// The settings window and the tray icon of the Windows platform on their own: the dialog keys,
+// the count buttons' timing, and the icon's life in the notification area.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+#include <shellapi.h>
+
+#include <vector>
+
+#include "main/MainWindow_win32.h"
+#include "main/Platform_win32.h"
+
+namespace quillop {
+namespace {
+
+struct CountingMainEvents final : MainFormEvents {
+    void OnCloseRequest() override {}
+    bool OnQueryEndSession() override { return true; }
+    void OnEndSession(bool) override {}
+    void OnOkClick() override { ++okClicks; }
+    void OnButton1Click() override { ++button1Clicks; }
+    void OnHomePageClick() override { ++homePageClicks; }
+    void OnMenuCommand(MenuCommand command) override { commands.push_back(command); }
+
+    int okClicks = 0;
+    int button1Clicks = 0;
+    int homePageClicks = 0;
+    std::vector<MenuCommand> commands;
+};
+
+class Win32SettingsWindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        window = platform.CreateMainWindow(events);
+        hwnd = MainWindowHandle(*window);
+    }
+    void TearDown() override { platform.RemoveTrayIcon(); }
+
+    // Handles the waiting messages as the program's loop does, for a while.
+    void Run(DWORD milliseconds) {
+        const DWORD start = GetTickCount();
+        do {
+            platform.ProcessMessages();
+            Sleep(5);
+        } while (GetTickCount() - start < milliseconds);
+    }
+
+    // Presses a key on the focused control, through the program's loop.
+    void Press(WORD key) {
+        PostMessageA(GetFocus(), WM_KEYDOWN, key, 1);
+        PostMessageA(GetFocus(), WM_KEYUP, key, 0xC0000001);
+        Run(50);
+    }
+
+    HWND Control(const char* className, const char* text) const {
+        return FindWindowExA(hwnd, nullptr, className, text);
+    }
+
+    // Whether the shell holds an icon of this window: only a present icon can be modified.
+    bool IconPresent() const {
+        NOTIFYICONDATAA data{};
+        data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+        data.hWnd = hwnd;
+        data.uID = 1;
+        data.uFlags = NIF_TIP;
+        lstrcpyA(data.szTip, "Vantrel");
+        return Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
+    }
+
+    Win32Platform platform{GetModuleHandleA(nullptr)};
+    CountingMainEvents events;
+    std::unique_ptr<MainWindow> window;
+    HWND hwnd = nullptr;
+};
+
+TEST_F(Win32SettingsWindowTest, EnterPressesTheFocusedButtonOrOkAndEscapeDoesNothing) {
+    window->Show();
+    Run(100);
+    ASSERT_EQ(GetFocus(), Control("Button", "Button1")) << "the first tab stop has the focus";
+    Press(VK_RETURN);
+    EXPECT_EQ(events.button1Clicks, 1);
+    EXPECT_EQ(events.okClicks, 0);
+    Press(VK_TAB);
+    ASSERT_EQ(GetFocus(), Control("Button", "Always on top"));
+    Press(VK_RETURN);
+    EXPECT_EQ(events.okClicks, 1) << "Enter on a check box presses OK";
+    EXPECT_TRUE(window->Controls()->OnTopChecked()) << "and does not toggle the box";
+    Press(VK_ESCAPE);
+    EXPECT_EQ(events.okClicks, 1);
+    EXPECT_TRUE(window->IsVisible());
+
+    // The focus stays where it was across hiding and showing.
+    window->Hide();
+    Run(50);
+    window->Show();
+    Run(100);
+    EXPECT_EQ(GetFocus(), Control("Button", "Always on top"));
+}
+
+TEST_F(Win32SettingsWindowTest, TheCountButtonsStepOnReleaseAndRepeatWhileHeld) {
+    window->Show();
+    Run(100);
+    const HWND buttons = Control(UPDOWN_CLASSA, nullptr);
+    ASSERT_NE(buttons, nullptr);
+    SettingsControls& controls = *window->Controls();
+    RECT r{};
+    GetClientRect(buttons, &r);
+    const LPARAM up = MAKELPARAM(r.right / 2, r.bottom / 4);
+    const LPARAM down = MAKELPARAM(r.right / 2, r.bottom * 3 / 4);
+    POINT onUp{r.right / 2, r.bottom / 4};
+    ClientToScreen(buttons, &onUp);
+    SetCursorPos(onUp.x, onUp.y);
+
+    controls.SetCountText("98");
+    SendMessageA(buttons, WM_LBUTTONDOWN, MK_LBUTTON, up);
+    Run(150);
+    EXPECT_EQ(controls.CountText(), "98") << "no step before the release";
+    SendMessageA(buttons, WM_LBUTTONUP, 0, up);
+    EXPECT_EQ(controls.CountText(), "99");
+    SendMessageA(buttons, WM_LBUTTONDOWN, MK_LBUTTON, up);
+    SendMessageA(buttons, WM_LBUTTONUP, 0, up);
+    EXPECT_EQ(controls.CountText(), "99") << "the up button stops at 99";
+
+    POINT onDown{r.right / 2, r.bottom * 3 / 4};
+    ClientToScreen(buttons, &onDown);
+    SetCursorPos(onDown.x, onDown.y);
+    controls.SetCountText("50");
+    SendMessageA(buttons, WM_LBUTTONDOWN, MK_LBUTTON, down);
+    Run(300);
+    EXPECT_EQ(controls.CountText(), "50") << "the first repeat comes 400 ms after the press";
+    Run(1000);
+    SendMessageA(buttons, WM_LBUTTONUP, 0, up);
+    // About 10 repeats in 1.3 s; the release over the other button takes no step.
+    const int value = std::stoi(controls.CountText());
+    EXPECT_GE(value, 50 - 11);
+    EXPECT_LE(value, 50 - 6);
+}
+
+TEST_F(Win32SettingsWindowTest, TheTrayIconIsAddedRemovedAndAddedAgainForANewTaskbar) {
+    EXPECT_FALSE(IconPresent());
+    platform.AddTrayIcon();
+    EXPECT_TRUE(IconPresent());
+    const UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+
+    // The shell forgets the icon when its taskbar is made anew, then says so.
+    NOTIFYICONDATAA data{};
+    data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    data.hWnd = hwnd;
+    data.uID = 1;
+    Shell_NotifyIconA(NIM_DELETE, &data);
+    ASSERT_FALSE(IconPresent());
+    SendMessageA(hwnd, taskbarCreated, 0, 0);
+    EXPECT_TRUE(IconPresent()) << "the icon is added again";
+
+    platform.RemoveTrayIcon();
+    EXPECT_FALSE(IconPresent());
+    SendMessageA(hwnd, taskbarCreated, 0, 0);
+    EXPECT_FALSE(IconPresent()) << "a removed icon stays removed";
+}
+
+TEST_F(Win32SettingsWindowTest, TheIconsMessagesShowTheWindowOrAreIgnored) {
+    for (UINT mouse : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN, WM_MOUSEMOVE}) {
+        SendMessageA(hwnd, WM_TRAYICON, 1, mouse);
+    }
+    EXPECT_TRUE(events.commands.empty());
+    SendMessageA(hwnd, WM_TRAYICON, 1, WM_LBUTTONDBLCLK);
+    EXPECT_EQ(events.commands, std::vector<MenuCommand>{MenuCommand::Settings});
+}
+
+TEST_F(Win32SettingsWindowTest, TheLinkLabelShowsAHandAndAClickOpensTheHomePage) {
+    window->Show();
+    Run(100);
+    const HWND link = Control("Static", "More fun program...");
+    ASSERT_NE(link, nullptr);
+    SendMessageA(link, WM_SETCURSOR, reinterpret_cast<WPARAM>(link), MAKELPARAM(HTCLIENT, 0));
+    EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_HAND)));
+    SendMessageA(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageA(link, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    EXPECT_EQ(events.homePageClicks, 1);
+}
+
+}  // namespace
+}  // namespace quillop
