@@ -8,11 +8,17 @@ add_library(quillop_qt STATIC
     clFly/FlyTimers_xcb.cpp
     clFly/FlyWindow_xcb.cpp
     clFly/XcbSprites_xcb.cpp
+    main/CountField_qt.cpp
     main/MainWindow_qt.cpp
     main/Platform_qt.cpp
+    main/SettingsStore_qt.cpp
+    main/TrayIcon_qt.cpp
 )
 target_link_libraries(quillop_qt PUBLIC quillop_core Qt6::Widgets PkgConfig::QUILLOP_XCB
                                         ${CMAKE_DL_LIBS})
+# The tray icon and the application icons, compiled in as Qt resources under ":/quillop/".
+qt_add_resources(quillop_qt quillop_icons PREFIX /quillop BASE resources
+    FILES resources/tray16.png resources/app16.png resources/app48.png resources/app128.png)
 
 add_executable(quillop Quillop_qt.cpp)
 target_link_libraries(quillop PRIVATE quillop_qt quillop_sprite_data)

@@ -1,8 +1,19 @@
 #include <xcb/xcb.h>
+#include <QCheckBox>
 #include <QCloseEvent>
+#include <QDialog>
+#include <QGroupBox>
 #include <QGuiApplication>
-#include <QWidget>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
 
+#include <algorithm>
+#include <cstdlib>
+
+#include "main/CountField_qt.h"
 #include "main/MainForm.h"
 #include "main/Platform_qt.h"
 
@@ -10,35 +21,154 @@ namespace quillop {
 
 namespace {
 
-// The hidden top-level widget; a close of it is a close request of the main window.
-class MainWidget final : public QWidget {
+// The window's place and its client area, in pixels at 96 dpi (Qt scales them on denser
+// screens).
+constexpr QRect kWindowPlace(527, 339, 280, 169);
+
+// The link label `lbHomePage`: bold, underlined, in the link colour, with a hand cursor.
+class HomePageLabel final : public QLabel {
   public:
-    explicit MainWidget(MainFormEvents& events) : events_(events) {}
+    HomePageLabel(QWidget* parent, MainFormEvents& events)
+        : QLabel("More fun program...", parent), events_(events) {
+        setObjectName("lbHomePage");
+        QFont linkFont = font();
+        linkFont.setBold(true);
+        linkFont.setUnderline(true);
+        setFont(linkFont);
+        QPalette colours = palette();
+        colours.setColor(QPalette::WindowText, colours.color(QPalette::Link));
+        setPalette(colours);
+        setCursor(Qt::PointingHandCursor);
+    }
 
   protected:
-    void closeEvent(QCloseEvent* event) override {
-        // The core decides whether the program ends; the widget itself stays.
-        event->ignore();
-        events_.OnCloseRequest();
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
+            events_.OnHomePageClick();
+        }
     }
 
   private:
     MainFormEvents& events_;
 };
 
-class QtMainWindow final : public MainWindow {
+// `frmMain`: a fixed dialog with a title and no buttons in its frame. Escape does nothing and
+// any close is a close request of the main window.
+class SettingsWindow final : public QDialog {
   public:
-    explicit QtMainWindow(MainFormEvents& events) : widget_(events) {
-        widget_.setWindowTitle(QString::fromUtf8(kMainWindowCaption));
+    SettingsWindow(MainFormEvents& events, QMenu& contextMenu)
+        : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+          events_(events) {
+        setObjectName("frmMain");
+        setWindowTitle(QString::fromUtf8(kMainWindowCaption));
+        QFont dialogFont;
+        // The look of "MS Sans Serif" 8 pt: a narrow sans serif font of 11 pixels.
+        dialogFont.setFamilies({"Liberation Sans", "Arimo", "Nimbus Sans", "Helvetica", "Arial"});
+        dialogFont.setPixelSize(11);
+        setFont(dialogFont);
+        setFixedSize(kWindowPlace.size());
+        move(kWindowPlace.topLeft());
+        setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(this, &QWidget::customContextMenuRequested, this,
+                [this, &contextMenu](const QPoint& at) { contextMenu.popup(mapToGlobal(at)); });
+        Build();
+    }
+
+    QCheckBox* OnTop = nullptr;
+    QCheckBox* Startup = nullptr;
+    CountField* Count = nullptr;
+
+    // Shows the window where it last stood, or brings it forward, with the keyboard focus.
+    void ShowForward() {
+        show();
+        raise();
+        activateWindow();
+    }
+
+  protected:
+    void closeEvent(QCloseEvent* event) override {
+        // The core decides whether the program ends; the window itself stays.
+        event->ignore();
+        events_.OnCloseRequest();
+    }
+    // There is no cancel button, so Escape does nothing.
+    void reject() override {}
+
+  private:
+    // The controls, in the tab order Button1, chbOnTop, chbStartup, sedFly, bOK.
+    void Build() {
+        auto* button1 = new QPushButton("Button1", this);
+        button1->setObjectName("Button1");
+        button1->setGeometry(8, 200, 41, 25);  // below the client area, never seen
+        connect(button1, &QPushButton::clicked, this, [this] { events_.OnButton1Click(); });
+
+        auto* group = new QGroupBox(" Settings ", this);
+        group->setObjectName("GroupBox1");
+        group->setGeometry(8, 4, 265, 125);
+        OnTop = new QCheckBox("Always on top", group);
+        OnTop->setObjectName("chbOnTop");
+        OnTop->setGeometry(16, 32, 97, 17);
+        OnTop->setChecked(true);
+        Startup = new QCheckBox("Load on startup", group);
+        Startup->setObjectName("chbStartup");
+        Startup->setGeometry(16, 56, 105, 17);
+        Startup->setChecked(true);
+        auto* label = new QLabel("Number of flies at start", group);
+        label->setObjectName("Label1");
+        // Like a label sized to its text, it grows when the font is wider than the original's.
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        const QSize text = label->sizeHint();
+        label->setGeometry(16, 88, std::max(105, text.width()), std::max(13, text.height()));
+        Count = new CountField(group);
+        Count->move(128, 80);
+
+        auto* ok = new QPushButton("OK", this);
+        ok->setObjectName("bOK");
+        ok->setGeometry(198, 136, 75, 25);
+        ok->setDefault(true);
+        connect(ok, &QPushButton::clicked, this, [this] { events_.OnOkClick(); });
+
+        auto* link = new HomePageLabel(this, events_);
+        link->setGeometry(8, 144, 112, 13);
+
+        setTabOrder(button1, OnTop);
+        setTabOrder(OnTop, Startup);
+        setTabOrder(Startup, &Count->Edit());
+        setTabOrder(&Count->Edit(), ok);
+        // The first activation gives the focus to the first control in the tab order.
+        button1->setFocus();
+    }
+
+    MainFormEvents& events_;
+};
+
+class QtMainWindow final : public MainWindow, private SettingsControls {
+  public:
+    QtMainWindow(MainFormEvents& events, QMenu& contextMenu) : window_(events, contextMenu) {
         SetWindowClass();
     }
 
-    void Show() override { widget_.show(); }
-    void Hide() override { widget_.hide(); }
-    bool IsVisible() const override { return widget_.isVisible(); }
-    void SetInputEnabled(bool enabled) override { widget_.setEnabled(enabled); }
+    void Show() override {
+        if (!window_.isVisible()) {
+            SetFrameHints();
+        }
+        window_.ShowForward();
+    }
+    void Hide() override { window_.hide(); }
+    bool IsVisible() const override { return window_.isVisible(); }
+    void SetInputEnabled(bool enabled) override { window_.setEnabled(enabled); }
+    SettingsControls* Controls() override { return this; }
 
   private:
+    bool OnTopChecked() const override { return window_.OnTop->isChecked(); }
+    void SetOnTopChecked(bool checked) override { window_.OnTop->setChecked(checked); }
+    bool StartupChecked() const override { return window_.Startup->isChecked(); }
+    void SetStartupChecked(bool checked) override { window_.Startup->setChecked(checked); }
+    std::string CountText() const override { return window_.Count->Edit().text().toStdString(); }
+    void SetCountText(const std::string& text) override {
+        window_.Count->Edit().setText(QString::fromStdString(text));
+    }
+
     // Names the X window's class "TfrmMain", by which other programs find it.
     void SetWindowClass() {
         auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
@@ -47,7 +177,7 @@ class QtMainWindow final : public MainWindow {
         }
         // NOTE: Qt names every window's class after the program when it creates the X window;
         // writing the property afterwards replaces that.
-        const auto window = static_cast<xcb_window_t>(widget_.winId());
+        const auto window = static_cast<xcb_window_t>(window_.winId());
         const std::string wmClass = std::string(kMainWindowClass) + '\0' + kMainWindowClass + '\0';
         xcb_change_property(x11->connection(), XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_CLASS,
                             XCB_ATOM_STRING, 8, static_cast<std::uint32_t>(wmClass.size()),
@@ -55,13 +185,47 @@ class QtMainWindow final : public MainWindow {
         xcb_flush(x11->connection());
     }
 
-    MainWidget widget_;
+    // Asks the window manager for a title bar without buttons and for no taskbar entry.
+    void SetFrameHints() {
+        auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+        if (x11 == nullptr) {
+            return;
+        }
+        xcb_connection_t* connection = x11->connection();
+        const auto window = static_cast<xcb_window_t>(window_.winId());
+        // NOTE: Qt states only the frame's functions, and some window managers (openbox) draw
+        // every button whatever the functions say, so the decorations are stated as well:
+        // functions and decorations given; move only; border and title only.
+        const std::uint32_t motif[5] = {1 | 2, 4, 2 | 8, 0, 0};
+        const xcb_atom_t motifAtom = Atom(connection, "_MOTIF_WM_HINTS");
+        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, motifAtom, motifAtom, 32, 5,
+                            motif);
+        // NOTE: Qt keeps the states it finds on a window that is not yet mapped and adds its
+        // own, so a state written before each show stays; the window manager drops them when
+        // the window is hidden.
+        const xcb_atom_t skip = Atom(connection, "_NET_WM_STATE_SKIP_TASKBAR");
+        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window,
+                            Atom(connection, "_NET_WM_STATE"), XCB_ATOM_ATOM, 32, 1, &skip);
+        xcb_flush(connection);
+    }
+
+    static xcb_atom_t Atom(xcb_connection_t* connection, const std::string& name) {
+        auto* reply = xcb_intern_atom_reply(
+            connection,
+            xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(name.size()), name.data()),
+            nullptr);
+        const xcb_atom_t atom = reply != nullptr ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+        std::free(reply);
+        return atom;
+    }
+
+    SettingsWindow window_;
 };
 
 }  // namespace
 
-std::unique_ptr<MainWindow> CreateQtMainWindow(MainFormEvents& events) {
-    return std::make_unique<QtMainWindow>(events);
+std::unique_ptr<MainWindow> CreateQtMainWindow(MainFormEvents& events, QMenu& contextMenu) {
+    return std::make_unique<QtMainWindow>(events, contextMenu);
 }
 
 }  // namespace quillop

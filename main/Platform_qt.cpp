@@ -7,11 +7,14 @@
 #include <QAbstractEventDispatcher>
 #include <QAbstractNativeEventFilter>
 #include <QApplication>
+#include <QDesktopServices>
+#include <QIcon>
 #include <QMessageBox>
 #include <QScreen>
 #include <QSessionManager>
 #include <QSocketNotifier>
 #include <QStyleHints>
+#include <QUrl>
 
 #include <csignal>
 #include <cstdio>
@@ -22,6 +25,8 @@
 #include "clFly/Failure.h"
 #include "clFly/FlyWindow_xcb.h"
 #include "main/ErrorText.h"
+#include "main/SettingsStore_qt.h"
+#include "main/TrayIcon_qt.h"
 
 namespace quillop {
 
@@ -98,6 +103,8 @@ struct QtPlatform::Shell {
     std::unique_ptr<FlyEventFilter> Filter;
     std::unique_ptr<QSocketNotifier> SignalNotifier;
     std::unique_ptr<QuitWatch> Quit;
+    std::unique_ptr<PopupMenu> Menu;
+    std::unique_ptr<TrayIcon> Tray;
     int SignalPipeRead = -1;
 
     // The window that has the focus: the window manager's active window, else the X focus.
@@ -243,7 +250,11 @@ QtPlatform::~QtPlatform() {
 
 std::unique_ptr<MainWindow> QtPlatform::CreateMainWindow(MainFormEvents& events) {
     mainEvents_ = &events;
-    return CreateQtMainWindow(events);
+    if (shell_->Menu == nullptr) {
+        shell_->Menu = std::make_unique<PopupMenu>(mainEvents_);
+        shell_->Tray = std::make_unique<TrayIcon>(mainEvents_, *shell_->Menu);
+    }
+    return CreateQtMainWindow(events, *shell_->Menu);
 }
 
 std::unique_ptr<FlyWindow> QtPlatform::CreateFlyWindow(FlyEvents& events, const std::string& name,
@@ -332,6 +343,26 @@ void QtPlatform::ReportStartupFailure(const std::exception& failure) {
     box.exec();
 }
 
+std::unique_ptr<SettingsStore> QtPlatform::CreateSettingsStore() {
+    return CreateConfigFileStore();
+}
+
+void QtPlatform::AddTrayIcon() {
+    if (shell_->Tray != nullptr) {
+        shell_->Tray->Add();
+    }
+}
+
+void QtPlatform::RemoveTrayIcon() {
+    if (shell_->Tray != nullptr) {
+        shell_->Tray->Remove();
+    }
+}
+
+void QtPlatform::OpenWebPage(const std::string& address) {
+    QDesktopServices::openUrl(QUrl(QString::fromStdString(address)));
+}
+
 int RunOnQt(const char* programPath, const std::function<int(Platform&)>& program) {
     // NOTE: a Wayland client cannot place its own windows, so the flies go through XWayland
     // there, unless the user chose a platform for Qt.
@@ -350,6 +381,11 @@ int RunOnQt(const char* programPath, const std::function<int(Platform&)>& progra
     int argc = 1;
     char* argv[] = {const_cast<char*>(programPath), nullptr};
     QApplication app(argc, argv);
+    QIcon icon;
+    for (const char* size : {"16", "48", "128"}) {
+        icon.addFile(QString(":/quillop/app%1.png").arg(size));
+    }
+    QApplication::setWindowIcon(icon);
     std::unique_ptr<QtPlatform> platform;
     try {
         platform = std::make_unique<QtPlatform>();

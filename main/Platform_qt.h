@@ -6,6 +6,8 @@
 
 #include "main/Platform.h"
 
+class QMenu;
+
 namespace quillop {
 
 class XcbFlyDisplay;
@@ -33,6 +35,10 @@ class QtPlatform final : public Platform {
     void RunMessageLoop() override;
     void Terminate() override;
     void ReportStartupFailure(const std::exception& failure) override;
+    std::unique_ptr<SettingsStore> CreateSettingsStore() override;
+    void AddTrayIcon() override;
+    void RemoveTrayIcon() override;
+    void OpenWebPage(const std::string& address) override;
 
   private:
     struct Shell;
@@ -41,8 +47,9 @@ class QtPlatform final : public Platform {
     bool terminated_ = false;
 };
 
-// The main window `frmMain`: a hidden Qt window of class "TfrmMain" captioned "Quillop 1.1".
-std::unique_ptr<MainWindow> CreateQtMainWindow(MainFormEvents& events);
+// The main window `frmMain`: the settings window of class "TfrmMain" captioned "Quillop 1.1",
+// hidden until asked for, with the tray menu as its context menu.
+std::unique_ptr<MainWindow> CreateQtMainWindow(MainFormEvents& events, QMenu& contextMenu);
 
 // Starts Qt on X11 (through XWayland under a Wayland session), ignoring the program's
 // arguments, and runs the program on the platform. Returns the exit code; 1 with a message on

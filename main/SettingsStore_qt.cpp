@@ -7,6 +7,7 @@
 #include <QSettings>
 #include <QStandardPaths>
 
+#include <cstdio>
 #include <limits>
 
 #include "main/Autostart.h"
@@ -37,10 +38,24 @@ class ConfigFileStore final : public SettingsStore {
         // NOTE: refusing a non-atomic write (the default) keeps an interrupted write from
         // leaving a damaged file: QSettings writes a new file and renames it over the old.
         settings_->setAtomicSyncRequired(true);
+        // NOTE: QSettings reads the file at the first question, and only then knows its status.
+        settings_->allKeys();
+        // NOTE: QSettings shares what it read of a file between its objects, and a later object
+        // on the same file no longer reports the damage, so the store remembers it.
+        if (settings_->status() == QSettings::FormatError && !damaged_) {
+            damaged_ = true;
+            std::fprintf(stderr,
+                         "Quillop: %s is damaged; the default settings are used, and at exit it "
+                         "is kept beside the new file with the ending \".damaged\".\n",
+                         qPrintable(settings_->fileName()));
+        }
     }
 
     StoredValue Read(const std::string& name) override {
         StoredValue stored;
+        if (damaged_) {
+            return stored;
+        }
         const QString key = FindKey(*settings_, QString::fromStdString(name));
         if (key.isEmpty()) {
             return stored;
@@ -56,6 +71,9 @@ class ConfigFileStore final : public SettingsStore {
     }
 
     bool Write(const std::string& name, std::int32_t value) override {
+        if (damaged_ && !SetDamagedFileAside()) {
+            return false;
+        }
         const QString wanted = QString::fromStdString(name);
         const QString existing = FindKey(*settings_, wanted);
         if (!existing.isEmpty() && existing != wanted) {
@@ -97,7 +115,22 @@ class ConfigFileStore final : public SettingsStore {
     std::string RunAtLogonName() const override { return "QuillopPro"; }
 
   private:
+    // Renames a damaged file to "<name>.damaged" so that the settings are written into a new
+    // file instead of being merged into what could not be read.
+    bool SetDamagedFileAside() {
+        const QString path = settings_->fileName();
+        settings_.reset();
+        QFile::remove(path + ".damaged");
+        if (!QFile::rename(path, path + ".damaged")) {
+            return false;
+        }
+        damaged_ = false;
+        Open();
+        return true;
+    }
+
     std::unique_ptr<QSettings> settings_;
+    bool damaged_ = false;
 };
 
 }  // namespace

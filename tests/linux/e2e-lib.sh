@@ -111,3 +111,72 @@ map_state() {
 work_area() {
     xprop -root _NET_WORKAREA | awk -F'[=,]' '{gsub(/ /, ""); print $4, $5}'
 }
+
+# start_tray: trayer at the top right of the screen, a system tray for the program's icon.
+start_tray() {
+    trayer --edge top --align right --widthtype pixel --width 120 --height 24 \
+        >"$work/trayer.log" 2>&1 &
+    started+=($!)
+    local i
+    for ((i = 0; i < 50; i++)); do
+        xprop -root | grep -q '^_NET_SYSTEM_TRAY_S0\|_NET_SUPPORTING' &&
+            xwininfo -root -tree | grep -q '"panel": ("panel" "trayer")' && return 0
+        sleep 0.1
+    done
+    fail "trayer did not start"
+}
+
+# tray_icon: "X Y", the middle of the program's icon docked in the tray; empty when none.
+tray_icon() {
+    xwininfo -root -tree 2>/dev/null | awk '/"quillop": \("quillop" "quillop"\)/ {
+        for (i = 1; i <= NF; i++) {
+            if ($i ~ /^[0-9]+x[0-9]+\+0\+0$/) { split($i, wh, /[x+]/) }
+            if ($i ~ /^\+-?[0-9]+\+-?[0-9]+$/) { abs = $i }
+        }
+        if (wh[1] > 0 && wh[1] <= 32) {
+            split(abs, xy, "+")
+            print xy[2] + int(wh[1] / 2), xy[3] + int(wh[2] / 2)
+            exit
+        }
+    }'
+}
+
+# wait_for_window ARGS...: waits until `xdotool search --onlyvisible ARGS` finds a window and
+# prints it; fails after 10 s.
+wait_for_window() {
+    local i found
+    for ((i = 0; i < 200; i++)); do
+        found=$(xdotool search --onlyvisible "$@" 2>/dev/null | head -n 1) || true
+        [ -n "$found" ] && { echo "$found"; return 0; }
+        sleep 0.05
+    done
+    fail "no visible window for: $*"
+}
+
+# settings_window: the settings window when it is shown, else nothing.
+settings_window() {
+    xdotool search --onlyvisible --class TfrmMain 2>/dev/null | head -n 1 || true
+}
+
+# wait_for_exit: waits up to 10 s for the program to end; fails unless its exit code is 0.
+wait_for_exit() {
+    local i status=0
+    for ((i = 0; i < 100; i++)); do
+        kill -0 "$quillop_pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill -0 "$quillop_pid" 2>/dev/null && fail "quillop did not end within 10 s"
+    wait "$quillop_pid" || status=$?
+    [ "$status" -eq 0 ] || fail "quillop ended with exit code $status, not 0"
+}
+
+# message_box: the program's visible message box captioned "Quillop", waiting up to 10 s.
+message_box() {
+    wait_for_window --name '^Quillop$'
+}
+
+# close_box ID: presses OK on a message box.
+close_box() {
+    xdotool windowactivate --sync "$1" 2>/dev/null || true
+    xdotool windowfocus --sync "$1" key Return
+}

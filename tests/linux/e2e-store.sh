@@ -1,0 +1,95 @@
+#!/usr/bin/env bash
+# The settings file and the autostart entry, with a private XDG_CONFIG_HOME, on a desktop
+# without a tray (so the settings window opens at start-up). SIGTERM closes the program as
+# "Exit" does, which writes the settings.
+source "$(dirname "$0")/e2e-lib.sh"
+
+start_display 56 800 600
+export XDG_CONFIG_HOME=$work/config
+conf=$XDG_CONFIG_HOME/QuillopPro/QuillopPro.conf
+autostart=$XDG_CONFIG_HOME/autostart/QuillopPro.desktop
+
+# value NAME: the stored value of NAME, matched without regard to case.
+value() {
+    awk -F= -v name="$1" 'tolower($1) == tolower(name) {print $2}' "$conf"
+}
+
+# A first run with nothing stored, from a folder with a space in its name: three flies, the
+# window shown for want of a tray, and the defaults with the autostart entry written at exit.
+mkdir -p "$work/my flies"
+cp "$QUILLOP" "$work/my flies/quillop"
+QUILLOP="$work/my flies/quillop"
+start_quillop
+wait_for_flies 3
+sleep 0.3
+[ "$(fly_positions | wc -l)" -eq 3 ] || fail "a first run made $(fly_positions | wc -l) flies, not 3"
+[ -n "$(settings_window)" ] || fail "without a tray the settings window did not open at start-up"
+kill -TERM "$quillop_pid"
+wait_for_exit
+[ "$(value OnTop)/$(value Startup)/$(value Flies)" = 1/1/3 ] ||
+    fail "a first run wrote: $(cat "$conf")"
+[ -f "$autostart" ] || fail "no autostart entry after a run with \"Load on startup\""
+grep -qx "Exec=\"$work/my flies/quillop\"" "$autostart" ||
+    fail "the autostart entry does not run the program's full path: $(grep Exec "$autostart")"
+grep -qx "Type=Application" "$autostart" || fail "the autostart entry is no application"
+echo "first run: 3 flies, the window at start-up, OnTop=1 Startup=1 Flies=3, $(grep Exec "$autostart")"
+
+# "startup" in lower case is the same value: off removes the autostart entry.
+sed -i 's/^Startup=1$/startup=0/' "$conf"
+start_quillop
+wait_for_flies 3
+kill -TERM "$quillop_pid"
+wait_for_exit
+[ "$(value Startup)" = 0 ] || fail "\"startup=0\" was written back as: $(cat "$conf")"
+[ ! -e "$autostart" ] || fail "the autostart entry stayed with \"Load on startup\" off"
+echo "startup=0: read without regard to case, written back as 0, autostart entry removed"
+
+# A value of the wrong type is reported, keeps its default, and the program runs on.
+sed -i 's/^Flies=.*$/Flies=abc/' "$conf"
+start_quillop
+box=$(message_box)
+[ "$(fly_positions | wc -l)" -eq 0 ] || fail "flies started before the report was closed"
+close_box "$box"
+wait_for_flies 3
+kill -0 "$quillop_pid" || fail "quillop ended after reporting Flies=abc"
+kill -TERM "$quillop_pid"
+wait_for_exit
+[ "$(value Flies)" = 3 ] || fail "after Flies=abc the default was not written back: $(cat "$conf")"
+echo "Flies=abc: a message box, three flies, Flies=3 written back"
+
+# A damaged file: the defaults, no crash, a word on stderr, and a new file at exit.
+head -c 4096 /dev/urandom >"$conf"
+printf '\0\1\2[' >>"$conf"
+start_quillop
+wait_for_flies 3
+kill -TERM "$quillop_pid"
+wait_for_exit
+grep -q "is damaged" "$work/quillop.log" || fail "the damaged file was not reported"
+[ "$(value OnTop)/$(value Startup)/$(value Flies)" = 1/1/3 ] ||
+    fail "after a damaged file: $(head -c 300 "$conf")"
+[ "$(wc -l <"$conf")" -eq 4 ] || fail "the damaged file's content was kept in the new one"
+[ -f "$conf.damaged" ] || fail "the damaged file was not kept aside"
+echo "damaged file: defaults, reported, written anew, the old one kept as .damaged"
+
+# A read-only config folder: the failure box at exit, and the program still ends. The root
+# user may write anywhere, so then the program runs as nobody.
+runas=()
+if [ "$(id -u)" -eq 0 ]; then
+    chmod 755 "$work"
+    chown -R 65534:65534 "$XDG_CONFIG_HOME"
+    runas=(setpriv --reuid=65534 --regid=65534 --clear-groups env HOME="$work")
+    chmod 755 "$work/my flies"
+fi
+chmod a-w "$XDG_CONFIG_HOME/QuillopPro"
+"${runas[@]}" "$QUILLOP" >"$work/quillop.log" 2>&1 &
+quillop_pid=$!
+started+=($quillop_pid)
+wait_for_flies 3
+kill -TERM "$quillop_pid"
+box=$(message_box)
+kill -0 "$quillop_pid" || fail "quillop ended before its failure box was closed"
+close_box "$box"
+wait_for_exit
+chmod u+w "$XDG_CONFIG_HOME/QuillopPro"
+echo "read-only folder: a failure box at exit, then the program ended with 0"
+echo "PASS"
