@@ -115,6 +115,7 @@ HWND QuillopTray::main_ = nullptr;
 
 TEST_F(QuillopTray, AddFiveFliesAddsFiveTopMostFlies) {
     ASSERT_EQ(FliesOf(program_->Id()).size(), 3u);
+    EXPECT_TRUE(TrayIconPresent(main_)) << "the icon is added at start-up";
     ASSERT_TRUE(ChooseFromTrayMenu(main_, 'D'));
     const std::vector<HWND> flies = SettledFlies(*program_, 8);
     ASSERT_EQ(flies.size(), 8u);

@@ -1,5 +1,7 @@
 #include "tests/windows/Tray_win32.h"
 
+#include <shellapi.h>
+
 #include "tests/windows/Desktop_win32.h"
 
 namespace quillop::e2e {
@@ -32,6 +34,16 @@ std::vector<HWND> WaitForFlyCount(DWORD processId, std::size_t count, DWORD time
         flies = FliesOf(processId, false);
     }
     return flies;
+}
+
+bool TrayIconPresent(HWND mainWindow) {
+    NOTIFYICONDATAA data{};
+    data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    data.hWnd = mainWindow;
+    data.uID = 1;
+    data.uFlags = NIF_TIP;
+    lstrcpyA(data.szTip, "Vantrel");
+    return Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
 }
 
 HWND OpenMenuWindow() {

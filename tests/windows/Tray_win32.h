@@ -24,6 +24,8 @@ HWND OpenTrayMenu(HWND mainWindow);
 void PressMenuKey(HWND menu, char key);
 // Opens the tray menu and chooses an entry by its access key; true when the menu closed.
 bool ChooseFromTrayMenu(HWND mainWindow, char key);
+// Whether the shell holds the icon uID 1 of a window: only a present icon can be modified.
+bool TrayIconPresent(HWND mainWindow);
 // Whether a tray menu is open.
 HWND OpenMenuWindow();
 // The control of the program's thread that holds the keyboard focus.
