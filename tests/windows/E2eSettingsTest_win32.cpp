@@ -139,6 +139,9 @@ TEST_F(QuillopTray, SettingsShowsTheWindowAtItsPlaceAndSizeWithItsControls) {
     const LONG_PTR style = GetWindowLongPtrA(main_, GWL_STYLE);
     EXPECT_TRUE(style & WS_CAPTION);
     EXPECT_FALSE(style & (WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+    // Owned and no app window: no taskbar button.
+    EXPECT_NE(GetWindow(main_, GW_OWNER), nullptr);
+    EXPECT_FALSE(GetWindowLongPtrA(main_, GWL_EXSTYLE) & WS_EX_APPWINDOW);
     for (const char* caption :
          {" Settings ", "Always on top", "Load on startup", "OK", "Button1"}) {
         EXPECT_NE(ControlOf(main_, "Button", caption), nullptr) << caption;

@@ -137,6 +137,22 @@ TEST_F(Win32SettingsWindowTest, TheCountButtonsStepOnReleaseAndRepeatWhileHeld) 
     EXPECT_LE(value, 50 - 6);
 }
 
+TEST_F(Win32SettingsWindowTest, TheTrayIconIsASmall32BitIcon) {
+    const auto icon = static_cast<HICON>(
+        LoadImageA(GetModuleHandleA(nullptr), "TRAYICON", IMAGE_ICON, 16, 16, 0));
+    ASSERT_NE(icon, nullptr);
+    ICONINFO info{};
+    ASSERT_TRUE(GetIconInfo(icon, &info));
+    BITMAP colour{};
+    GetObjectA(info.hbmColor, sizeof colour, &colour);
+    EXPECT_EQ(colour.bmWidth, 16);
+    EXPECT_EQ(colour.bmHeight, 16);
+    EXPECT_EQ(colour.bmBitsPixel, 32);
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    DestroyIcon(icon);
+}
+
 TEST_F(Win32SettingsWindowTest, TheTrayIconIsAddedRemovedAndAddedAgainForANewTaskbar) {
     EXPECT_FALSE(IconPresent());
     platform.AddTrayIcon();
