@@ -18,6 +18,11 @@ constexpr int kTop = 339;
 constexpr int kClientWidth = 280;
 constexpr int kClientHeight = 169;
 
+// NOTE: a dialog moves the default button's heavy border to the push button that holds the
+// focus; a plain window does not, and the dialog manager's own moves in IsDialogMessage undo
+// any made while the focus changes. The border is set once the change is over.
+constexpr UINT kShowDefaultButton = WM_APP + 1;
+
 class Win32MainWindow final : public MainWindow {
   public:
     Win32MainWindow(HINSTANCE instance, HWND owner, Win32TrayIcon& tray, MainFormEvents& events);
@@ -167,13 +172,19 @@ LRESULT CALLBACK Win32MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wPa
         case DM_GETDEFID:
             return MAKELRESULT(self->DefaultButtonId(), DC_HASDEFID);
         case WM_COMMAND:
-            if (LOWORD(wParam) == kIdOk && HIWORD(wParam) == BN_CLICKED) {
+            if (HIWORD(wParam) == BN_SETFOCUS || HIWORD(wParam) == BN_KILLFOCUS ||
+                HIWORD(wParam) == EN_SETFOCUS) {
+                PostMessageA(hwnd, kShowDefaultButton, 0, 0);
+            } else if (LOWORD(wParam) == kIdOk && HIWORD(wParam) == BN_CLICKED) {
                 events.OnOkClick();
             } else if (LOWORD(wParam) == kIdButton1 && HIWORD(wParam) == BN_CLICKED) {
                 events.OnButton1Click();
             } else if (LOWORD(wParam) == kIdHomePage && HIWORD(wParam) == STN_CLICKED) {
                 events.OnHomePageClick();
             }
+            return 0;
+        case kShowDefaultButton:
+            self->controls_->ShowDefaultButton(GetFocus());
             return 0;
         case WM_NOTIFY:
             // The count buttons step the field themselves.

@@ -177,14 +177,16 @@ Win32SettingsControls::Win32SettingsControls(HWND window)
     const int gx = kGroupLeft;
     const int gy = kGroupTop;
     // Created in the tab order; the group box and the labels take no focus.
-    button1_ = CreateControl(window, "BUTTON", "Button1", WS_TABSTOP | BS_PUSHBUTTON, 0, kIdButton1,
-                             8, 200, 41, 25, font_);
+    button1_ = CreateControl(window, "BUTTON", "Button1", WS_TABSTOP | BS_PUSHBUTTON | BS_NOTIFY, 0,
+                             kIdButton1, 8, 200, 41, 25, font_);
     CreateControl(window, "BUTTON", " Settings ", BS_GROUPBOX, 0, kIdGroupBox1, gx, gy, 265, 125,
                   font_);
-    onTop_ = CreateControl(window, "BUTTON", "Always on top", WS_TABSTOP | BS_AUTOCHECKBOX, 0,
-                           kIdOnTop, gx + 16, gy + 32, 97, 17, font_);
-    startup_ = CreateControl(window, "BUTTON", "Load on startup", WS_TABSTOP | BS_AUTOCHECKBOX, 0,
-                             kIdStartup, gx + 16, gy + 56, 105, 17, font_);
+    onTop_ =
+        CreateControl(window, "BUTTON", "Always on top", WS_TABSTOP | BS_AUTOCHECKBOX | BS_NOTIFY,
+                      0, kIdOnTop, gx + 16, gy + 32, 97, 17, font_);
+    startup_ =
+        CreateControl(window, "BUTTON", "Load on startup", WS_TABSTOP | BS_AUTOCHECKBOX | BS_NOTIFY,
+                      0, kIdStartup, gx + 16, gy + 56, 105, 17, font_);
     CreateControl(window, "STATIC", "Number of flies at start", SS_LEFT, 0, kIdLabel1, gx + 16,
                   gy + 88, 105, 13, font_);
     count_ = CreateControl(window, "EDIT", "3", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE,
@@ -193,8 +195,8 @@ Win32SettingsControls::Win32SettingsControls(HWND window)
     countButtons_ = CreateControl(window, UPDOWN_CLASSA, "", UDS_ALIGNRIGHT, 0, kIdCountButtons, 0,
                                   0, 0, 0, font_);
     SendMessageA(countButtons_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(count_), 0);
-    CreateControl(window, "BUTTON", "OK", WS_TABSTOP | BS_DEFPUSHBUTTON, 0, kIdOk, 198, 136, 75, 25,
-                  font_);
+    ok_ = CreateControl(window, "BUTTON", "OK", WS_TABSTOP | BS_DEFPUSHBUTTON | BS_NOTIFY, 0, kIdOk,
+                        198, 136, 75, 25, font_);
     homePage_ = CreateControl(window, "STATIC", "More fun program...", SS_LEFT | SS_NOTIFY, 0,
                               kIdHomePage, 8, 144, 112, 13, linkFont_);
     Check(onTop_, true);
@@ -216,6 +218,18 @@ std::string Win32SettingsControls::CountText() const {
 
 void Win32SettingsControls::SetCountText(const std::string& text) {
     SetWindowTextA(count_, text.c_str());
+}
+
+// The push button that holds the focus is drawn as the default button, or OK when none does.
+void Win32SettingsControls::ShowDefaultButton(HWND focus) {
+    const HWND def = focus == button1_ ? button1_ : ok_;
+    for (HWND button : {button1_, ok_}) {
+        const LONG_PTR type = GetWindowLongPtrA(button, GWL_STYLE) & BS_TYPEMASK;
+        const LONG_PTR wanted = button == def ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+        if (type != wanted) {
+            SendMessageA(button, BM_SETSTYLE, static_cast<WPARAM>(wanted), TRUE);
+        }
+    }
 }
 
 HBRUSH Win32SettingsControls::LinkColours(HWND control, HDC dc) const {

@@ -40,6 +40,8 @@ class Win32SettingsControls final : public SettingsControls {
 
     // The first control in the tab order, which takes the focus at the first activation.
     HWND FirstTabStop() const { return button1_; }
+    // Draws the button Enter would press, for the control that holds the focus, as the default.
+    void ShowDefaultButton(HWND focus);
     // The colours of the link label; null for the other controls.
     HBRUSH LinkColours(HWND control, HDC dc) const;
 
@@ -57,6 +59,7 @@ class Win32SettingsControls final : public SettingsControls {
     HWND count_ = nullptr;
     HWND countButtons_ = nullptr;
     HWND homePage_ = nullptr;
+    HWND ok_ = nullptr;
     int pressedButton_ = 0;  // the count button held down: +1 up, -1 down, 0 none
 };
 

@@ -78,11 +78,15 @@ TEST_F(Win32SettingsWindowTest, EnterPressesTheFocusedButtonOrOkAndEscapeDoesNot
     window->Show();
     Run(100);
     ASSERT_EQ(GetFocus(), Control("Button", "Button1")) << "the first tab stop has the focus";
+    const HWND ok = Control("Button", "OK");
+    EXPECT_EQ(GetWindowLongPtrA(ok, GWL_STYLE) & BS_TYPEMASK, BS_PUSHBUTTON)
+        << "the focused Button1 is the default button now";
     Press(VK_RETURN);
     EXPECT_EQ(events.button1Clicks, 1);
     EXPECT_EQ(events.okClicks, 0);
     Press(VK_TAB);
     ASSERT_EQ(GetFocus(), Control("Button", "Always on top"));
+    EXPECT_EQ(GetWindowLongPtrA(ok, GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
     Press(VK_RETURN);
     EXPECT_EQ(events.okClicks, 1) << "Enter on a check box presses OK";
     EXPECT_TRUE(window->Controls()->OnTopChecked()) << "and does not toggle the box";
