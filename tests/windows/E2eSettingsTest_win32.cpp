@@ -176,6 +176,27 @@ TEST_F(QuillopTray, TheMenuOpensWithItsTopLeftCornerAtThePointer) {
     EXPECT_TRUE(IsWindowVisible(main_));
 }
 
+TEST_F(QuillopTray, ARightClickOnTheWindowsBackgroundOpensTheSameMenu) {
+    ASSERT_TRUE(IsWindowVisible(main_));
+    POINT at{150, 150};  // between the link label and OK
+    ClientToScreen(main_, &at);
+    ASSERT_TRUE(MovePointer(at.x, at.y));
+    ASSERT_TRUE(RunShell("xdotool click 3"));
+    const DWORD start = GetTickCount();
+    HWND menu = nullptr;
+    while ((menu = OpenMenuWindow()) == nullptr && GetTickCount() - start < 5000) {
+        Pump(10);
+    }
+    ASSERT_NE(menu, nullptr) << "no menu on a right click";
+    const RECT bounds = WindowBounds(menu);
+    EXPECT_EQ(bounds.left, at.x);
+    EXPECT_EQ(bounds.top, at.y);
+    PressMenuKey(menu, VK_ESCAPE);
+    Pump(300);
+    EXPECT_EQ(OpenMenuWindow(), nullptr);
+    MovePointer(1, 1);
+}
+
 TEST_F(QuillopTray, TheFirstEnterAfterTheFirstShowAddsAFlyAndKeepsTheWindowOpen) {
     ASSERT_TRUE(IsWindowVisible(main_));
     EXPECT_EQ(FocusOf(main_), ControlOf(main_, "Button", "Button1"));
