@@ -11,7 +11,7 @@ target_link_libraries(quillop_testwindow PRIVATE PkgConfig::QUILLOP_XCB)
 add_executable(quillop_bench ${CMAKE_CURRENT_LIST_DIR}/BenchQuillop_qt.cpp)
 target_link_libraries(quillop_bench PRIVATE quillop_qt quillop_sprite_data)
 
-foreach(group flies pointer signals pictures store)
+foreach(group flies pointer signals pictures store tray)
     add_test(NAME linux_e2e_${group}
              COMMAND ${CMAKE_CURRENT_LIST_DIR}/e2e-${group}.sh $<TARGET_FILE:quillop>
                      $<TARGET_FILE:quillop_testwindow>)

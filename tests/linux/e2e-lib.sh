@@ -117,10 +117,10 @@ start_tray() {
     trayer --edge top --align right --widthtype pixel --width 120 --height 24 \
         >"$work/trayer.log" 2>&1 &
     started+=($!)
-    local i
+    local i tree
     for ((i = 0; i < 50; i++)); do
-        xprop -root | grep -q '^_NET_SYSTEM_TRAY_S0\|_NET_SUPPORTING' &&
-            xwininfo -root -tree | grep -q '"panel": ("panel" "trayer")' && return 0
+        tree=$(xwininfo -root -tree 2>/dev/null) || true
+        [[ $tree == *'"panel": ("panel" "trayer")'* ]] && return 0
         sleep 0.1
     done
     fail "trayer did not start"
@@ -133,10 +133,10 @@ tray_icon() {
             if ($i ~ /^[0-9]+x[0-9]+\+0\+0$/) { split($i, wh, /[x+]/) }
             if ($i ~ /^\+-?[0-9]+\+-?[0-9]+$/) { abs = $i }
         }
-        if (wh[1] > 0 && wh[1] <= 32) {
+        if (!found && wh[1] > 0 && wh[1] <= 32) {
             split(abs, xy, "+")
             print xy[2] + int(wh[1] / 2), xy[3] + int(wh[2] / 2)
-            exit
+            found = 1
         }
     }'
 }

@@ -24,15 +24,23 @@ wait_for_flies 3
 sleep 0.3
 [ "$(fly_positions | wc -l)" -eq 3 ] || fail "a first run made $(fly_positions | wc -l) flies, not 3"
 [ -n "$(settings_window)" ] || fail "without a tray the settings window did not open at start-up"
+# A tray that appears later gets the icon.
+start_tray
+for ((i = 0; i < 60; i++)); do
+    [ -n "$(tray_icon)" ] && break
+    sleep 0.05
+done
+[ -n "$(tray_icon)" ] || fail "the icon did not dock in a tray that appeared later"
 kill -TERM "$quillop_pid"
 wait_for_exit
+kill "${started[-1]}"
 [ "$(value OnTop)/$(value Startup)/$(value Flies)" = 1/1/3 ] ||
     fail "a first run wrote: $(cat "$conf")"
 [ -f "$autostart" ] || fail "no autostart entry after a run with \"Load on startup\""
 grep -qx "Exec=\"$work/my flies/quillop\"" "$autostart" ||
     fail "the autostart entry does not run the program's full path: $(grep Exec "$autostart")"
 grep -qx "Type=Application" "$autostart" || fail "the autostart entry is no application"
-echo "first run: 3 flies, the window at start-up, OnTop=1 Startup=1 Flies=3, $(grep Exec "$autostart")"
+echo "first run: 3 flies, the window at start-up, the icon in a later tray, OnTop=1 Startup=1 Flies=3, $(grep Exec "$autostart")"
 
 # "startup" in lower case is the same value: off removes the autostart entry.
 sed -i 's/^Startup=1$/startup=0/' "$conf"

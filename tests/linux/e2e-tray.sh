@@ -1,0 +1,182 @@
+#!/usr/bin/env bash
+# The tray icon in trayer and its menu, and the settings window, driven as a person would:
+# right clicks and access keys in the menu, a double click on the icon, typing in the window.
+source "$(dirname "$0")/e2e-lib.sh"
+
+start_display 57 1024 768
+start_backdrop 3a6ea5
+start_tray
+export XDG_CONFIG_HOME=$work/config
+conf=$XDG_CONFIG_HOME/QuillopPro/QuillopPro.conf
+shots=${QUILLOP_SCREENSHOTS:-}
+
+# icon_at: waits until the icon has docked and sets $icon_x and $icon_y to its middle.
+icon_at() {
+    local i at=""
+    for ((i = 0; i < 100; i++)); do
+        at=$(tray_icon)
+        [ -n "$at" ] && break
+        sleep 0.05
+    done
+    [ -n "$at" ] || fail "the tray icon did not dock in trayer"
+    read -r icon_x icon_y <<<"$at"
+}
+
+# menu_shown: the open menu, if any.
+menu_shown() {
+    local id
+    for id in $(xdotool search --onlyvisible --classname '^quillop$' 2>/dev/null); do
+        [[ $(xprop -id "$id" WM_CLASS 2>/dev/null) == *'"quillop", "quillop"'* ]] || continue
+        if xwininfo -id "$id" | awk '/Width:/ {w = $2} END {exit !(w > 40)}'; then
+            echo "$id"
+            return 0
+        fi
+    done
+}
+
+# open_menu: a right click on the icon; waits for the menu to show and prints it: the
+# program's visible window that is neither the icon nor a fly nor the settings window.
+open_menu() {
+    local i menu
+    xdotool mousemove "$icon_x" "$icon_y" click 3
+    for ((i = 0; i < 100; i++)); do
+        menu=$(menu_shown)
+        [ -n "$menu" ] && { echo "$menu"; return 0; }
+        sleep 0.05
+    done
+    fail "no menu opened on a right click on the icon"
+}
+
+# menu_key KEY: opens the menu and chooses an entry by its access key.
+menu_key() {
+    local menu i
+    menu=$(open_menu)
+    sleep 0.2
+    xdotool key "$1"
+    for ((i = 0; i < 100; i++)); do
+        [ -z "$(menu_shown)" ] && return 0
+        sleep 0.05
+    done
+    fail "the menu stayed open after its access key $1"
+}
+
+# fly_count_becomes N: waits up to 5 s for exactly N fly windows, hidden ones included.
+fly_count_becomes() {
+    local i
+    for ((i = 0; i < 100; i++)); do
+        [ "$(fly_positions | wc -l)" -eq "$1" ] && return 0
+        sleep 0.05
+    done
+    fail "expected $1 fly windows, found $(fly_positions | wc -l)"
+}
+
+# hide_a_fly: double-clicks flies until one is hidden.
+hide_a_fly() {
+    local attempt id left top states
+    for ((attempt = 0; attempt < 20; attempt++)); do
+        read -r id left top _ < <(fly_positions | head -n 1)
+        xdotool mousemove $((left + 30)) $((top + 30)) click --repeat 2 --delay 80 1
+        sleep 0.2
+        states=$(fly_positions | while read -r id _; do map_state "$id"; done)
+        [[ $states == *IsUnMapped* ]] && return 0
+    done
+    fail "no fly could be hidden by a double click"
+}
+
+start_quillop
+wait_for_flies 3
+icon_at
+[ -z "$(settings_window)" ] || fail "the settings window opened at start-up although a tray exists"
+echo "the icon docked at $icon_x, $icon_y"
+
+menu=$(open_menu)
+read -r width height < <(xwininfo -id "$menu" | awk '/Width:/ {w = $2} /Height:/ {print w, $2}')
+((width > 60 && height > 80)) || fail "the menu is only ${width}x$height"
+if [ -n "$shots" ]; then
+    sleep 0.3
+    import -window root -crop 300x200+724+0 "$shots/linux-menu.png"
+fi
+xdotool key d
+fly_count_becomes 8
+for ((i = 0; i < 100; i++)); do
+    [ -z "$(menu_shown)" ] && break
+    sleep 0.05
+done
+echo "right click: a menu of ${width}x$height; \"Add 5 flies\" (d): 8 flies"
+
+hide_a_fly
+menu_key c
+fly_count_becomes 0
+echo "\"Close all flies\" (c): no fly left, the hidden one too"
+
+menu_key a
+fly_count_becomes 1
+menu_key s
+window=$(wait_for_window --class TfrmMain)
+sleep 0.2
+# client_geometry ID: sets X, Y (the client area's place on the screen), WIDTH and HEIGHT.
+client_geometry() {
+    read -r X Y WIDTH HEIGHT < <(xwininfo -id "$1" | awk '/Absolute upper-left X:/ {x = $4}
+        /Absolute upper-left Y:/ {y = $4} /Width:/ {w = $2} /Height:/ {print x, y, w, $2}')
+}
+client_geometry "$window"
+read -r left top _ < <(xprop -id "$window" _NET_FRAME_EXTENTS | awk -F'[=,]' '{print $2, $4}')
+[ "$WIDTH x $HEIGHT" = "280 x 169" ] || fail "the settings window is $WIDTH x $HEIGHT"
+frame_x=$((X - left))
+frame_y=$((Y - top))
+[ "$frame_x,$frame_y" = "527,339" ] || fail "the settings window stands at $frame_x,$frame_y"
+xprop -id "$window" _NET_WM_STATE | grep -q _NET_WM_STATE_SKIP_TASKBAR ||
+    fail "the settings window asks for a taskbar entry"
+echo "\"Settings\" (s): the window at 527,339 with a client area of 280x169, no taskbar entry"
+
+# The first Enter after the first show presses the unseen Button1: one more fly.
+xdotool key Return
+fly_count_becomes 2
+[ -n "$(settings_window)" ] || fail "Enter on Button1 closed the window"
+xdotool key Escape
+sleep 0.2
+[ -n "$(settings_window)" ] || fail "Escape closed the window"
+echo "first Enter: a fly added, the window stays; Escape does nothing"
+if [ -n "$shots" ]; then
+    import -window root -crop 320x230+505+300 "$shots/linux-settings.png"
+fi
+
+# Clearing "Always on top" and OK: every fly below, the window hidden.
+above=$(fly_positions | while read -r id _; do xprop -id "$id" _NET_WM_STATE; done)
+[[ $above == *_NET_WM_STATE_ABOVE* ]] || fail "the flies added from the menu are not above"
+xdotool mousemove $((X + 8 + 16 + 8)) $((Y + 4 + 32 + 8)) click 1
+xdotool mousemove $((X + 198 + 30)) $((Y + 136 + 12)) click 1
+for ((i = 0; i < 100; i++)); do
+    [ -z "$(settings_window)" ] && break
+    sleep 0.05
+done
+[ -z "$(settings_window)" ] || fail "OK did not hide the settings window"
+above=$(fly_positions | while read -r id _; do xprop -id "$id" _NET_WM_STATE; done)
+[[ $above != *_NET_WM_STATE_ABOVE* ]] || fail "a fly is still above the others"
+echo "\"Always on top\" cleared and OK: the window hidden, no fly above"
+
+# A double click on the icon shows the window again; 150 typed into the count field while it
+# has the focus, then "Exit", writes 150.
+xdotool mousemove "$icon_x" "$icon_y" click --repeat 2 --delay 80 1
+window=$(wait_for_window --class TfrmMain)
+sleep 0.2
+client_geometry "$window"
+xdotool mousemove $((X + 8 + 128 + 12)) $((Y + 4 + 80 + 11)) click 1
+xdotool key ctrl+a type 150
+xdotool type 'x'
+menu_key e
+wait_for_exit
+grep -qix 'Flies=150' "$conf" || fail "typing 150 and \"Exit\" wrote: $(cat "$conf")"
+grep -qix 'OnTop=0' "$conf" || fail "the cleared \"Always on top\" was not written"
+[ -z "$(tray_icon)" ] || fail "the tray icon stayed after \"Exit\""
+echo "double click: the window; 150 typed, \"Exit\" (e): Flies=150 OnTop=0 written, icon gone"
+
+start_quillop
+wait_for_flies 99
+sleep 0.5
+[ "$(fly_positions | wc -l)" -eq 99 ] || fail "Flies=150 made $(fly_positions | wc -l) flies"
+kill -TERM "$quillop_pid"
+wait_for_exit
+grep -qix 'Flies=99' "$conf" || fail "99 flies wrote back: $(cat "$conf")"
+echo "the next start: 99 flies, and Flies=99 written back"
+echo "PASS"
