@@ -74,7 +74,8 @@ echo "the three flies stay above a raised normal window"
 main=$(xdotool search --class TfrmMain)
 [ -n "$main" ] || fail "no window of class TfrmMain"
 [ "$(xdotool search --name '^Quillop 1\.1$')" = "$main" ] || fail "TfrmMain is not 'Quillop 1.1'"
-[ "$(map_state "$main")" = IsUnMapped ] || fail "the main window is shown"
+# There is no tray here, so the main window opens as the settings window at start-up.
+[ "$(map_state "$main")" = IsViewable ] || fail "without a tray the settings window is not shown"
 
 # Eight seconds of walking: every sighting within the limits, every fly on the move.
 declare -A moved=() seen=()

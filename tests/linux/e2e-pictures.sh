@@ -9,6 +9,8 @@ source "$(dirname "$0")/e2e-lib.sh"
 backdrop=(120 200 110)
 start_display 54 640 480
 start_backdrop 78c86e
+# With a tray the settings window stays hidden and leaves the flies alone on the backdrop.
+start_tray
 start_quillop
 wait_for_flies 3
 sleep 1.5

@@ -38,8 +38,10 @@ menu_shown() {
 # program's visible window that is neither the icon nor a fly nor the settings window.
 open_menu() {
     local i menu
-    xdotool mousemove "$icon_x" "$icon_y" click 3
-    for ((i = 0; i < 100; i++)); do
+    # NOTE: a click that reaches the icon while trayer is still embedding it is lost, so the
+    # click is repeated when no menu follows.
+    for ((i = 0; i < 120; i++)); do
+        ((i % 40 == 0)) && xdotool mousemove "$icon_x" "$icon_y" click 3
         menu=$(menu_shown)
         [ -n "$menu" ] && { echo "$menu"; return 0; }
         sleep 0.05
