@@ -6,6 +6,10 @@
 
 namespace quillop {
 
+// A held up or down button steps 400 ms after the press, then every 100 ms.
+constexpr int kCountRepeatDelayMs = 400;
+constexpr int kCountRepeatIntervalMs = 100;
+
 // The field's text as a decimal integer; text that is no valid integer reads as 1. Reading
 // does not clamp: a typed 150 reads as 150.
 std::int64_t CountFieldValue(const std::string& text);

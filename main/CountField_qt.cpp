@@ -15,9 +15,6 @@ namespace {
 constexpr int kFieldWidth = 49;
 constexpr int kFieldHeight = 22;
 constexpr int kButtonWidth = 15;
-// A held button steps 400 ms after the press and then every 100 ms.
-constexpr int kRepeatDelayMs = 400;
-constexpr int kRepeatIntervalMs = 100;
 
 // The locale's decimal separator as one character.
 char32_t DecimalSeparator() {
@@ -30,8 +27,8 @@ QToolButton* StepButton(QWidget* parent, Qt::ArrowType arrow, int top, int heigh
     button->setArrowType(arrow);
     button->setFocusPolicy(Qt::NoFocus);
     button->setAutoRepeat(true);
-    button->setAutoRepeatDelay(kRepeatDelayMs);
-    button->setAutoRepeatInterval(kRepeatIntervalMs);
+    button->setAutoRepeatDelay(kCountRepeatDelayMs);
+    button->setAutoRepeatInterval(kCountRepeatIntervalMs);
     button->setGeometry(kFieldWidth - kButtonWidth, top, kButtonWidth, height);
     return button;
 }

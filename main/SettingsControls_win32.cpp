@@ -13,8 +13,6 @@ constexpr UINT_PTR kCountFieldSubclass = 1;
 constexpr UINT_PTR kCountButtonsSubclass = 2;
 constexpr UINT_PTR kLinkSubclass = 3;
 constexpr UINT_PTR kRepeatTimer = 100;
-constexpr UINT kFirstRepeatMs = 400;
-constexpr UINT kRepeatMs = 100;
 
 // The group box's place; the controls in it are laid out from its corner.
 constexpr int kGroupLeft = 8;
@@ -122,7 +120,7 @@ LRESULT CALLBACK CountButtonsProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
             pressed = ButtonAt(hwnd, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
             if (pressed != 0) {
                 SetFocus(field);
-                SetTimer(hwnd, kRepeatTimer, kFirstRepeatMs, nullptr);
+                SetTimer(hwnd, kRepeatTimer, kCountRepeatDelayMs, nullptr);
             }
             break;
         case WM_TIMER:
@@ -132,7 +130,7 @@ LRESULT CALLBACK CountButtonsProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
             if (pressed != 0 && ButtonUnderPointer(hwnd) == pressed) {
                 StepCountField(field, pressed);
             }
-            SetTimer(hwnd, kRepeatTimer, kRepeatMs, nullptr);
+            SetTimer(hwnd, kRepeatTimer, kCountRepeatIntervalMs, nullptr);
             return 0;
         case WM_LBUTTONUP:
             KillTimer(hwnd, kRepeatTimer);
