@@ -6,6 +6,8 @@ source "$(dirname "$0")/e2e-lib.sh"
 
 start_display 52 1024 768
 start_backdrop e8d8b0
+# With a tray the settings window stays hidden, so nothing but the backdrop lies under the flies.
+start_tray
 start_quillop
 wait_for_flies 3
 
@@ -39,7 +41,7 @@ freeze_a_fly() {
         while read -r id left top _; do
             [ "${before[$id]:-}" != "$left $top" ] || continue
             [ "$(map_state "$id")" = IsViewable ] || continue
-            ((left > 10 && top > 10 && left < 950 && top < 690)) || continue
+            ((left > 10 && top > 30 && left < 950 && top < 690)) || continue  # clear of the tray panel
             alone "$id" || continue
             xdotool mousemove $((left + 30)) $((top + 30))
             sleep 0.1
