@@ -92,11 +92,12 @@ fly_positions() {
     }'
 }
 
-# wait_for_flies COUNT: waits until that many fly windows exist; fails after 10 s.
+# wait_for_flies COUNT [-ge|-eq]: waits until at least (or exactly) that many fly windows
+# exist, hidden ones included; fails after 10 s.
 wait_for_flies() {
-    local i
+    local i compare=${2:--ge}
     for ((i = 0; i < 200; i++)); do
-        [ "$(fly_positions | wc -l)" -ge "$1" ] && return 0
+        [ "$(fly_positions | wc -l)" "$compare" "$1" ] && return 0
         sleep 0.05
     done
     fail "expected $1 fly windows, found $(fly_positions | wc -l)"
@@ -158,16 +159,17 @@ settings_window() {
     xdotool search --onlyvisible --class TfrmMain 2>/dev/null | head -n 1 || true
 }
 
-# wait_for_exit: waits up to 10 s for the program to end; fails unless its exit code is 0.
+# wait_for_exit [WHAT]: waits up to 10 s for the program to end after WHAT asked it to; fails
+# unless its exit code is 0.
 wait_for_exit() {
-    local i status=0
+    local i status=0 what=${1:-the close}
     for ((i = 0; i < 100; i++)); do
         kill -0 "$quillop_pid" 2>/dev/null || break
         sleep 0.1
     done
-    kill -0 "$quillop_pid" 2>/dev/null && fail "quillop did not end within 10 s"
+    kill -0 "$quillop_pid" 2>/dev/null && fail "$what did not end quillop within 10 s"
     wait "$quillop_pid" || status=$?
-    [ "$status" -eq 0 ] || fail "quillop ended with exit code $status, not 0"
+    [ "$status" -eq 0 ] || fail "$what ended quillop with exit code $status, not 0"
 }
 
 # message_box: the program's visible message box captioned "Quillop", waiting up to 10 s.

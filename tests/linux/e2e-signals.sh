@@ -13,14 +13,7 @@ for signal in TERM INT HUP; do
     # Let the flies walk a little first, so the close meets running timers.
     sleep 0.5
     kill -s "$signal" "$quillop_pid"
-    status=0
-    for ((i = 0; i < 50; i++)); do
-        kill -0 "$quillop_pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    kill -0 "$quillop_pid" 2>/dev/null && fail "SIG$signal did not end quillop within 5 s"
-    wait "$quillop_pid" || status=$?
-    [ "$status" -eq 0 ] || fail "SIG$signal ended quillop with exit code $status, not 0"
+    wait_for_exit "SIG$signal"
     [ "$(fly_positions | wc -l)" -eq 0 ] || fail "fly windows were left after SIG$signal"
     [ -z "$(xdotool search --class TfrmMain)" ] || fail "the main window was left after SIG$signal"
     echo "SIG$signal: exit code 0, no window left"

@@ -62,16 +62,6 @@ menu_key() {
     fail "the menu stayed open after its access key $1"
 }
 
-# fly_count_becomes N: waits up to 5 s for exactly N fly windows, hidden ones included.
-fly_count_becomes() {
-    local i
-    for ((i = 0; i < 100; i++)); do
-        [ "$(fly_positions | wc -l)" -eq "$1" ] && return 0
-        sleep 0.05
-    done
-    fail "expected $1 fly windows, found $(fly_positions | wc -l)"
-}
-
 # hide_a_fly: double-clicks flies until one is hidden.
 hide_a_fly() {
     local attempt id left top states
@@ -99,7 +89,7 @@ if [ -n "$shots" ]; then
     import -window root -crop 300x200+724+0 "$shots/linux-menu.png"
 fi
 xdotool key d
-fly_count_becomes 8
+wait_for_flies 8 -eq
 for ((i = 0; i < 100; i++)); do
     [ -z "$(menu_shown)" ] && break
     sleep 0.05
@@ -108,11 +98,11 @@ echo "right click: a menu of ${width}x$height; \"Add 5 flies\" (d): 8 flies"
 
 hide_a_fly
 menu_key c
-fly_count_becomes 0
+wait_for_flies 0 -eq
 echo "\"Close all flies\" (c): no fly left, the hidden one too"
 
 menu_key a
-fly_count_becomes 1
+wait_for_flies 1 -eq
 menu_key s
 window=$(wait_for_window --class TfrmMain)
 sleep 0.2
@@ -133,7 +123,7 @@ echo "\"Settings\" (s): the window at 527,339 with a client area of 280x169, no 
 
 # The first Enter after the first show presses the unseen Button1: one more fly.
 xdotool key Return
-fly_count_becomes 2
+wait_for_flies 2 -eq
 [ -n "$(settings_window)" ] || fail "Enter on Button1 closed the window"
 xdotool key Escape
 sleep 0.2
