@@ -35,7 +35,9 @@ FlyTimers::FlyTimers() {
 }
 
 int FlyTimers::Start(TimerTarget& target, int intervalMs) {
-    const int id = ++lastId_ == 0 ? ++lastId_ : lastId_;
+    // Ids go round after the largest int, skipping 0, which means "no timer".
+    lastId_ = lastId_ == std::numeric_limits<int>::max() ? 1 : lastId_ + 1;
+    const int id = lastId_;
     const int interval = std::max(intervalMs, 1);
     const std::int64_t now = NowMs();
     entries_.push_back(Entry{id, &target, interval, NearestSlotAfter(now + interval, now)});
@@ -66,6 +68,12 @@ void FlyTimers::Arm() {
         wake_.stop();
         return;
     }
+    // A wake-up already set for that time or earlier stays: one that comes early finds nothing
+    // due and sets the next. Restarting Qt's timer for every fly that starts a run costs more.
+    if (wake_.isActive() && armedFor_ <= earliest) {
+        return;
+    }
+    armedFor_ = earliest;
     wake_.start(static_cast<int>(std::clamp<std::int64_t>(earliest - NowMs(), 0, 1 << 30)));
 }
 
@@ -79,6 +87,7 @@ void FlyTimers::Expire() {
         std::int64_t Next;
     };
     std::vector<Due> due;
+    due.reserve(entries_.size());
     for (Entry& entry : entries_) {
         if (entry.Due <= now) {
             const std::int64_t when = entry.Due;

@@ -48,6 +48,7 @@ class FlyTimers {
 
     std::vector<Entry> entries_;  // a few dozen at most: a plain scan is the fastest lookup
     QTimer wake_;
+    std::int64_t armedFor_ = 0;  // the expiry the running wake-up was set for
     int lastId_ = 0;
 };
 

@@ -5,7 +5,24 @@ namespace quillop {
 const char* const kSpriteNotFoundMessage =
     "The png image could not be loaded from the resource ID.";
 
+namespace {
+
+// Where a name of the fly set ("1_1".."8_6") sits in the fly-set table, or -1 for any other.
+int FlySetIndex(std::string_view name) {
+    if (name.size() != 3 || name[1] != '_' || name[0] < '1' || name[0] > '0' + kDirections ||
+        name[2] < '1' || name[2] > '0' + kFrames) {
+        return -1;
+    }
+    return (name[0] - '1') * kFrames + (name[2] - '1');
+}
+
+}  // namespace
+
 const CachedSprite& SpriteCache::Get(std::string_view name) {
+    const int index = FlySetIndex(name);
+    if (index >= 0 && flySet_[index] != nullptr) {
+        return *flySet_[index];
+    }
     if (auto found = sprites_.find(name); found != sprites_.end()) {
         return *found->second;
     }
@@ -17,7 +34,11 @@ const CachedSprite& SpriteCache::Get(std::string_view name) {
     sprite->Picture = DecodeSprite(*bytes);
     sprite->Id = Count();
     sprite->Name = std::string(name);
-    return *sprites_.emplace(sprite->Name, std::move(sprite)).first->second;
+    const CachedSprite& kept = *sprites_.emplace(sprite->Name, std::move(sprite)).first->second;
+    if (index >= 0) {
+        flySet_[index] = &kept;
+    }
+    return kept;
 }
 
 void SpriteCache::Preload() {

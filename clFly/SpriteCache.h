@@ -1,6 +1,7 @@
 // The decoded fly pictures, kept premultiplied so that a draw does not decode again.
 #pragma once
 
+#include <array>
 #include <map>
 #include <memory>
 #include <string>
@@ -35,6 +36,9 @@ class SpriteCache {
   private:
     const SpriteSource& source_;
     std::map<std::string, std::unique_ptr<CachedSprite>, std::less<>> sprites_;
+    // The fly set's pictures once decoded, by direction and frame ("1_1" first): a walking fly
+    // asks for one at every step, and this spares it the search by name.
+    std::array<const CachedSprite*, kDirections * kFrames> flySet_{};
 };
 
 extern const char* const kSpriteNotFoundMessage;

@@ -118,6 +118,10 @@ Sprite DecodeSprite(std::span<const std::uint8_t> png) {
 }
 
 std::string SpriteName(int direction, int frame) {
+    // Every step asks for a name: the one-digit names of the fly set are built directly.
+    if (direction >= 0 && direction <= 9 && frame >= 0 && frame <= 9) {
+        return {static_cast<char>('0' + direction), '_', static_cast<char>('0' + frame)};
+    }
     return std::to_string(direction) + "_" + std::to_string(frame);
 }
 

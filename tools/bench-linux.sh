@@ -16,6 +16,13 @@ tools/install-deps.sh
 cmake --build "$build" --target quillop_bench >/dev/null
 bench=$build/tests/quillop_bench
 
+# The program reads its fly count from the settings file: give it one of its own.
+config=$(mktemp -d)
+mkdir -p "$config/QuillopPro"
+printf '[General]\nFlies=%s\nOnTop=1\nStartup=0\n' "${QUILLOP_BENCH_FLIES:-99}" \
+    >"$config/QuillopPro/QuillopPro.conf"
+export XDG_CONFIG_HOME=$config
+
 started=()
 cleanup() {
     local i
@@ -25,7 +32,7 @@ cleanup() {
     done
     started=()
 }
-trap cleanup EXIT
+trap 'cleanup; rm -rf "$config"' EXIT
 trap 'exit 1' INT TERM HUP
 
 # measure DISPLAY_NUMBER WITH_COMPOSITOR: one run on a fresh X server.

@@ -84,15 +84,21 @@ struct MapSource final : SpriteSource {
 TEST(SpriteCacheTest, DecodesOnceAndNumbersPicturesInOrder) {
     MapSource source;
     source.pictures = {{"1_1", SolidRgbaPng(60, 60, 9, 9, 9, 255)},
-                       {"8_6", SolidRgbaPng(60, 60, 1, 1, 1, 255)}};
+                       {"8_6", SolidRgbaPng(60, 60, 1, 1, 1, 255)},
+                       {"10_1", SolidRgbaPng(30, 30, 1, 1, 1, 255)}};
     SpriteCache cache(source);
     const CachedSprite& last = cache.Get("8_6");
     const CachedSprite& first = cache.Get("1_1");
+    const CachedSprite& other = cache.Get(SpriteName(10, 1));
     EXPECT_EQ(last.Id, 0);
     EXPECT_EQ(first.Id, 1);
+    EXPECT_EQ(other.Id, 2);
     EXPECT_EQ(&cache.Get("8_6"), &last);
-    EXPECT_EQ(source.lookups, 2);
+    EXPECT_EQ(&cache.Get("1_1"), &first);
+    EXPECT_EQ(&cache.Get("10_1"), &other);
+    EXPECT_EQ(source.lookups, 3);
     EXPECT_EQ(first.Picture.Width, 60);
+    EXPECT_EQ(other.Name, "10_1");
 }
 
 TEST(SpriteCacheTest, UnknownAndDamagedPicturesFailEveryTime) {

@@ -7,6 +7,11 @@ endif()
 add_executable(quillop_testwindow ${CMAKE_CURRENT_LIST_DIR}/TestWindow_xcb.cpp)
 target_link_libraries(quillop_testwindow PRIVATE PkgConfig::QUILLOP_XCB)
 
+# The fly timers' schedule on a Qt event loop; needs no display.
+add_executable(quillop_flytimers_tests ${CMAKE_CURRENT_LIST_DIR}/FlyTimersTest_qt.cpp)
+target_link_libraries(quillop_flytimers_tests PRIVATE quillop_qt GTest::gtest)
+gtest_discover_tests(quillop_flytimers_tests DISCOVERY_MODE PRE_TEST)
+
 # The real core and platform with 99 flies, for tools/bench-linux.sh.
 add_executable(quillop_bench ${CMAKE_CURRENT_LIST_DIR}/BenchQuillop_qt.cpp)
 target_link_libraries(quillop_bench PRIVATE quillop_qt quillop_sprite_data)
