@@ -73,6 +73,9 @@ class OpenStore {
 void LoadSettings(SettingsStore& store, UserSettings& settings,
                   const std::function<void(const Failure&)>& report) {
     OpenStore open(store);
+    if (const std::string problem = store.TakeOpenProblem(); !problem.empty()) {
+        report(Failure(problem));
+    }
     ReadSetting(
         store, kStartupReadName, [&](std::int32_t v) { settings.SetStartup(v != 0); }, report);
     ReadSetting(

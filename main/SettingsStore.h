@@ -36,6 +36,9 @@ class SettingsStore {
     virtual bool SetRunAtLogon(bool run) = 0;
     // The name a failed start-at-logon entry is reported under.
     virtual std::string RunAtLogonName() const = 0;
+    // What Open found wrong with the store as a whole (a file that could not be read), once;
+    // empty when nothing was.
+    virtual std::string TakeOpenProblem() { return {}; }
 };
 
 // The names of the stored values. Reading asks for "StartUp" and writing writes "Startup":
@@ -45,8 +48,9 @@ extern const char* const kStartupReadName;
 extern const char* const kStartupWriteName;
 extern const char* const kFliesName;
 
-// Reads the stored settings into `settings`. A value of the wrong type is reported through
-// `report` and its setting keeps what it had; the others are read all the same.
+// Reads the stored settings into `settings`. A value of the wrong type, or a store that could
+// not be read at all, is reported through `report`; what could not be read keeps what it had,
+// and the others are read all the same.
 void LoadSettings(SettingsStore& store, UserSettings& settings,
                   const std::function<void(const Failure&)>& report);
 

@@ -3,12 +3,13 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QSettings>
 #include <QStandardPaths>
 
-#include <cstdio>
 #include <limits>
+#include <utility>
 
 #include "main/Autostart.h"
 
@@ -44,12 +45,16 @@ class ConfigFileStore final : public SettingsStore {
         // on the same file no longer reports the damage, so the store remembers it.
         if (settings_->status() == QSettings::FormatError && !damaged_) {
             damaged_ = true;
-            std::fprintf(stderr,
-                         "Quillop: %s is damaged; the default settings are used, and at exit it "
-                         "is kept beside the new file with the ending \".damaged\".\n",
-                         qPrintable(settings_->fileName()));
+            const QString path = QDir::toNativeSeparators(settings_->fileName());
+            problem_ = QString("The settings file %1 could not be read. The default settings "
+                               "are used, and the damaged file is kept as %2 when the settings "
+                               "are saved")
+                           .arg(path, QFileInfo(path).fileName() + ".damaged")
+                           .toStdString();
         }
     }
+
+    std::string TakeOpenProblem() override { return std::exchange(problem_, {}); }
 
     StoredValue Read(const std::string& name) override {
         StoredValue stored;
@@ -131,6 +136,7 @@ class ConfigFileStore final : public SettingsStore {
 
     std::unique_ptr<QSettings> settings_;
     bool damaged_ = false;
+    std::string problem_;
 };
 
 }  // namespace

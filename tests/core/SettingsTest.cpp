@@ -65,6 +65,18 @@ TEST_F(SettingsTest, WrongTypesAreReportedAndKeepTheirDefaultsWhileOthersAreRead
     EXPECT_FALSE(settings.Startup());
 }
 
+TEST_F(SettingsTest, AnUnreadableStoreIsReportedOnceBeforeItsValues) {
+    store.openProblem = "The settings file could not be read";
+    store.values = {{"Flies", {true, false, 6, 0}}};
+    Load();
+    EXPECT_EQ(reports, (std::vector<std::string>{"The settings file could not be read",
+                                                 "Failed to get data for 'Flies'"}));
+    reports.clear();
+    Load();
+    EXPECT_EQ(reports, (std::vector<std::string>{"Failed to get data for 'Flies'"}));
+    EXPECT_EQ(store.closes, 2);
+}
+
 TEST_F(SettingsTest, SaveWritesOnTopStartupFliesThenTheLogonEntry) {
     settings.SetOnTop(false);
     settings.SetFlies(150);

@@ -44,6 +44,7 @@ class MemoryStore final : public SettingsStore {
         return true;
     }
     std::string RunAtLogonName() const override { return "QuillopPro"; }
+    std::string TakeOpenProblem() override { return std::exchange(openProblem, {}); }
 
     static bool SameName(const std::string& a, const std::string& b) {
         return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
@@ -58,6 +59,7 @@ class MemoryStore final : public SettingsStore {
     bool failClose = false;
     bool failRunAtLogon = false;
     bool runAtLogon = false;
+    std::string openProblem;
     int opens = 0;
     int closes = 0;
 };
