@@ -14,8 +14,8 @@ namespace {
 
 TimerExpiryHook timerExpiryHook = nullptr;
 
-constexpr std::uint32_t kFlyEventMask =
-    XCB_EVENT_MASK_EXPOSURE | XCB_EVENT_MASK_POINTER_MOTION | XCB_EVENT_MASK_BUTTON_PRESS;
+// No exposures: the server repaints an uncovered fly itself from its background, the sprite.
+constexpr std::uint32_t kFlyEventMask = XCB_EVENT_MASK_POINTER_MOTION | XCB_EVENT_MASK_BUTTON_PRESS;
 
 const char* const kAtomNames[] = {
     "WM_PROTOCOLS",
@@ -65,13 +65,6 @@ class XcbFlyWindow final : public FlyWindow, private TimerTarget {
     bool InputEnabled() const { return inputEnabled_; }
     // Sends the move that SetBounds asked for, if it is not sent yet.
     void SendMove();
-    // Draws the shown sprite again.
-    void Redraw();
-    // Whether an exposure the server reported after the given request still needs a redraw:
-    // not when it came before the last draw (a new shape exposes pixels that are drawn next).
-    bool ExposedSinceDraw(std::uint16_t sequence) const {
-        return !drawn_ || static_cast<std::int16_t>(sequence - lastDraw_) >= 0;
-    }
     // Clips the window to the solid pixels when nothing composites, and not at all otherwise.
     void ApplyBoundingShape();
 
@@ -95,8 +88,6 @@ class XcbFlyWindow final : public FlyWindow, private TimerTarget {
     bool topMost_ = false;
     bool clippedToSolid_ = false;
     const XcbSprite* shown_ = nullptr;
-    bool drawn_ = false;
-    std::uint16_t lastDraw_ = 0;  // the low bits of the last draw request's sequence number
 };
 
 void XcbFlyWindow::OnTimerExpiry() {
@@ -276,23 +267,16 @@ bool XcbFlyWindow::Present(const CachedSprite& cached, int, int, std::uint8_t) {
         return true;
     }
     shown_ = &sprite;
+    // The sprite becomes the window's background, which the server paints wherever the window
+    // is uncovered, and is painted now over the whole window.
+    const std::uint32_t background[] = {sprite.Picture};
+    xcb_change_window_attributes(connection_, window_, XCB_CW_BACK_PIXMAP, background);
     display_.sprites_.SetInputShape(window_, sprite);
     if (!display_.sprites_.Compositing() || clippedToSolid_) {
         ApplyBoundingShape();
     }
-    Redraw();
+    xcb_clear_area(connection_, 0, window_, 0, 0, 0, 0);
     return true;
-}
-
-void XcbFlyWindow::Redraw() {
-    if (shown_ != nullptr) {
-        lastDraw_ = static_cast<std::uint16_t>(
-            xcb_copy_area(connection_, shown_->Picture, window_, display_.sprites_.PictureGc(), 0,
-                          0, 0, 0, static_cast<std::uint16_t>(shown_->Width),
-                          static_cast<std::uint16_t>(shown_->Height))
-                .sequence);
-        drawn_ = true;
-    }
 }
 
 void XcbFlyWindow::ApplyBoundingShape() {
@@ -386,17 +370,6 @@ bool XcbFlyDisplay::Dispatch(const xcb_generic_event_t* event) {
             }
             if (window->InputEnabled() && press->detail == 1 && IsDoubleClick(*press)) {
                 window->Events().OnDoubleClick();
-            }
-            return true;
-        }
-        case XCB_EXPOSE: {
-            const auto* expose = reinterpret_cast<const xcb_expose_event_t*>(event);
-            XcbFlyWindow* window = find(expose->window);
-            if (window == nullptr) {
-                return false;
-            }
-            if (expose->count == 0 && window->ExposedSinceDraw(expose->sequence)) {
-                window->Redraw();
             }
             return true;
         }

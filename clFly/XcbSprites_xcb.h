@@ -41,8 +41,6 @@ class XcbSprites {
     xcb_screen_t* Screen() const { return screen_; }
     xcb_visualid_t Visual() const { return visual_; }
     xcb_colormap_t Colormap() const { return colormap_; }
-    // A graphics context for 32-bit drawables that sends no exposure events.
-    xcb_gcontext_t PictureGc() const { return pictureGc_; }
 
     // Sets a window's input shape to a sprite's pixels with alpha > 0.
     void SetInputShape(xcb_window_t window, const XcbSprite& sprite);

@@ -1,8 +1,9 @@
 // A plain coloured X window for the end-to-end tests: a backdrop behind the flies that reports
 // every button press it receives, so a test can tell whether a click passed through a fly.
 //
-// Usage: quillop_testwindow X Y WIDTH HEIGHT RRGGBB
-// Prints "ready" once mapped, then "press BUTTON X Y" (root coordinates) for each press.
+// Usage: quillop_testwindow X Y WIDTH HEIGHT RRGGBB [above]
+// Prints "ready" once mapped, then "press BUTTON X Y" (root coordinates) for each press. It goes
+// below all other windows, or with "above" over them, to cover something.
 #include <xcb/xcb.h>
 
 #include <cstdio>
@@ -11,8 +12,9 @@
 #include <string>
 
 int main(int argc, char** argv) {
-    if (argc != 6) {
-        std::fprintf(stderr, "usage: %s X Y WIDTH HEIGHT RRGGBB\n", argv[0]);
+    const bool above = argc == 7 && std::strcmp(argv[6], "above") == 0;
+    if (argc != 6 && !above) {
+        std::fprintf(stderr, "usage: %s X Y WIDTH HEIGHT RRGGBB [above]\n", argv[0]);
         return 2;
     }
     int screenNumber = 0;
@@ -28,7 +30,7 @@ int main(int argc, char** argv) {
     const xcb_screen_t* screen = screens.data;
     const auto colour = static_cast<std::uint32_t>(std::strtoul(argv[5], nullptr, 16));
     const xcb_window_t window = xcb_generate_id(connection);
-    // Override-redirect: no window manager moves it, and it stays below what maps later.
+    // Override-redirect: no window manager moves or restacks it.
     const std::uint32_t values[] = {colour, 1, XCB_EVENT_MASK_BUTTON_PRESS};
     xcb_create_window(connection, XCB_COPY_FROM_PARENT, window, screen->root,
                       static_cast<std::int16_t>(std::atoi(argv[1])),
@@ -41,8 +43,8 @@ int main(int argc, char** argv) {
     xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_NAME,
                         XCB_ATOM_STRING, 8, static_cast<std::uint32_t>(name.size()), name.data());
     xcb_map_window(connection, window);
-    const std::uint32_t below[] = {XCB_STACK_MODE_BELOW};
-    xcb_configure_window(connection, window, XCB_CONFIG_WINDOW_STACK_MODE, below);
+    const std::uint32_t stacking[] = {above ? XCB_STACK_MODE_ABOVE : XCB_STACK_MODE_BELOW};
+    xcb_configure_window(connection, window, XCB_CONFIG_WINDOW_STACK_MODE, stacking);
     std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
     std::printf("ready\n");
     std::fflush(stdout);

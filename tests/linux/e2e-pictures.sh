@@ -3,7 +3,8 @@
 # solid pixels: the corners of its 60 x 60 show the backdrop (no black square) and no pixel is a
 # blend. With xcompmgr, started while the program runs, the soft shadow is blended: pixels that
 # are the backdrop darkened, neither black nor the backdrop. When QUILLOP_SCREENSHOTS names a
-# folder, the two pictures are kept there as linux-nocomp.png and linux.png.
+# folder, the two pictures are kept there as linux-nocomp.png and linux.png. A fly uncovered
+# while the program is stopped shows again all the same.
 source "$(dirname "$0")/e2e-lib.sh"
 
 backdrop=(120 200 110)
@@ -79,6 +80,31 @@ echo "without a compositor: $corners of 4 corners show the backdrop, $blends ble
 [ "$dark" -ge 20 ] || fail "without a compositor the fly's body is not drawn"
 [ "$blends" -le 10 ] || fail "without a compositor there should be no blended shadow"
 keep plain linux-nocomp.png
+
+# crop NAME: the pixels of the fly at $left, $top in a screenshot, as text.
+crop() {
+    convert "$work/$1.png" -crop "60x60+$left+$top" +repage -depth 8 txt:- | tail -n +2
+}
+
+# A fly covered by another window and uncovered again is painted by the server from its
+# picture, even while the program is stopped and could not draw it.
+kill -STOP "$quillop_pid"
+shoot stopped
+"$TESTWINDOW" "$left" "$top" 60 60 ff00ff above >"$work/cover.log" 2>&1 &
+cover=$!
+for ((i = 0; i < 50; i++)); do
+    grep -qs ready "$work/cover.log" && break
+    sleep 0.1
+done
+import -window root "$work/covered.png"
+kill "$cover"
+wait "$cover" 2>/dev/null || true
+sleep 0.3
+import -window root "$work/uncovered.png"
+kill -CONT "$quillop_pid"
+[ "$(crop covered | grep -c "#FF00FF")" -eq 3600 ] || fail "the test window did not cover the fly"
+[ "$(crop uncovered)" = "$(crop stopped)" ] || fail "an uncovered fly was not painted again"
+echo "uncovered while the program was stopped: painted again by the server"
 
 xcompmgr >"$work/xcompmgr.log" 2>&1 &
 started+=($!)
