@@ -6,7 +6,8 @@
 # per fly step without a compositor.
 #
 # Usage: tools/bench-linux.sh [SECONDS]   (QUILLOP_BUILD chooses the build folder;
-# QUILLOP_BENCH_FLIES=N measures N flies instead, QUILLOP_BENCH_SPREAD=1 starts them scattered)
+# QUILLOP_BENCH_FLIES=N measures N flies instead, QUILLOP_BENCH_SPREAD=1 starts them scattered,
+# QUILLOP_BENCH_WM=openbox runs that window manager too and reports its CPU time)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-20}
@@ -51,6 +52,12 @@ measure() {
         sleep 0.1
     done
     local watch="X server:$server"
+    if [ -n "${QUILLOP_BENCH_WM:-}" ]; then
+        "$QUILLOP_BENCH_WM" >/dev/null 2>&1 &
+        started+=($!)
+        watch="$watch,$QUILLOP_BENCH_WM:$!"
+        sleep 0.5
+    fi
     if [ "$compositor" = yes ]; then
         xcompmgr >/dev/null 2>&1 &
         started+=($!)
