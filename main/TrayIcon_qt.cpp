@@ -10,7 +10,6 @@ namespace quillop {
 
 namespace {
 
-const char* const kTrayTooltip = "Vantrel";
 // How often a desktop without a tray is asked again whether one has appeared.
 constexpr int kTrayWatchMs = 1000;
 
@@ -24,18 +23,13 @@ PopupMenu::PopupMenu(MainFormEvents*& events) : events_(events) {
 
 void PopupMenu::Rebuild() {
     clear();
-    const std::vector<MenuEntry>& entries = PopupMenuEntries();
-    const std::vector<std::optional<char>> keys = AccessKeys(entries);
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        const MenuEntry& entry = entries[i];
-        if (!entry.Visible) {
-            continue;
-        }
-        if (entry.Caption[0] == '\0') {
+    for (const ShownMenuLine& line : ShownMenuLines(PopupMenuEntries())) {
+        if (line.Entry == nullptr) {
             addSeparator();
             continue;
         }
-        QAction* action = addAction(QString::fromStdString(MarkedCaption(entry.Caption, keys[i])));
+        const MenuEntry& entry = *line.Entry;
+        QAction* action = addAction(QString::fromStdString(line.Caption));
         action->setObjectName(entry.Name);
         if (entry.IsDefault) {
             QFont bold = action->font();
@@ -89,7 +83,7 @@ bool TrayIcon::Dock() {
         return false;
     }
     icon_ = std::make_unique<QSystemTrayIcon>(QIcon(":/quillop/tray16.png"));
-    icon_->setToolTip(QString::fromUtf8(kTrayTooltip));
+    icon_->setToolTip(QString::fromUtf8(kTrayIconTip));
     icon_->setContextMenu(&menu_);
     connect(icon_.get(), &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {

@@ -9,7 +9,6 @@ namespace quillop {
 namespace {
 
 constexpr UINT kTrayIconId = 1;
-const char* const kTrayTip = "Vantrel";
 
 // The record in its first-version form, as the shell of every Windows version takes it.
 static_assert(sizeof(void*) != 4 || NOTIFYICONDATAA_V1_SIZE == 88);
@@ -28,7 +27,7 @@ bool Win32TrayIcon::Notify(DWORD action) const {
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = WM_TRAYICON;
     data.hIcon = icon_;
-    std::strncpy(data.szTip, kTrayTip, sizeof data.szTip - 1);
+    std::strncpy(data.szTip, kTrayIconTip, sizeof data.szTip - 1);
     return Shell_NotifyIconA(action, &data) != FALSE;
 }
 
@@ -56,30 +55,24 @@ void Win32TrayIcon::OnTaskbarCreated() {
 // NOTE: the owner must be the foreground window while the menu is open, or the menu does not
 // close when the user clicks elsewhere; the WM_NULL after it lets a second open work at once.
 MenuCommand TrackTrayMenu(HWND owner, POINT at) {
-    const std::vector<MenuEntry>& entries = PopupMenuEntries();
-    // The access keys are worked out each time the menu opens.
-    const std::vector<std::optional<char>> keys = AccessKeys(entries);
     const HMENU menu = CreatePopupMenu();
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        const MenuEntry& entry = entries[i];
-        if (!entry.Visible) {
-            continue;
-        }
-        if (entry.Caption[0] == '\0') {
+    // The access keys are worked out each time the menu opens.
+    for (const ShownMenuLine& line : ShownMenuLines(PopupMenuEntries())) {
+        if (line.Entry == nullptr) {
             AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
             continue;
         }
-        const std::string caption = MarkedCaption(entry.Caption, keys[i]);
-        AppendMenuA(menu, MF_STRING, static_cast<UINT_PTR>(entry.Command), caption.c_str());
-        if (entry.IsDefault) {
-            SetMenuDefaultItem(menu, static_cast<UINT>(entry.Command), FALSE);
+        const auto command = static_cast<UINT>(line.Entry->Command);
+        AppendMenuA(menu, MF_STRING, command, line.Caption.c_str());
+        if (line.Entry->IsDefault) {
+            SetMenuDefaultItem(menu, command, FALSE);
         }
     }
     const UINT chosen = static_cast<UINT>(TrackPopupMenu(
         menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, at.x, at.y, 0, owner, nullptr));
     PostMessageA(owner, WM_NULL, 0, 0);
     DestroyMenu(menu);
-    for (const MenuEntry& entry : entries) {
+    for (const MenuEntry& entry : PopupMenuEntries()) {
         if (chosen != 0 && static_cast<UINT>(entry.Command) == chosen) {
             return entry.Command;
         }

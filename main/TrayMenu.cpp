@@ -4,6 +4,8 @@
 
 namespace quillop {
 
+const char* const kTrayIconTip = "Vantrel";
+
 const std::vector<MenuEntry>& PopupMenuEntries() {
     static const std::vector<MenuEntry> entries = {
         {"Settings1", "Settings", MenuCommand::Settings, true, true},
@@ -54,6 +56,23 @@ std::string MarkedCaption(const std::string& caption, std::optional<char> key) {
         marked += c;
     }
     return marked;
+}
+
+std::vector<ShownMenuLine> ShownMenuLines(const std::vector<MenuEntry>& entries) {
+    const std::vector<std::optional<char>> keys = AccessKeys(entries);
+    std::vector<ShownMenuLine> lines;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const MenuEntry& entry = entries[i];
+        if (!entry.Visible) {
+            continue;
+        }
+        if (entry.Caption[0] == '\0') {
+            lines.push_back({nullptr, {}});
+        } else {
+            lines.push_back({&entry, MarkedCaption(entry.Caption, keys[i])});
+        }
+    }
+    return lines;
 }
 
 TrayAction TrayActionFor(unsigned mouseMessage) {

@@ -9,6 +9,9 @@ namespace quillop {
 
 enum class MenuCommand { None, Settings, AddFly, AddFiveFlies, CloseAllFlies, About, Exit };
 
+// The tray icon's tooltip.
+extern const char* const kTrayIconTip;  // "Vantrel"
+
 struct MenuEntry {
     const char* Name;     // the component name, e.g. "pmiAdd"
     const char* Caption;  // empty for a separator
@@ -28,6 +31,17 @@ std::vector<std::optional<char>> AccessKeys(const std::vector<MenuEntry>& entrie
 // The caption with "&" before its access key (and "&&" for a literal "&"), as Windows and Qt
 // menus mark it.
 std::string MarkedCaption(const std::string& caption, std::optional<char> key);
+
+// One line of the menu as it is shown: a separator, or an entry whose caption is marked for its
+// access key.
+struct ShownMenuLine {
+    const MenuEntry* Entry;  // null for a separator
+    std::string Caption;
+};
+
+// The lines a menu of these entries shows, hidden entries left out, with the access keys worked
+// out now.
+std::vector<ShownMenuLine> ShownMenuLines(const std::vector<MenuEntry>& entries);
 
 // What a mouse message of the tray icon asks for.
 enum class TrayAction { Ignore, ShowSettings, OpenMenu };

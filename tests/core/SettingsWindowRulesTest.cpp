@@ -30,6 +30,18 @@ TEST(TrayMenuTest, KeysAreWorkedOutFromWhatIsVisible) {
     EXPECT_EQ(AccessKeys(digits), (std::vector<std::optional<char>>{'5', 'a', std::nullopt}));
 }
 
+TEST(TrayMenuTest, ShownLinesLeaveOutHiddenEntriesAndMarkTheKeys) {
+    std::vector<MenuEntry> entries = PopupMenuEntries();
+    entries[2].Visible = false;
+    std::vector<std::string> shown;
+    for (const ShownMenuLine& line : ShownMenuLines(entries)) {
+        shown.push_back(line.Entry != nullptr ? line.Caption : "-");
+    }
+    EXPECT_EQ(shown, (std::vector<std::string>{"&Settings", "-", "&Add 5 flies", "&Close all flies",
+                                               "-", "A&bout...", "&Exit"}));
+    EXPECT_EQ(ShownMenuLines(entries)[2].Entry, &entries[3]);
+}
+
 TEST(TrayMenuTest, OnlyDoubleClickAndRightReleaseAct) {
     EXPECT_EQ(TrayActionFor(0x203), TrayAction::ShowSettings);
     EXPECT_EQ(TrayActionFor(0x205), TrayAction::OpenMenu);
