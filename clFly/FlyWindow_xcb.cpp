@@ -1,12 +1,13 @@
 #include "clFly/FlyWindow_xcb.h"
 
 #include "clFly/FlyTimers_xcb.h"
+#include "clFly/XcbAtoms_xcb.h"
 
 #include <unistd.h>
 
 #include <algorithm>
+#include <iterator>
 #include <cstdlib>
-#include <cstring>
 
 namespace quillop {
 
@@ -295,16 +296,8 @@ XcbFlyDisplay::XcbFlyDisplay(xcb_connection_t* connection, int screenNumber, Dou
       sprites_(connection, screenNumber),
       rules_(rules),
       timers_(std::make_unique<FlyTimers>()) {
-    xcb_intern_atom_cookie_t cookies[kAtomCount];
-    for (int i = 0; i < kAtomCount; ++i) {
-        cookies[i] = xcb_intern_atom(
-            connection, 0, static_cast<std::uint16_t>(std::strlen(kAtomNames[i])), kAtomNames[i]);
-    }
-    for (int i = 0; i < kAtomCount; ++i) {
-        auto* reply = xcb_intern_atom_reply(connection, cookies[i], nullptr);
-        atoms_[i] = reply != nullptr ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-        std::free(reply);
-    }
+    static_assert(std::size(kAtomNames) == kAtomCount);
+    InternAtoms(connection, kAtomNames, atoms_);
 }
 
 XcbFlyDisplay::~XcbFlyDisplay() = default;

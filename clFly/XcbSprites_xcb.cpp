@@ -7,6 +7,7 @@
 #include <string>
 
 #include "clFly/Failure.h"
+#include "clFly/XcbAtoms_xcb.h"
 
 namespace quillop {
 
@@ -40,16 +41,6 @@ xcb_visualid_t FindArgbVisual(xcb_screen_t* screen) {
         }
     }
     return 0;
-}
-
-xcb_atom_t InternAtom(xcb_connection_t* connection, const std::string& name) {
-    auto* reply = xcb_intern_atom_reply(
-        connection,
-        xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(name.size()), name.c_str()),
-        nullptr);
-    const xcb_atom_t atom = reply != nullptr ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-    std::free(reply);
-    return atom;
 }
 
 }  // namespace

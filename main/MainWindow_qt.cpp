@@ -11,8 +11,8 @@
 #include <QPushButton>
 
 #include <algorithm>
-#include <cstdlib>
 
+#include "clFly/XcbAtoms_xcb.h"
 #include "main/CountField_qt.h"
 #include "main/MainForm.h"
 #include "main/Platform_qt.h"
@@ -193,30 +193,22 @@ class QtMainWindow final : public MainWindow, private SettingsControls {
         }
         xcb_connection_t* connection = x11->connection();
         const auto window = static_cast<xcb_window_t>(window_.winId());
-        // NOTE: Qt states only the frame's functions, and some window managers (openbox) draw
-        // every button whatever the functions say, so the decorations are stated as well:
-        // functions and decorations given; move only; border and title only.
+        // NOTE: Qt states only the frame's functions, which some window managers disregard for
+        // the buttons, so the decorations are stated as well: functions and decorations given;
+        // move only; border and title only. openbox draws its buttons all the same.
+        static const char* const kNames[] = {"_MOTIF_WM_HINTS", "_NET_WM_STATE",
+                                             "_NET_WM_STATE_SKIP_TASKBAR"};
+        xcb_atom_t atoms[3];
+        InternAtoms(connection, kNames, atoms);
         const std::uint32_t motif[5] = {1 | 2, 4, 2 | 8, 0, 0};
-        const xcb_atom_t motifAtom = Atom(connection, "_MOTIF_WM_HINTS");
-        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, motifAtom, motifAtom, 32, 5,
+        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, atoms[0], atoms[0], 32, 5,
                             motif);
         // NOTE: Qt keeps the states it finds on a window that is not yet mapped and adds its
         // own, so a state written before each show stays; the window manager drops them when
         // the window is hidden.
-        const xcb_atom_t skip = Atom(connection, "_NET_WM_STATE_SKIP_TASKBAR");
-        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window,
-                            Atom(connection, "_NET_WM_STATE"), XCB_ATOM_ATOM, 32, 1, &skip);
+        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, atoms[1], XCB_ATOM_ATOM, 32,
+                            1, &atoms[2]);
         xcb_flush(connection);
-    }
-
-    static xcb_atom_t Atom(xcb_connection_t* connection, const std::string& name) {
-        auto* reply = xcb_intern_atom_reply(
-            connection,
-            xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(name.size()), name.data()),
-            nullptr);
-        const xcb_atom_t atom = reply != nullptr ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-        std::free(reply);
-        return atom;
     }
 
     SettingsWindow window_;

@@ -24,6 +24,7 @@
 
 #include "clFly/Failure.h"
 #include "clFly/FlyWindow_xcb.h"
+#include "clFly/XcbAtoms_xcb.h"
 #include "main/ErrorText.h"
 #include "main/SettingsStore_qt.h"
 #include "main/TrayIcon_qt.h"
@@ -182,12 +183,7 @@ QtPlatform::QtPlatform() : shell_(std::make_unique<Shell>()) {
         xcb_screen_next(&screens);
     }
     shell.Root = screens.data->root;
-    static const char kActive[] = "_NET_ACTIVE_WINDOW";
-    auto* atom = xcb_intern_atom_reply(
-        shell.Connection, xcb_intern_atom(shell.Connection, 0, sizeof kActive - 1, kActive),
-        nullptr);
-    shell.ActiveWindowAtom = atom != nullptr ? atom->atom : 0;
-    std::free(atom);
+    shell.ActiveWindowAtom = InternAtom(shell.Connection, "_NET_ACTIVE_WINDOW");
 
     // The connections below end with this object, so none outlives the platform.
     shell.Quit = std::make_unique<QuitWatch>(mainEvents_);
