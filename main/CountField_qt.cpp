@@ -7,13 +7,15 @@
 #include <QToolButton>
 
 #include "main/CountField.h"
+#include "main/SettingsLayout.h"
+#include "main/UserSettings.h"
 
 namespace quillop {
 
 namespace {
 
-constexpr int kFieldWidth = 49;
-constexpr int kFieldHeight = 22;
+constexpr int kFieldWidth = kCountPlace.Width;
+constexpr int kFieldHeight = kCountPlace.Height;
 constexpr int kButtonWidth = 15;
 
 // The locale's decimal separator as one character.
@@ -37,7 +39,7 @@ QToolButton* StepButton(QWidget* parent, Qt::ArrowType arrow, int top, int heigh
 
 CountEdit::CountEdit(QWidget* parent) : QLineEdit(parent) {
     setObjectName("sedFly");
-    setText(QString::fromStdString(CountFieldText(3)));
+    setText(QString::fromStdString(CountFieldText(kDefaultFlies)));
 }
 
 void CountEdit::Step(int step) {

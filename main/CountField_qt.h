@@ -22,7 +22,7 @@ class CountEdit final : public QLineEdit {
     void focusOutEvent(QFocusEvent* event) override;
 };
 
-// The edit and its two buttons, 49 × 22 at 96 dpi; the focus goes to the edit.
+// The edit and its two buttons, in the count field's place; the focus goes to the edit.
 class CountField final : public QWidget {
   public:
     explicit CountField(QWidget* parent);

@@ -2,6 +2,7 @@
 
 #include "main/CountField.h"
 #include "main/Population.h"
+#include "main/SettingsLayout.h"
 
 #ifndef QUILLOP_HOME_PAGE
 #error "QUILLOP_HOME_PAGE names the maker's home page"
@@ -12,6 +13,13 @@ namespace quillop {
 const char* const kMainWindowClass = "TfrmMain";
 const char* const kMainWindowCaption = "Quillop 1.1";
 const char* const kHomePageAddress = QUILLOP_HOME_PAGE;
+const char* const kButton1Caption = "Button1";
+const char* const kGroupBoxCaption = " Settings ";
+const char* const kOnTopCaption = "Always on top";
+const char* const kStartupCaption = "Load on startup";
+const char* const kLabel1Caption = "Number of flies at start";
+const char* const kOkCaption = "OK";
+const char* const kHomePageCaption = "More fun program...";
 
 bool ControlUserSettings::OnTop() const {
     return controls_.OnTopChecked();

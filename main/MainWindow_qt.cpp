@@ -16,20 +16,22 @@
 #include "main/CountField_qt.h"
 #include "main/MainForm.h"
 #include "main/Platform_qt.h"
+#include "main/SettingsLayout.h"
 
 namespace quillop {
 
 namespace {
 
-// The window's place and its client area, in pixels at 96 dpi (Qt scales them on denser
-// screens).
-constexpr QRect kWindowPlace(527, 339, 280, 169);
+// A place of the layout as Qt takes it; Qt scales it on denser screens.
+QRect Rect(const Place& place) {
+    return QRect(place.Left, place.Top, place.Width, place.Height);
+}
 
 // The link label `lbHomePage`: bold, underlined, in the link colour, with a hand cursor.
 class HomePageLabel final : public QLabel {
   public:
     HomePageLabel(QWidget* parent, MainFormEvents& events)
-        : QLabel("More fun program...", parent), events_(events) {
+        : QLabel(kHomePageCaption, parent), events_(events) {
         setObjectName("lbHomePage");
         QFont linkFont = font();
         linkFont.setBold(true);
@@ -66,8 +68,8 @@ class SettingsWindow final : public QDialog {
         dialogFont.setFamilies({"Liberation Sans", "Arimo", "Nimbus Sans", "Helvetica", "Arial"});
         dialogFont.setPixelSize(11);
         setFont(dialogFont);
-        setFixedSize(kWindowPlace.size());
-        move(kWindowPlace.topLeft());
+        setFixedSize(Rect(kSettingsWindowPlace).size());
+        move(Rect(kSettingsWindowPlace).topLeft());
         setContextMenuPolicy(Qt::CustomContextMenu);
         connect(this, &QWidget::customContextMenuRequested, this,
                 [this, &contextMenu](const QPoint& at) { contextMenu.popup(mapToGlobal(at)); });
@@ -97,39 +99,41 @@ class SettingsWindow final : public QDialog {
   private:
     // The controls, in the tab order Button1, chbOnTop, chbStartup, sedFly, bOK.
     void Build() {
-        auto* button1 = new QPushButton("Button1", this);
+        auto* button1 = new QPushButton(kButton1Caption, this);
         button1->setObjectName("Button1");
-        button1->setGeometry(8, 200, 41, 25);  // below the client area, never seen
+        button1->setGeometry(Rect(kButton1Place));
         connect(button1, &QPushButton::clicked, this, [this] { events_.OnButton1Click(); });
 
-        auto* group = new QGroupBox(" Settings ", this);
+        auto* group = new QGroupBox(kGroupBoxCaption, this);
         group->setObjectName("GroupBox1");
-        group->setGeometry(8, 4, 265, 125);
-        OnTop = new QCheckBox("Always on top", group);
+        group->setGeometry(Rect(kGroupBoxPlace));
+        OnTop = new QCheckBox(kOnTopCaption, group);
         OnTop->setObjectName("chbOnTop");
-        OnTop->setGeometry(16, 32, 97, 17);
+        OnTop->setGeometry(Rect(kOnTopPlace));
         OnTop->setChecked(true);
-        Startup = new QCheckBox("Load on startup", group);
+        Startup = new QCheckBox(kStartupCaption, group);
         Startup->setObjectName("chbStartup");
-        Startup->setGeometry(16, 56, 105, 17);
+        Startup->setGeometry(Rect(kStartupPlace));
         Startup->setChecked(true);
-        auto* label = new QLabel("Number of flies at start", group);
+        auto* label = new QLabel(kLabel1Caption, group);
         label->setObjectName("Label1");
         // Like a label sized to its text, it grows when the font is wider than the original's.
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         const QSize text = label->sizeHint();
-        label->setGeometry(16, 88, std::max(105, text.width()), std::max(13, text.height()));
+        label->setGeometry(kLabel1Place.Left, kLabel1Place.Top,
+                           std::max(kLabel1Place.Width, text.width()),
+                           std::max(kLabel1Place.Height, text.height()));
         Count = new CountField(group);
-        Count->move(128, 80);
+        Count->setGeometry(Rect(kCountPlace));
 
-        auto* ok = new QPushButton("OK", this);
+        auto* ok = new QPushButton(kOkCaption, this);
         ok->setObjectName("bOK");
-        ok->setGeometry(198, 136, 75, 25);
+        ok->setGeometry(Rect(kOkPlace));
         ok->setDefault(true);
         connect(ok, &QPushButton::clicked, this, [this] { events_.OnOkClick(); });
 
         auto* link = new HomePageLabel(this, events_);
-        link->setGeometry(8, 144, 112, 13);
+        link->setGeometry(Rect(kHomePagePlace));
 
         setTabOrder(button1, OnTop);
         setTabOrder(OnTop, Startup);

@@ -6,6 +6,7 @@
 #include "clFly/FlyWindow_win32.h"
 #include "main/MainForm.h"
 #include "main/SettingsControls_win32.h"
+#include "main/SettingsLayout.h"
 
 namespace quillop {
 
@@ -13,10 +14,6 @@ namespace {
 
 // A title bar with the caption only, a thin border, no resizing.
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION;
-constexpr int kLeft = 527;
-constexpr int kTop = 339;
-constexpr int kClientWidth = 280;
-constexpr int kClientHeight = 169;
 
 // NOTE: a dialog moves the default button's heavy border to the push button that holds the
 // focus; a plain window does not, and the dialog manager's own moves in IsDialogMessage undo
@@ -63,9 +60,10 @@ class Win32MainWindow final : public MainWindow {
 Win32MainWindow::Win32MainWindow(HINSTANCE instance, HWND owner, Win32TrayIcon& tray,
                                  MainFormEvents& events)
     : events_(events), tray_(tray) {
-    RECT frame{0, 0, kClientWidth, kClientHeight};
+    const Place& place = kSettingsWindowPlace;
+    RECT frame{0, 0, place.Width, place.Height};
     AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
-    hwnd_ = CreateWindowExA(0, kMainWindowClass, kMainWindowCaption, kStyle, kLeft, kTop,
+    hwnd_ = CreateWindowExA(0, kMainWindowClass, kMainWindowCaption, kStyle, place.Left, place.Top,
                             frame.right - frame.left, frame.bottom - frame.top, owner, nullptr,
                             instance, this);
     if (hwnd_ == nullptr) {

@@ -4,6 +4,8 @@
 #include <windowsx.h>
 
 #include "main/CountField.h"
+#include "main/SettingsLayout.h"
+#include "main/UserSettings.h"
 
 namespace quillop {
 
@@ -14,10 +16,6 @@ constexpr UINT_PTR kCountButtonsSubclass = 2;
 constexpr UINT_PTR kLinkSubclass = 3;
 constexpr UINT_PTR kRepeatTimer = 100;
 
-// The group box's place; the controls in it are laid out from its corner.
-constexpr int kGroupLeft = 8;
-constexpr int kGroupTop = 4;
-
 // "MS Sans Serif" 8 pt at 96 dpi, plain or bold and underlined.
 HFONT CreateFormFont(bool link) {
     return CreateFontA(-11, 0, 0, 0, link ? FW_BOLD : FW_NORMAL, FALSE, link ? TRUE : FALSE, FALSE,
@@ -25,12 +23,19 @@ HFONT CreateFormFont(bool link) {
                        DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif");
 }
 
+// A place in the group box as a place in the window.
+constexpr Place InGroup(const Place& place) {
+    return {kGroupBoxPlace.Left + place.Left, kGroupBoxPlace.Top + place.Top, place.Width,
+            place.Height};
+}
+
 // Creates one child control with the form's font.
 HWND CreateControl(HWND parent, const char* className, const char* text, DWORD style, DWORD exStyle,
-                   int id, int x, int y, int width, int height, HFONT font) {
-    const HWND control = CreateWindowExA(
-        exStyle, className, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height, parent,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
+                   int id, const Place& place, HFONT font) {
+    const HWND control = CreateWindowExA(exStyle, className, text, WS_CHILD | WS_VISIBLE | style,
+                                         place.Left, place.Top, place.Width, place.Height, parent,
+                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                         GetModuleHandleA(nullptr), nullptr);
     SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     return control;
 }
@@ -172,31 +177,32 @@ Win32SettingsControls::Win32SettingsControls(HWND window)
     : font_(CreateFormFont(false)), linkFont_(CreateFormFont(true)) {
     INITCOMMONCONTROLSEX common{sizeof common, ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&common);
-    const int gx = kGroupLeft;
-    const int gy = kGroupTop;
     // Created in the tab order; the group box and the labels take no focus.
-    button1_ = CreateControl(window, "BUTTON", "Button1", WS_TABSTOP | BS_PUSHBUTTON | BS_NOTIFY, 0,
-                             kIdButton1, 8, 200, 41, 25, font_);
-    CreateControl(window, "BUTTON", " Settings ", BS_GROUPBOX, 0, kIdGroupBox1, gx, gy, 265, 125,
+    button1_ =
+        CreateControl(window, "BUTTON", kButton1Caption, WS_TABSTOP | BS_PUSHBUTTON | BS_NOTIFY, 0,
+                      kIdButton1, kButton1Place, font_);
+    CreateControl(window, "BUTTON", kGroupBoxCaption, BS_GROUPBOX, 0, kIdGroupBox1, kGroupBoxPlace,
                   font_);
     onTop_ =
-        CreateControl(window, "BUTTON", "Always on top", WS_TABSTOP | BS_AUTOCHECKBOX | BS_NOTIFY,
-                      0, kIdOnTop, gx + 16, gy + 32, 97, 17, font_);
+        CreateControl(window, "BUTTON", kOnTopCaption, WS_TABSTOP | BS_AUTOCHECKBOX | BS_NOTIFY, 0,
+                      kIdOnTop, InGroup(kOnTopPlace), font_);
     startup_ =
-        CreateControl(window, "BUTTON", "Load on startup", WS_TABSTOP | BS_AUTOCHECKBOX | BS_NOTIFY,
-                      0, kIdStartup, gx + 16, gy + 56, 105, 17, font_);
-    CreateControl(window, "STATIC", "Number of flies at start", SS_LEFT, 0, kIdLabel1, gx + 16,
-                  gy + 88, 105, 13, font_);
-    count_ = CreateControl(window, "EDIT", "3", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE,
-                           kIdCount, gx + 128, gy + 80, 49, 22, font_);
-    // Aligned to the field's right, the buttons take their width from it: 49 pixels in all.
-    countButtons_ = CreateControl(window, UPDOWN_CLASSA, "", UDS_ALIGNRIGHT, 0, kIdCountButtons, 0,
-                                  0, 0, 0, font_);
+        CreateControl(window, "BUTTON", kStartupCaption, WS_TABSTOP | BS_AUTOCHECKBOX | BS_NOTIFY,
+                      0, kIdStartup, InGroup(kStartupPlace), font_);
+    CreateControl(window, "STATIC", kLabel1Caption, SS_LEFT, 0, kIdLabel1, InGroup(kLabel1Place),
+                  font_);
+    count_ = CreateControl(window, "EDIT", CountFieldText(kDefaultFlies).c_str(),
+                           WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, kIdCount,
+                           InGroup(kCountPlace), font_);
+    // Aligned to the field's right, the buttons take their width from it: the field's place
+    // holds both.
+    countButtons_ = CreateControl(window, UPDOWN_CLASSA, "", UDS_ALIGNRIGHT, 0, kIdCountButtons,
+                                  Place{0, 0, 0, 0}, font_);
     SendMessageA(countButtons_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(count_), 0);
-    ok_ = CreateControl(window, "BUTTON", "OK", WS_TABSTOP | BS_DEFPUSHBUTTON | BS_NOTIFY, 0, kIdOk,
-                        198, 136, 75, 25, font_);
-    homePage_ = CreateControl(window, "STATIC", "More fun program...", SS_LEFT | SS_NOTIFY, 0,
-                              kIdHomePage, 8, 144, 112, 13, linkFont_);
+    ok_ = CreateControl(window, "BUTTON", kOkCaption, WS_TABSTOP | BS_DEFPUSHBUTTON | BS_NOTIFY, 0,
+                        kIdOk, kOkPlace, font_);
+    homePage_ = CreateControl(window, "STATIC", kHomePageCaption, SS_LEFT | SS_NOTIFY, 0,
+                              kIdHomePage, kHomePagePlace, linkFont_);
     Check(onTop_, true);
     Check(startup_, true);
     SetWindowSubclass(count_, CountFieldProc, kCountFieldSubclass, 0);

@@ -7,6 +7,7 @@ namespace quillop {
 
 constexpr int kMinFlies = 1;
 constexpr int kMaxFlies = 99;
+constexpr int kDefaultFlies = 3;
 
 // Holds a number of flies to 1..99.
 constexpr int ClampFlies(std::int64_t count) {
@@ -40,7 +41,7 @@ class PlainUserSettings final : public UserSettings {
   private:
     bool onTop_ = true;
     bool startup_ = true;
-    int flies_ = 3;
+    int flies_ = kDefaultFlies;
 };
 
 class SettingsControls;
