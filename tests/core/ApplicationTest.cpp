@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes/FakePlatform.h"
-#include "fakes/PngWriter.h"
+#include "fakes/OneSprite.h"
 #include "main/Application.h"
 #include "main/ErrorText.h"
 #include "main/MainForm.h"
@@ -10,14 +10,8 @@
 namespace quillop {
 namespace {
 
+using testing::OneSprite;
 using testing::FakePlatform;
-
-struct OnePictureSprites final : SpriteSource {
-    std::optional<std::span<const std::uint8_t>> Find(std::string_view) const override {
-        return std::span(picture);
-    }
-    std::vector<std::uint8_t> picture = testing::SolidRgbaPng(60, 60, 1, 2, 3, 255);
-};
 
 TEST(ErrorTextTest, FullStopFollowsLettersAndDigitsOnly) {
     EXPECT_EQ(FailureText("Read Error"), "Read Error.");
@@ -46,7 +40,7 @@ TEST(ErrorTextTest, SystemMessagesLoseTrailingBlanksBreaksAndStops) {
 class ApplicationTest : public ::testing::Test {
   protected:
     FakePlatform platform;
-    OnePictureSprites sprites;
+    OneSprite sprites;
 };
 
 TEST_F(ApplicationTest, StartAppBringsUpThreeTopMostFliesHandlingMessagesAfterEach) {

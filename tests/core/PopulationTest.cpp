@@ -2,19 +2,14 @@
 #include <gtest/gtest.h>
 
 #include "fakes/FakePlatform.h"
-#include "fakes/PngWriter.h"
+#include "fakes/OneSprite.h"
 #include "main/MainForm.h"
 #include "main/Population.h"
 
 namespace quillop {
 namespace {
 
-struct OneSprite final : SpriteSource {
-    std::optional<std::span<const std::uint8_t>> Find(std::string_view) const override {
-        return std::span(picture);
-    }
-    std::vector<std::uint8_t> picture = testing::SolidRgbaPng(60, 60, 1, 2, 3, 255);
-};
+using testing::OneSprite;
 
 // Something else the application owns, named like a fly but not one.
 struct Impostor final : Component {

@@ -3,12 +3,13 @@
 
 #include "fakes/FakePlatform.h"
 #include "fakes/MemoryStore.h"
-#include "fakes/PngWriter.h"
+#include "fakes/OneSprite.h"
 #include "main/MainForm.h"
 
 namespace quillop {
 namespace {
 
+using testing::OneSprite;
 using testing::MemoryStore;
 
 StoredValue Integer(std::int32_t value) {
@@ -121,13 +122,6 @@ struct StorePlatform final : testing::FakePlatform {
     }
     MemoryStore prepared;
     MemoryStore* store = nullptr;
-};
-
-struct OneSprite final : SpriteSource {
-    std::optional<std::span<const std::uint8_t>> Find(std::string_view) const override {
-        return std::span(picture);
-    }
-    std::vector<std::uint8_t> picture = testing::SolidRgbaPng(60, 60, 1, 2, 3, 255);
 };
 
 TEST(CloseQueryTest, StartFollowsTheStoreAndACloseWritesItBack) {

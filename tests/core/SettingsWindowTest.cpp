@@ -3,18 +3,13 @@
 
 #include "fakes/FakePlatform.h"
 #include "fakes/MemoryStore.h"
-#include "fakes/PngWriter.h"
+#include "fakes/OneSprite.h"
 #include "main/MainForm.h"
 
 namespace quillop {
 namespace {
 
-struct OneSprite final : SpriteSource {
-    std::optional<std::span<const std::uint8_t>> Find(std::string_view) const override {
-        return std::span(picture);
-    }
-    std::vector<std::uint8_t> picture = testing::SolidRgbaPng(60, 60, 1, 2, 3, 255);
-};
+using testing::OneSprite;
 
 struct StorePlatform final : testing::FakePlatform {
     std::unique_ptr<SettingsStore> CreateSettingsStore() override {

@@ -10,6 +10,7 @@
 
 #include "main/MainWindow_win32.h"
 #include "main/Platform_win32.h"
+#include "tests/windows/Tray_win32.h"
 
 namespace quillop {
 namespace {
@@ -57,16 +58,7 @@ class Win32SettingsWindowTest : public ::testing::Test {
         return FindWindowExA(hwnd, nullptr, className, text);
     }
 
-    // Whether the shell holds an icon of this window: only a present icon can be modified.
-    bool IconPresent() const {
-        NOTIFYICONDATAA data{};
-        data.cbSize = NOTIFYICONDATAA_V1_SIZE;
-        data.hWnd = hwnd;
-        data.uID = 1;
-        data.uFlags = NIF_TIP;
-        lstrcpyA(data.szTip, "Vantrel");
-        return Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
-    }
+    bool IconPresent() const { return e2e::TrayIconPresent(hwnd); }
 
     Win32Platform platform{GetModuleHandleA(nullptr)};
     CountingMainEvents events;

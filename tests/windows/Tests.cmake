@@ -18,6 +18,8 @@ target_link_libraries(quillop_e2e_windows PRIVATE GTest::gtest_main user32 gdi32
 # The platform layer on its own, with the pictures as resources.
 add_executable(quillop_platform_tests ${CMAKE_CURRENT_SOURCE_DIR}/windows/PlatformTest_win32.cpp
                                       ${CMAKE_CURRENT_SOURCE_DIR}/windows/SettingsWindowTest_win32.cpp
+                                      ${CMAKE_CURRENT_SOURCE_DIR}/windows/Tray_win32.cpp
+                                      ${CMAKE_CURRENT_SOURCE_DIR}/windows/Desktop_win32.cpp
                                       ${QUILLOP_WIN32_RESOURCES})
 target_include_directories(quillop_platform_tests PRIVATE ${PROJECT_SOURCE_DIR})
 target_link_libraries(quillop_platform_tests PRIVATE quillop_win32 quillop_sprite_data
