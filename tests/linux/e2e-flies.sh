@@ -44,13 +44,7 @@ done
 # Top-most: a normal window, activated and raised, stays below every fly.
 xmessage -center "a normal window" >/dev/null 2>&1 &
 started+=($!)
-normal=""
-for ((i = 0; i < 100; i++)); do
-    normal=$(xdotool search --name '^xmessage$' | head -n 1) || true
-    [ -n "$normal" ] && break
-    sleep 0.05
-done
-[ -n "$normal" ] || fail "the normal window (xmessage) did not appear"
+normal=$(wait_for_window --name '^xmessage$')
 xdotool windowactivate "$normal" 2>/dev/null || true
 xdotool windowraise "$normal"
 sleep 0.3

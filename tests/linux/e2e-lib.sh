@@ -56,19 +56,27 @@ start_display() {
     fail "openbox did not start"
 }
 
+# start_testwindow LOG X Y WIDTH HEIGHT RRGGBB [above]: a coloured test window, logging the
+# clicks that reach it to $work/LOG; its pid is in $testwindow_pid once it is mapped.
+start_testwindow() {
+    local log=$work/$1 i
+    shift
+    "$TESTWINDOW" "$@" >"$log" 2>&1 &
+    testwindow_pid=$!
+    started+=($testwindow_pid)
+    for ((i = 0; i < 50; i++)); do
+        grep -qs ready "$log" && return 0
+        sleep 0.1
+    done
+    fail "the test window ($*) did not appear"
+}
+
 # start_backdrop COLOUR: a full-screen window of that colour (RRGGBB) below everything, logging
 # the clicks that reach it to $work/backdrop.log.
 start_backdrop() {
     local size
     size=$(xdpyinfo | awk '/dimensions:/ {print $2}')
-    "$TESTWINDOW" 0 0 "${size%x*}" "${size#*x}" "$1" >"$work/backdrop.log" 2>&1 &
-    started+=($!)
-    local i
-    for ((i = 0; i < 50; i++)); do
-        grep -qs ready "$work/backdrop.log" && return 0
-        sleep 0.1
-    done
-    fail "the backdrop window did not appear"
+    start_testwindow backdrop.log 0 0 "${size%x*}" "${size#*x}" "$1"
 }
 
 # start_quillop: runs the program in the background; its pid is in $quillop_pid.

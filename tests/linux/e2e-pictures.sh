@@ -40,13 +40,18 @@ shoot() {
     fail "no fly stood clear of the others for a screenshot"
 }
 
+# crop NAME: the pixels of the fly at $left, $top in a screenshot, as text.
+crop() {
+    convert "$work/$1.png" -crop "60x60+$left+$top" +repage -depth 8 txt:- | tail -n +2
+}
+
 # analyse NAME: prints "CORNERS BLENDS DARK" for the fly at $left, $top: how many of its four
 # corner pixels show the backdrop, how many pixels are the backdrop darkened (a shadow blended
 # over it) and how many are dark (the body).
 analyse() {
-    convert "$work/$1.png" -crop "60x60+$left+$top" +repage -depth 8 txt:- |
+    crop "$1" |
         awk -v br="${backdrop[0]}" -v bg="${backdrop[1]}" -v bb="${backdrop[2]}" '
-        NR > 1 {
+        {
             split($1, xy, /[,:]/)
             gsub(/[()]/, "", $2)
             split($2, c, ",")
@@ -81,24 +86,14 @@ echo "without a compositor: $corners of 4 corners show the backdrop, $blends ble
 [ "$blends" -le 10 ] || fail "without a compositor there should be no blended shadow"
 keep plain linux-nocomp.png
 
-# crop NAME: the pixels of the fly at $left, $top in a screenshot, as text.
-crop() {
-    convert "$work/$1.png" -crop "60x60+$left+$top" +repage -depth 8 txt:- | tail -n +2
-}
-
 # A fly covered by another window and uncovered again is painted by the server from its
 # picture, even while the program is stopped and could not draw it.
 kill -STOP "$quillop_pid"
 shoot stopped
-"$TESTWINDOW" "$left" "$top" 60 60 ff00ff above >"$work/cover.log" 2>&1 &
-cover=$!
-for ((i = 0; i < 50; i++)); do
-    grep -qs ready "$work/cover.log" && break
-    sleep 0.1
-done
+start_testwindow cover.log "$left" "$top" 60 60 ff00ff above
 import -window root "$work/covered.png"
-kill "$cover"
-wait "$cover" 2>/dev/null || true
+kill "$testwindow_pid"
+wait "$testwindow_pid" 2>/dev/null || true
 sleep 0.3
 import -window root "$work/uncovered.png"
 kill -CONT "$quillop_pid"

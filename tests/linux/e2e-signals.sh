@@ -44,13 +44,7 @@ for ((i = 0; i < 50; i++)); do
     sleep 0.1
 done
 start_quillop
-box=""
-for ((i = 0; i < 100; i++)); do
-    box=$(xdotool search --name '^Application Error$' | head -n 1) || true
-    [ -n "$box" ] && break
-    sleep 0.05
-done
-[ -n "$box" ] || fail "no \"Application Error\" box when no fly window can be made"
+box=$(wait_for_window --name '^Application Error$')
 kill -0 "$quillop_pid" || fail "quillop ended before its start-up report was closed"
 xdotool windowfocus --sync "$box" key Return
 status=0
