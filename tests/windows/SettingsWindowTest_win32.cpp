@@ -102,11 +102,14 @@ TEST_F(Win32SettingsWindowTest, TheCountButtonsStepOnReleaseAndRepeatWhileHeld) 
     SettingsControls& controls = *window->Controls();
     RECT r{};
     GetClientRect(buttons, &r);
-    const LPARAM up = MAKELPARAM(r.right / 2, r.bottom / 4);
-    const LPARAM down = MAKELPARAM(r.right / 2, r.bottom * 3 / 4);
-    POINT onUp{r.right / 2, r.bottom / 4};
-    ClientToScreen(buttons, &onUp);
-    SetCursorPos(onUp.x, onUp.y);
+    // Puts the pointer at a height of the buttons; the mouse messages' lParam for that point.
+    auto pointAt = [&](int y) {
+        POINT at{r.right / 2, y};
+        ClientToScreen(buttons, &at);
+        SetCursorPos(at.x, at.y);
+        return MAKELPARAM(r.right / 2, y);
+    };
+    const LPARAM up = pointAt(r.bottom / 4);
 
     controls.SetCountText("98");
     SendMessageA(buttons, WM_LBUTTONDOWN, MK_LBUTTON, up);
@@ -118,9 +121,7 @@ TEST_F(Win32SettingsWindowTest, TheCountButtonsStepOnReleaseAndRepeatWhileHeld) 
     SendMessageA(buttons, WM_LBUTTONUP, 0, up);
     EXPECT_EQ(controls.CountText(), "99") << "the up button stops at 99";
 
-    POINT onDown{r.right / 2, r.bottom * 3 / 4};
-    ClientToScreen(buttons, &onDown);
-    SetCursorPos(onDown.x, onDown.y);
+    const LPARAM down = pointAt(r.bottom * 3 / 4);
     controls.SetCountText("50");
     SendMessageA(buttons, WM_LBUTTONDOWN, MK_LBUTTON, down);
     Run(300);
