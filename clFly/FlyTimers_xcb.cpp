@@ -34,10 +34,8 @@ FlyTimers::FlyTimers() {
     QObject::connect(&wake_, &QTimer::timeout, [this] { Expire(); });
 }
 
-int FlyTimers::Start(TimerTarget& target, int intervalMs) {
-    // Ids go round after the largest int, skipping 0, which means "no timer".
-    lastId_ = lastId_ == std::numeric_limits<int>::max() ? 1 : lastId_ + 1;
-    const int id = lastId_;
+std::int64_t FlyTimers::Start(TimerTarget& target, int intervalMs) {
+    const std::int64_t id = ++lastId_;
     const int interval = std::max(intervalMs, 1);
     const std::int64_t now = NowMs();
     entries_.push_back(Entry{id, &target, interval, NearestSlotAfter(now + interval, now)});
@@ -45,18 +43,18 @@ int FlyTimers::Start(TimerTarget& target, int intervalMs) {
     return id;
 }
 
-void FlyTimers::Stop(int id) {
+void FlyTimers::Stop(std::int64_t id) {
     // A wake-up left for a stopped timer finds nothing due and sets the next one.
-    std::erase_if(entries_, [id](const Entry& entry) { return entry.Id == id; });
+    if (const Entry* entry = Find(id)) {
+        entries_.erase(entries_.begin() + (entry - entries_.data()));
+    }
 }
 
-FlyTimers::Entry* FlyTimers::Find(int id) {
-    for (Entry& entry : entries_) {
-        if (entry.Id == id) {
-            return &entry;
-        }
-    }
-    return nullptr;
+FlyTimers::Entry* FlyTimers::Find(std::int64_t id) {
+    const auto found =
+        std::lower_bound(entries_.begin(), entries_.end(), id,
+                         [](const Entry& entry, std::int64_t key) { return entry.Id < key; });
+    return found != entries_.end() && found->Id == id ? &*found : nullptr;
 }
 
 void FlyTimers::Arm() {
@@ -83,7 +81,7 @@ void FlyTimers::Expire() {
     // so that a message box opened by one target lets every timer tick on inside it.
     struct Due {
         std::int64_t When;
-        int Id;
+        std::int64_t Id;
         std::int64_t Next;
     };
     std::vector<Due> due;

@@ -27,12 +27,12 @@ class FlyTimers {
     FlyTimers& operator=(const FlyTimers&) = delete;
 
     // Starts a timer whose first expiry is one period from now; returns its id (never 0).
-    int Start(TimerTarget& target, int intervalMs);
-    void Stop(int id);
+    std::int64_t Start(TimerTarget& target, int intervalMs);
+    void Stop(std::int64_t id);
 
   private:
     struct Entry {
-        int Id;
+        std::int64_t Id;
         TimerTarget* Target;
         int Interval;
         std::int64_t Due;  // milliseconds of the monotonic clock
@@ -44,12 +44,13 @@ class FlyTimers {
     void Arm();
 
     // Finds a running timer; null when it was stopped.
-    Entry* Find(int id);
+    Entry* Find(std::int64_t id);
 
-    std::vector<Entry> entries_;  // a few dozen at most: a plain scan is the fastest lookup
+    // By id: ids only grow (64 bits do not run out), and new timers go to the end.
+    std::vector<Entry> entries_;
     QTimer wake_;
     std::int64_t armedFor_ = 0;  // the expiry the running wake-up was set for
-    int lastId_ = 0;
+    std::int64_t lastId_ = 0;
 };
 
 }  // namespace quillop

@@ -6,8 +6,8 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <iterator>
 #include <cstdlib>
+#include <iterator>
 
 namespace quillop {
 
@@ -79,7 +79,7 @@ class XcbFlyWindow final : public FlyWindow, private TimerTarget {
     FlyEvents& events_;
     xcb_connection_t* connection_;
     xcb_window_t window_;
-    int timerId_ = 0;
+    std::int64_t timerId_ = 0;
     int timerInterval_ = 0;
     Rect sent_;
     Rect wanted_;
@@ -185,8 +185,8 @@ void XcbFlyWindow::SendMove() {
     if (!movePending_) {
         return;
     }
+    // The window may still be on the display's list; the list's flush finds nothing pending.
     movePending_ = false;
-    std::erase(display_.pendingMoves_, this);
     std::uint16_t mask = 0;
     std::uint32_t values[4];
     int count = 0;
@@ -308,9 +308,11 @@ std::unique_ptr<FlyWindow> XcbFlyDisplay::CreateWindow(FlyEvents& events, const 
 }
 
 void XcbFlyDisplay::FlushMoves() {
-    while (!pendingMoves_.empty()) {
-        pendingMoves_.back()->SendMove();
+    // Sending a move leaves the list as it is, and one already sent sends nothing.
+    for (XcbFlyWindow* window : pendingMoves_) {
+        window->SendMove();
     }
+    pendingMoves_.clear();
 }
 
 bool XcbFlyDisplay::IsDoubleClick(const xcb_button_press_event_t& press) {

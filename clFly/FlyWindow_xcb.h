@@ -74,6 +74,7 @@ class XcbFlyDisplay {
     std::unique_ptr<FlyTimers> timers_;
     xcb_atom_t atoms_[kAtomCount] = {};
     std::unordered_map<xcb_window_t, XcbFlyWindow*> windows_;
+    // The windows whose move waits for the next flush (some may have sent it meanwhile).
     std::vector<XcbFlyWindow*> pendingMoves_;
     xcb_window_t lastPressWindow_ = 0;
     xcb_timestamp_t lastPressTime_ = 0;
