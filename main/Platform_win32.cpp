@@ -113,7 +113,10 @@ void Win32Platform::RunMessageLoop() {
 }
 
 void Win32Platform::Dispatch(MSG& message) {
-    if (settingsWindow_ != nullptr && IsWindow(settingsWindow_) &&
+    // Only keyboard messages can be the dialog keys (Tab, Enter, Escape, arrows, access keys);
+    // the flies' many timer messages skip the check.
+    const bool key = message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST;
+    if (key && settingsWindow_ != nullptr && IsWindow(settingsWindow_) &&
         IsDialogMessageA(settingsWindow_, &message)) {
         return;
     }
