@@ -10,11 +10,11 @@
 #include <memory>
 
 #include "tests/windows/Desktop_win32.h"
+#include "tests/windows/FlyBounds_win32.h"
 
 namespace quillop::e2e {
 namespace {
 
-constexpr int kOverhang = 20;
 constexpr COLORREF kBackdrop = RGB(200, 220, 235);
 
 // A plain window of one colour over the whole screen, below the top-most flies.
@@ -146,10 +146,7 @@ TEST_F(QuillopComposited, FliesKeepWithinASmallerWorkArea) {
     while (GetTickCount() - start < 7000 && !HasFailure()) {
         for (HWND fly : flies_) {
             const RECT r = WindowBounds(fly);
-            EXPECT_GE(r.left, -kOverhang);
-            EXPECT_GE(r.top, -kOverhang);
-            EXPECT_LE(r.right, width + kOverhang);
-            EXPECT_LE(r.bottom, height + kOverhang);
+            ExpectWithinWorkArea(r, width, height);
         }
         Pump(5);
     }

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "tests/windows/Desktop_win32.h"
+#include "tests/windows/Tray_win32.h"
 
 namespace quillop::e2e {
 namespace {
@@ -22,12 +23,6 @@ std::vector<HWND> OpenBoxes(DWORD processId) {
         }
     }
     return boxes;
-}
-
-std::string BoxText(HWND box) {
-    char text[256] = {};
-    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-    return text;
 }
 
 // Presses OK on every open box, the way a person would close them.

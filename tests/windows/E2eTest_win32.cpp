@@ -7,13 +7,13 @@
 #include <memory>
 
 #include "tests/windows/Desktop_win32.h"
+#include "tests/windows/FlyBounds_win32.h"
+#include "tests/windows/Tray_win32.h"
 
 namespace quillop::e2e {
 namespace {
 
-constexpr UINT kCloseApp = 0x467;
 constexpr int kFlySize = 60;
-constexpr int kOverhang = 20;
 
 // Waits until a process shows count fly windows; returns what it found in the end.
 std::vector<HWND> WaitForFlies(DWORD processId, std::size_t count, DWORD timeoutMs) {
@@ -41,10 +41,7 @@ std::map<HWND, int> WatchWithinLimits(const std::vector<HWND>& flies, DWORD mill
     while (GetTickCount() - start < milliseconds) {
         for (HWND fly : flies) {
             const RECT r = WindowBounds(fly);
-            EXPECT_GE(r.left, -kOverhang);
-            EXPECT_GE(r.top, -kOverhang);
-            EXPECT_LE(r.right, width + kOverhang);
-            EXPECT_LE(r.bottom, height + kOverhang);
+            ExpectWithinWorkArea(r, width, height);
             if (!last.contains(fly) || !SameRect(last[fly], r)) {
                 ++positions[fly];
                 last[fly] = r;
