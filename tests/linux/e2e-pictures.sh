@@ -26,7 +26,8 @@ shoot() {
         after=$(fly_positions)
         [ "$before" = "$after" ] || continue
         while read -r id l t _; do
-            ((l >= 0 && t >= 0 && l <= 580 && t <= 420)) || continue
+            # Wholly on screen, and below the tray's panel along the top edge (24 pixels).
+            ((l >= 0 && t >= 24 && l <= 580 && t <= 420)) || continue
             # No other fly within 60 px on both axes.
             if awk -v id="$id" -v l="$l" -v t="$t" '$1 != id && (($2 - l)^2 < 3600 &&
                     ($3 - t)^2 < 3600) {clear = 1} END {exit clear}' <<<"$after"; then
@@ -79,7 +80,7 @@ keep() {
 
 shoot plain
 read -r corners blends dark < <(analyse plain)
-echo "without a compositor: $corners of 4 corners show the backdrop, $blends blended," \
+echo "without a compositor (fly at $left,$top): $corners of 4 corners show the backdrop, $blends blended," \
     "$dark dark pixels"
 [ "$corners" -eq 4 ] || fail "without a compositor the fly's corners are not the backdrop"
 [ "$dark" -ge 20 ] || fail "without a compositor the fly's body is not drawn"
