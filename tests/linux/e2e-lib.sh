@@ -29,10 +29,17 @@ fail() {
     exit 1
 }
 
+# A test's display number: its own, moved by QUILLOP_DISPLAY_OFFSET so that several checkouts
+# can run their tests side by side.
+display_number() {
+    echo $(($1 + ${QUILLOP_DISPLAY_OFFSET:-0}))
+}
+
 # start_display NUMBER WIDTH HEIGHT [RIGHT_MARGIN BOTTOM_MARGIN]: Xvfb with openbox; the
 # margins shrink openbox's work area.
 start_display() {
-    local number=$1 width=$2 height=$3 right=${4:-0} bottom=${5:-0}
+    local number width=$2 height=$3 right=${4:-0} bottom=${5:-0}
+    number=$(display_number "$1")
     [ ! -e "/tmp/.X$number-lock" ] || fail "display :$number is in use (/tmp/.X$number-lock)"
     export DISPLAY=:$number
     Xvfb ":$number" -screen 0 "${width}x${height}x24" -noreset -nolisten tcp \

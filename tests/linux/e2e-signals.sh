@@ -35,9 +35,10 @@ cleanup_processes() {
     started=()
 }
 cleanup_processes
-export DISPLAY=:55
-[ ! -e /tmp/.X55-lock ] || fail "display :55 is in use (/tmp/.X55-lock)"
-Xvfb :55 -screen 0 640x480x24 -extension Composite -noreset -nolisten tcp >/dev/null 2>&1 &
+bare=$(display_number 55)
+export DISPLAY=:$bare
+[ ! -e "/tmp/.X$bare-lock" ] || fail "display :$bare is in use (/tmp/.X$bare-lock)"
+Xvfb ":$bare" -screen 0 640x480x24 -extension Composite -noreset -nolisten tcp >/dev/null 2>&1 &
 started+=($!)
 for ((i = 0; i < 50; i++)); do
     xdpyinfo >/dev/null 2>&1 && break
