@@ -3,6 +3,7 @@
 #include "clFly/FlyTimers_xcb.h"
 #include "clFly/XcbAtoms_xcb.h"
 
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -12,8 +13,6 @@
 namespace quillop {
 
 namespace {
-
-TimerExpiryHook timerExpiryHook = nullptr;
 
 // No exposures: the server repaints an uncovered fly itself from its background, the sprite.
 constexpr std::uint32_t kFlyEventMask = XCB_EVENT_MASK_POINTER_MOTION | XCB_EVENT_MASK_BUTTON_PRESS;
@@ -29,17 +28,13 @@ const char* const kAtomNames[] = {
     "_NET_WM_STATE_ABOVE",
     "_NET_WM_WINDOW_TYPE",
     "_NET_WM_WINDOW_TYPE_UTILITY",
-    "_MOTIF_WM_HINTS",
     "_NET_WM_PID",
 };
 
 }  // namespace
 
-void SetTimerExpiryHook(TimerExpiryHook hook) {
-    timerExpiryHook = hook;
-}
-
-// One fly's X window: 32-bit ARGB, undecorated, never focused, off the taskbar.
+// One fly's X window: 32-bit ARGB and override-redirect, so no window manager frames, focuses,
+// lists or stacks it.
 class XcbFlyWindow final : public FlyWindow, private TimerTarget {
   public:
     XcbFlyWindow(XcbFlyDisplay& display, FlyTimers& timers, FlyEvents& events,
@@ -52,9 +47,10 @@ class XcbFlyWindow final : public FlyWindow, private TimerTarget {
     void Show() override;
     void Hide() override;
     bool IsVisible() const override { return mapped_; }
+    bool IsTopMost() const { return topMost_; }
     void SetInputEnabled(bool enabled) override { inputEnabled_ = enabled; }
-    // NOTE: X has no owner window that keeps a window off the taskbar; the taskbar and pager
-    // states set at creation do that, so there is nothing to do here.
+    // NOTE: X has no owner window that keeps a window off the taskbar; a window that bypasses
+    // the window manager is on no taskbar, so there is nothing to do here.
     void SetOwnerToDesktop() override {}
     void SetTopMost(bool topMost) override;
     // The window was made with an alpha channel, so nothing can be refused here.
@@ -71,7 +67,7 @@ class XcbFlyWindow final : public FlyWindow, private TimerTarget {
 
   private:
     void OnTimerExpiry() override;
-    // Writes the _NET_WM_STATE list the window manager reads when the window is mapped.
+    // Writes the _NET_WM_STATE list, which tells compositors and tools what the fly is.
     void WriteStateProperty();
 
     XcbFlyDisplay& display_;
@@ -80,7 +76,6 @@ class XcbFlyWindow final : public FlyWindow, private TimerTarget {
     xcb_connection_t* connection_;
     xcb_window_t window_;
     std::int64_t timerId_ = 0;
-    int timerInterval_ = 0;
     Rect sent_;
     Rect wanted_;
     bool movePending_ = false;
@@ -92,9 +87,6 @@ class XcbFlyWindow final : public FlyWindow, private TimerTarget {
 };
 
 void XcbFlyWindow::OnTimerExpiry() {
-    if (timerExpiryHook != nullptr) {
-        timerExpiryHook(window_, timerInterval_);
-    }
     // The fly may destroy this window inside; nothing here touches it afterwards.
     events_.OnTimer();
 }
@@ -109,14 +101,15 @@ XcbFlyWindow::XcbFlyWindow(XcbFlyDisplay& display, FlyTimers& timers, FlyEvents&
       sent_(bounds),
       wanted_(bounds) {
     XcbSprites& sprites = display.sprites_;
-    const std::uint32_t values[] = {XCB_BACK_PIXMAP_NONE, 0, kFlyEventMask, sprites.Colormap()};
-    xcb_create_window(
-        connection_, 32, window_, sprites.Screen()->root, static_cast<std::int16_t>(bounds.Left),
-        static_cast<std::int16_t>(bounds.Top),
-        static_cast<std::uint16_t>(std::max(bounds.Width, 1)),
-        static_cast<std::uint16_t>(std::max(bounds.Height, 1)), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
-        sprites.Visual(),
-        XCB_CW_BACK_PIXMAP | XCB_CW_BORDER_PIXEL | XCB_CW_EVENT_MASK | XCB_CW_COLORMAP, values);
+    const std::uint32_t values[] = {XCB_BACK_PIXMAP_NONE, 0, 1, kFlyEventMask, sprites.Colormap()};
+    xcb_create_window(connection_, 32, window_, sprites.Screen()->root,
+                      static_cast<std::int16_t>(bounds.Left), static_cast<std::int16_t>(bounds.Top),
+                      static_cast<std::uint16_t>(std::max(bounds.Width, 1)),
+                      static_cast<std::uint16_t>(std::max(bounds.Height, 1)), 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, sprites.Visual(),
+                      XCB_CW_BACK_PIXMAP | XCB_CW_BORDER_PIXEL | XCB_CW_OVERRIDE_REDIRECT |
+                          XCB_CW_EVENT_MASK | XCB_CW_COLORMAP,
+                      values);
     const xcb_atom_t* atoms = display.atoms_;
     auto property = [&](xcb_atom_t name, xcb_atom_t type, int format, std::size_t count,
                         const void* data) {
@@ -132,15 +125,6 @@ XcbFlyWindow::XcbFlyWindow(XcbFlyDisplay& display, FlyTimers& timers, FlyEvents&
     // WM_HINTS: the input field is set and false, so the window never takes the focus.
     const std::uint32_t wmHints[9] = {1, 0, 0, 0, 0, 0, 0, 0, 0};
     property(XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 32, 9, wmHints);
-    // WM_NORMAL_HINTS: the program chose the position and size (USPosition, USSize), so a
-    // window manager places the window where it was asked to be.
-    std::uint32_t sizeHints[18] = {};
-    sizeHints[0] = 1 | 2;
-    property(XCB_ATOM_WM_NORMAL_HINTS, XCB_ATOM_WM_SIZE_HINTS, 32, 18, sizeHints);
-    // _MOTIF_WM_HINTS: decorations given (flag 2) and none of them.
-    const std::uint32_t motif[5] = {2, 0, 0, 0, 0};
-    property(atoms[XcbFlyDisplay::kMotifWmHints], atoms[XcbFlyDisplay::kMotifWmHints], 32, 5,
-             motif);
     property(atoms[XcbFlyDisplay::kNetWmWindowType], XCB_ATOM_ATOM, 32, 1,
              &atoms[XcbFlyDisplay::kNetWmWindowTypeUtility]);
     property(atoms[XcbFlyDisplay::kWmProtocols], XCB_ATOM_ATOM, 32, 1,
@@ -162,7 +146,6 @@ XcbFlyWindow::~XcbFlyWindow() {
 void XcbFlyWindow::StartTimer(int intervalMs) {
     StopTimer();
     timerId_ = timers_.Start(*this, intervalMs);
-    timerInterval_ = intervalMs;
 }
 
 void XcbFlyWindow::StopTimer() {
@@ -223,6 +206,7 @@ void XcbFlyWindow::Show() {
     SendMove();
     mapped_ = true;
     xcb_map_window(connection_, window_);
+    display_.stacking_.MarkChanged();
     xcb_flush(connection_);
 }
 
@@ -236,27 +220,23 @@ void XcbFlyWindow::Hide() {
 }
 
 void XcbFlyWindow::SetTopMost(bool topMost) {
-    topMost_ = topMost;
-    if (!mapped_) {
-        // Read by the window manager when the window is mapped.
+    if (topMost != topMost_) {
+        topMost_ = topMost;
         WriteStateProperty();
+    }
+    if (!mapped_) {
         return;
     }
-    // A mapped window belongs to the window manager, which takes state changes as requests.
-    xcb_client_message_event_t message{};
-    message.response_type = XCB_CLIENT_MESSAGE;
-    message.format = 32;
-    message.window = window_;
-    message.type = display_.atoms_[XcbFlyDisplay::kNetWmState];
-    message.data.data32[0] = topMost ? 1 : 0;  // _NET_WM_STATE_ADD or _REMOVE
-    message.data.data32[1] = display_.atoms_[XcbFlyDisplay::kNetWmStateAbove];
-    message.data.data32[3] = 1;  // from a normal application
-    xcb_send_event(connection_, 0, display_.sprites_.Screen()->root,
-                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                   reinterpret_cast<const char*>(&message));
-    const std::uint32_t above[] = {XCB_STACK_MODE_ABOVE};
-    xcb_configure_window(connection_, window_, XCB_CONFIG_WINDOW_STACK_MODE, above);
-    xcb_flush(connection_);
+    // Raised within its group: a top-most fly to the top now, one that is not top-most to the
+    // top of the managed windows at the next flush.
+    if (topMost) {
+        const std::uint32_t above[] = {XCB_STACK_MODE_ABOVE};
+        xcb_configure_window(connection_, window_, XCB_CONFIG_WINDOW_STACK_MODE, above);
+        display_.stacking_.MarkChanged();
+        xcb_flush(connection_);
+    } else {
+        display_.stacking_.Lower(window_);
+    }
 }
 
 bool XcbFlyWindow::Present(const CachedSprite& cached, int, int, std::uint8_t) {
@@ -295,7 +275,8 @@ XcbFlyDisplay::XcbFlyDisplay(xcb_connection_t* connection, int screenNumber, Dou
     : connection_(connection),
       sprites_(connection, screenNumber),
       rules_(rules),
-      timers_(std::make_unique<FlyTimers>()) {
+      timers_(std::make_unique<FlyTimers>()),
+      stacking_(connection, sprites_.Screen()->root) {
     static_assert(std::size(kAtomNames) == kAtomCount);
     InternAtoms(connection, kAtomNames, atoms_);
 }
@@ -313,6 +294,23 @@ void XcbFlyDisplay::FlushMoves() {
         window->SendMove();
     }
     pendingMoves_.clear();
+    stacking_.ReadEvents([this](xcb_window_t id) { return RoleOf(id); });
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    stacking_.Restack(static_cast<std::int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000,
+                      [this](xcb_window_t id) { return RoleOf(id); });
+}
+
+FlyStacking::Role XcbFlyDisplay::RoleOf(xcb_window_t id) const {
+    const auto found = windows_.find(id);
+    if (found == windows_.end()) {
+        return FlyStacking::Role::Other;
+    }
+    const XcbFlyWindow& window = *found->second;
+    if (!window.IsVisible()) {
+        return FlyStacking::Role::HiddenFly;
+    }
+    return window.IsTopMost() ? FlyStacking::Role::TopMostFly : FlyStacking::Role::LowerFly;
 }
 
 bool XcbFlyDisplay::IsDoubleClick(const xcb_button_press_event_t& press) {

@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "clFly/FlyStacking_xcb.h"
 #include "clFly/FlyWindow.h"
 #include "clFly/XcbSprites_xcb.h"
 
@@ -16,18 +17,14 @@ namespace quillop {
 class XcbFlyWindow;
 class FlyTimers;
 
-// Told of every timer expiry of every fly window, before the fly handles it; the benchmark
-// counts steps with it. The shipped program sets none.
-using TimerExpiryHook = void (*)(xcb_window_t window, int intervalMs);
-void SetTimerExpiryHook(TimerExpiryHook hook);
-
 // How far apart two presses of the left button may be to make a double click.
 struct DoubleClickRules {
     int IntervalMs = 400;
     int Distance = 5;
 };
 
-// The fly windows of one X screen: creates them and hands them their events.
+// The fly windows of one X screen: creates them and hands them their events. They bypass the
+// window manager, which would otherwise have to answer every step of every fly.
 class XcbFlyDisplay {
   public:
     // Throws Failure when the screen cannot show windows with per-pixel alpha.
@@ -41,8 +38,12 @@ class XcbFlyDisplay {
     // Handles an event of the connection; true when it belonged to a fly window and nobody
     // else needs it. The fly may be destroyed inside.
     bool Dispatch(const xcb_generic_event_t* event);
-    // Sends the moves that the flies asked for since the last call.
+    // Sends the moves that the flies asked for since the last call, and puts the top-most flies
+    // back on top if another window came above them.
     void FlushMoves();
+    // The socket of the connection that watches the other windows' stacking; FlushMoves takes
+    // what it brings. -1 when nothing is watched.
+    int StackingWatch() const { return stacking_.FileDescriptor(); }
 
   private:
     friend class XcbFlyWindow;
@@ -58,7 +59,6 @@ class XcbFlyDisplay {
         kNetWmStateAbove,
         kNetWmWindowType,
         kNetWmWindowTypeUtility,
-        kMotifWmHints,
         kNetWmPid,
         kAtomCount
     };
@@ -67,11 +67,14 @@ class XcbFlyDisplay {
     bool IsDoubleClick(const xcb_button_press_event_t& press);
     // Gives every fly the bounding shape that suits the compositing state.
     void ApplyCompositing();
+    // What a child of the root window is to the flies.
+    FlyStacking::Role RoleOf(xcb_window_t window) const;
 
     xcb_connection_t* connection_;
     XcbSprites sprites_;
     DoubleClickRules rules_;
     std::unique_ptr<FlyTimers> timers_;
+    FlyStacking stacking_;
     xcb_atom_t atoms_[kAtomCount] = {};
     std::unordered_map<xcb_window_t, XcbFlyWindow*> windows_;
     // The windows whose move waits for the next flush (some may have sent it meanwhile).

@@ -5,6 +5,7 @@ pkg_check_modules(QUILLOP_XCB REQUIRED IMPORTED_TARGET xcb xcb-shape xcb-xfixes)
 
 # The platform layer, shared by the program and the benchmark's own entry.
 add_library(quillop_qt STATIC
+    clFly/FlyStacking_xcb.cpp
     clFly/FlyTimers_xcb.cpp
     clFly/XcbAtoms_xcb.cpp
     clFly/FlyWindow_xcb.cpp

@@ -14,6 +14,7 @@
 #include <QSessionManager>
 #include <QSocketNotifier>
 #include <QStyleHints>
+#include <QTimer>
 #include <QUrl>
 
 #include <csignal>
@@ -103,6 +104,9 @@ struct QtPlatform::Shell {
     std::unique_ptr<XcbFlyDisplay> Display;
     std::unique_ptr<FlyEventFilter> Filter;
     std::unique_ptr<QSocketNotifier> SignalNotifier;
+    // Wakes the loop when other windows are restacked while no fly is due to step.
+    std::unique_ptr<QSocketNotifier> StackingNotifier;
+    QTimer StackingPause;
     std::unique_ptr<QuitWatch> Quit;
     std::unique_ptr<PopupMenu> Menu;
     std::unique_ptr<TrayIcon> Tray;
@@ -261,8 +265,30 @@ std::unique_ptr<FlyWindow> QtPlatform::CreateFlyWindow(FlyEvents& events, const 
         shell.Display = std::make_unique<XcbFlyDisplay>(
             shell.Connection, shell.ScreenNumber,
             DoubleClickRules{hints->mouseDoubleClickInterval(), hints->mouseDoubleClickDistance()});
+        WatchStacking();
     }
     return shell.Display->CreateWindow(events, name, bounds);
+}
+
+void QtPlatform::WatchStacking() {
+    Shell& shell = *shell_;
+    const int socket = shell.Display->StackingWatch();
+    if (socket < 0) {
+        return;
+    }
+    // Every step of every fly comes back on the watching connection, so it wakes the loop at
+    // most 25 times a second; walking flies wake it far more often, and each wake-up reads it.
+    shell.StackingNotifier = std::make_unique<QSocketNotifier>(socket, QSocketNotifier::Read);
+    shell.StackingPause.setSingleShot(true);
+    shell.StackingPause.setInterval(40);
+    QObject::connect(shell.StackingNotifier.get(), &QSocketNotifier::activated,
+                     &shell.StackingPause, [&shell] {
+                         shell.StackingNotifier->setEnabled(false);
+                         shell.StackingPause.start();
+                         shell.Flush();
+                     });
+    QObject::connect(&shell.StackingPause, &QTimer::timeout, shell.StackingNotifier.get(),
+                     [&shell] { shell.StackingNotifier->setEnabled(true); });
 }
 
 Size QtPlatform::ScreenSize() {

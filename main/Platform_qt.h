@@ -42,6 +42,8 @@ class QtPlatform final : public Platform {
 
   private:
     struct Shell;
+    // Lets the flies' display hear of other windows' stacking while the loop waits.
+    void WatchStacking();
     std::unique_ptr<Shell> shell_;
     MainFormEvents* mainEvents_ = nullptr;
     bool terminated_ = false;
