@@ -1,26 +1,30 @@
 #!/usr/bin/env bash
-# Runs 99 flies for 20 s under Xvfb (1920 x 1080), without and then with xcompmgr, and prints
-# the steps per second each fly achieved while walking (minimum, median), the worst gap between
-# two steps of one fly, and the CPU time per fly step of the program, the X server and the
-# compositor. Targets: every fly >= 97 steps/s, the program <= 5 us and the X server <= 45 us
-# per fly step without a compositor.
+# Runs the flies under Xvfb (1920 x 1080) and measures, from outside the program, what the
+# screen did: the moves the X server made (counted by a separate client), the walking rate of
+# each fly from those, the CPU time per move of the program, the X server, the window manager
+# and the compositor, their memory at the start and the end, and the CPU they take in the 3 s
+# after the program ends.
 #
-# Usage: tools/bench-linux.sh [SECONDS]   (QUILLOP_BUILD chooses the build folder;
-# QUILLOP_BENCH_FLIES=N measures N flies instead, QUILLOP_BENCH_SPREAD=1 starts them scattered,
-# QUILLOP_BENCH_WM=openbox runs that window manager too and reports its CPU time)
+# Usage: tools/bench-linux.sh [SECONDS]
+#   QUILLOP_BENCH_FLIES=N    N flies (default 99; past 99 they are added as "Add fly" adds them)
+#   QUILLOP_BENCH_SETUPS=... the setups to run, of: bare bare+xcompmgr openbox openbox+xcompmgr
+#                            (default all four)
+#   QUILLOP_BENCH_SPREAD=1   the flies start scattered over the screen
+#   QUILLOP_BUILD=DIR        the build folder (default build/linux)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-20}
+warmup=3
+flies=${QUILLOP_BENCH_FLIES:-99}
 build=${QUILLOP_BUILD:-build/linux}
 tools/install-deps.sh
 [ -f "$build/build.ninja" ] || cmake --preset linux -B "$build" >/dev/null
-cmake --build "$build" --target quillop_bench >/dev/null
-bench=$build/tests/quillop_bench
+cmake --build "$build" --target quillop_bench quillop_screenwatch >/dev/null
 
 # The program reads its fly count from the settings file: give it one of its own.
 config=$(mktemp -d)
 mkdir -p "$config/QuillopPro"
-printf '[General]\nFlies=%s\nOnTop=1\nStartup=0\n' "${QUILLOP_BENCH_FLIES:-99}" \
+printf '[General]\nFlies=%s\nOnTop=1\nStartup=0\n' $((flies < 99 ? flies : 99)) \
     >"$config/QuillopPro/QuillopPro.conf"
 export XDG_CONFIG_HOME=$config
 
@@ -36,13 +40,12 @@ cleanup() {
 trap 'cleanup; rm -rf "$config"' EXIT
 trap 'exit 1' INT TERM HUP
 
-# measure DISPLAY_NUMBER WITH_COMPOSITOR: one run on a fresh X server.
+# measure SETUP: one run on a fresh X server.
 measure() {
-    local number=$1 compositor=$2
-    [ ! -e "/tmp/.X$number-lock" ] || {
-        echo "display :$number is in use" >&2
-        exit 1
-    }
+    local setup=$1 number
+    for number in {58..79}; do
+        [ -e "/tmp/.X$number-lock" ] || break
+    done
     Xvfb ":$number" -screen 0 1920x1080x24 -noreset -nolisten tcp >/dev/null 2>&1 &
     local server=$!
     started+=($server)
@@ -51,24 +54,31 @@ measure() {
         xdpyinfo >/dev/null 2>&1 && break
         sleep 0.1
     done
-    local watch="X server:$server"
-    if [ -n "${QUILLOP_BENCH_WM:-}" ]; then
-        "$QUILLOP_BENCH_WM" >/dev/null 2>&1 &
+    local watch=("X server:$server")
+    if [[ $setup == openbox* ]]; then
+        openbox >/dev/null 2>&1 &
         started+=($!)
-        watch="$watch,$QUILLOP_BENCH_WM:$!"
+        watch+=("openbox:$!")
         sleep 0.5
     fi
-    if [ "$compositor" = yes ]; then
+    if [[ $setup == *xcompmgr ]]; then
         xcompmgr >/dev/null 2>&1 &
         started+=($!)
-        watch="$watch,xcompmgr:$!"
+        watch+=("xcompmgr:$!")
         sleep 0.5
     fi
-    QUILLOP_BENCH_SECONDS=$seconds QUILLOP_BENCH_WATCH=$watch "$bench"
+    QUILLOP_BENCH_RUN=$((warmup + seconds + 1)) QUILLOP_BENCH_FLIES=$flies \
+        "$build/tests/quillop_bench" >/dev/null 2>&1 &
+    local program=$!
+    "$build/tests/quillop_screenwatch" "$warmup" "$seconds" 3 "$program" "program:$program" \
+        "${watch[@]}" &
+    local watcher=$!
+    wait "$program" || echo "the program ended with exit code $?"
+    wait "$watcher"
     cleanup
 }
 
-echo "=== ${QUILLOP_BENCH_FLIES:-99} flies, ${seconds} s, Xvfb 1920x1080, no compositor"
-measure 58 no
-echo "=== ${QUILLOP_BENCH_FLIES:-99} flies, ${seconds} s, Xvfb 1920x1080, with xcompmgr"
-measure 59 yes
+for setup in ${QUILLOP_BENCH_SETUPS:-bare bare+xcompmgr openbox openbox+xcompmgr}; do
+    echo "=== $flies flies, $seconds s, Xvfb 1920x1080, $setup"
+    measure "$setup"
+done

@@ -7,16 +7,23 @@ endif()
 add_executable(quillop_testwindow ${CMAKE_CURRENT_LIST_DIR}/TestWindow_xcb.cpp)
 target_link_libraries(quillop_testwindow PRIVATE PkgConfig::QUILLOP_XCB)
 
+# Raises a window over the flies and tells how soon they stand above it again.
+add_executable(quillop_raisecheck ${CMAKE_CURRENT_LIST_DIR}/RaiseCheck_xcb.cpp)
+target_link_libraries(quillop_raisecheck PRIVATE PkgConfig::QUILLOP_XCB)
+
 # The fly timers' schedule on a Qt event loop; needs no display.
 add_executable(quillop_flytimers_tests ${CMAKE_CURRENT_LIST_DIR}/FlyTimersTest_qt.cpp)
 target_link_libraries(quillop_flytimers_tests PRIVATE quillop_qt GTest::gtest)
 gtest_discover_tests(quillop_flytimers_tests DISCOVERY_MODE PRE_TEST)
 
-# The real core and platform with 99 flies, for tools/bench-linux.sh.
+# The real core and platform with a chosen number of flies, and the separate client that
+# measures what the screen did, for tools/bench-linux.sh.
 add_executable(quillop_bench ${CMAKE_CURRENT_LIST_DIR}/BenchQuillop_qt.cpp)
 target_link_libraries(quillop_bench PRIVATE quillop_qt quillop_sprite_data)
+add_executable(quillop_screenwatch ${CMAKE_CURRENT_LIST_DIR}/ScreenWatch_xcb.cpp)
+target_link_libraries(quillop_screenwatch PRIVATE PkgConfig::QUILLOP_XCB)
 
-foreach(group flies pointer signals pictures store tray)
+foreach(group flies pointer signals pictures store tray stacking)
     add_test(NAME linux_e2e_${group}
              COMMAND ${CMAKE_CURRENT_LIST_DIR}/e2e-${group}.sh $<TARGET_FILE:quillop>
                      $<TARGET_FILE:quillop_testwindow>)
