@@ -48,21 +48,7 @@ normal=$(wait_for_window --name '^xmessage$')
 xdotool windowactivate "$normal" 2>/dev/null || true
 xdotool windowraise "$normal"
 sleep 0.3
-stacking=$(xprop -root _NET_CLIENT_LIST_STACKING | sed 's/.*#//; s/,//g')
-normalAt=-1
-position=0
-for window in $stacking; do
-    (( window == normal )) && normalAt=$position
-    position=$((position + 1))
-done
-((normalAt >= 0)) || fail "openbox does not list the normal window: $stacking"
-position=0
-for window in $stacking; do
-    if [ -n "${first[$(printf '0x%x' "$window")]:-}" ] && ((position < normalAt)); then
-        fail "fly $(printf '0x%x' "$window") is below a normal window: $stacking"
-    fi
-    position=$((position + 1))
-done
+flies_above "$(frame_of "$normal")" || fail "a fly is below a normal window: $(xwininfo -root -children)"
 echo "the three flies stay above a raised normal window"
 
 main=$(xdotool search --class TfrmMain)

@@ -118,6 +118,26 @@ wait_for_flies() {
     fail "expected $1 fly windows, found $(fly_positions | wc -l)"
 }
 
+# flies_above FRAME: true when every fly stands above FRAME, a child of the root (xwininfo lists
+# the root's children from the top down).
+flies_above() {
+    xwininfo -root -children | awk -v frame="$1" '
+        /"frmPngFly[0-9]*"/ { if (passed) below = 1; next }
+        $1 == frame { passed = 1 }
+        END { exit !(passed && !below) }'
+}
+
+# frame_of WINDOW: the root's child that holds WINDOW (openbox's frame around it).
+frame_of() {
+    local window=$1 parent root
+    root=$(xwininfo -root | awk '/Window id:/ {print $4}')
+    while parent=$(xwininfo -id "$window" -tree | awk '/Parent window id:/ {print $4}') &&
+        [ -n "$parent" ] && [ "$parent" != "$root" ]; do
+        window=$parent
+    done
+    echo "$window"
+}
+
 # map_state ID: IsViewable, IsUnMapped or IsUnviewable.
 map_state() {
     xwininfo -id "$1" | awk '/Map State:/ {print $3}'
