@@ -14,6 +14,23 @@ value() {
     awk -F= -v name="$1" 'tolower($1) == tolower(name) {print $2}' "$conf"
 }
 
+# run_with_report WHAT: a run whose start reports WHAT in a box before any fly; after its OK,
+# three flies, and SIGTERM ends the run. The program runs through "${runas[@]}" when set.
+runas=()
+run_with_report() {
+    "${runas[@]}" "$QUILLOP" >"$work/quillop.log" 2>&1 &
+    quillop_pid=$!
+    started+=($quillop_pid)
+    local box
+    box=$(message_box)
+    [ "$(fly_positions | wc -l)" -eq 0 ] || fail "flies started before $1 was reported"
+    close_box "$box"
+    wait_for_flies 3
+    kill -0 "$quillop_pid" || fail "quillop ended after reporting $1"
+    kill -TERM "$quillop_pid"
+    wait_for_exit
+}
+
 # A first run with nothing stored, from a folder with a space in its name: three flies, the
 # window shown for want of a tray, and the defaults with the autostart entry written at exit.
 mkdir -p "$work/my flies"
@@ -54,14 +71,7 @@ echo "startup=0: read without regard to case, written back as 0, autostart entry
 
 # A value of the wrong type is reported, keeps its default, and the program runs on.
 sed -i 's/^Flies=.*$/Flies=abc/' "$conf"
-start_quillop
-box=$(message_box)
-[ "$(fly_positions | wc -l)" -eq 0 ] || fail "flies started before the report was closed"
-close_box "$box"
-wait_for_flies 3
-kill -0 "$quillop_pid" || fail "quillop ended after reporting Flies=abc"
-kill -TERM "$quillop_pid"
-wait_for_exit
+run_with_report Flies=abc
 [ "$(value Flies)" = 3 ] || fail "after Flies=abc the default was not written back: $(cat "$conf")"
 echo "Flies=abc: a message box, three flies, Flies=3 written back"
 
@@ -91,13 +101,7 @@ echo "Flies=7 beside flies=5: 7 flies, Flies=7 written back alone"
 # A damaged file: a message box, the defaults, no crash, and a new file at exit.
 head -c 4096 /dev/urandom >"$conf"
 printf '\0\1\2[' >>"$conf"
-start_quillop
-box=$(message_box)
-[ "$(fly_positions | wc -l)" -eq 0 ] || fail "flies started before the damaged file was reported"
-close_box "$box"
-wait_for_flies 3
-kill -TERM "$quillop_pid"
-wait_for_exit
+run_with_report "the damaged file"
 [ "$(value OnTop)/$(value Startup)/$(value Flies)" = 1/1/3 ] ||
     fail "after a damaged file: $(head -c 300 "$conf")"
 [ "$(wc -l <"$conf")" -eq 4 ] || fail "the damaged file's content was kept in the new one"
@@ -106,7 +110,6 @@ echo "damaged file: defaults, reported, written anew, the old one kept as .damag
 
 # A read-only config folder: the failure box at exit, and the program still ends. The root
 # user may write anywhere, so then the program runs as nobody.
-runas=()
 if [ "$(id -u)" -eq 0 ]; then
     chmod 755 "$work"
     chown -R 65534:65534 "$XDG_CONFIG_HOME"
@@ -130,15 +133,7 @@ echo "read-only folder: a failure box at exit, then the program ended with 0"
 # same report as a damaged file, the defaults, and the file kept as it was, set aside.
 printf '[General]\nFlies=7\n' >"$conf"
 chmod 000 "$conf"
-"${runas[@]}" "$QUILLOP" >"$work/quillop.log" 2>&1 &
-quillop_pid=$!
-started+=($quillop_pid)
-box=$(message_box)
-[ "$(fly_positions | wc -l)" -eq 0 ] || fail "flies started before the unreadable file was reported"
-close_box "$box"
-wait_for_flies 3
-kill -TERM "$quillop_pid"
-wait_for_exit
+run_with_report "the unreadable file"
 [ "$(value Flies)" = 3 ] || fail "after an unreadable file: $(cat "$conf")"
 [ "$(stat -c %a "$conf.damaged")" = 0 ] || fail "the unreadable file was not kept with its mode"
 chmod u+r "$conf.damaged"
