@@ -178,7 +178,11 @@ int RunQuillop(Platform& platform, const SpriteSource& sprites) {
         platform.ReportStartupFailure(failure);
         return 1;
     }
-    platform.RunMessageLoop();
+    // A close during the start has ended the program already, whether or not the modal loop it
+    // came through left the quit message waiting.
+    if (!mainForm.Closed()) {
+        platform.RunMessageLoop();
+    }
     app.DestroyAll();
     return 0;
 }

@@ -31,6 +31,8 @@ class TfrmMain final : public Component, private MainFormEvents {
     bool FormCloseQuery(bool sessionEnding = false);
     // Closes the main window, which ends the program.
     void Close();
+    // The program is ending: the main window was closed or the session ended.
+    bool Closed() const { return closed_; }
 
     UserSettings& Settings() { return *settings_; }
     MainWindow& Window() { return *window_; }
