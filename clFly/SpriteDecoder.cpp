@@ -36,6 +36,25 @@ void ReadFromMemory(png_structp png, png_bytep out, png_size_t length) {
 
 void OnPngWarning(png_structp, png_const_charp) {}
 
+// The largest sprite accepted, and the largest chunk of data read into memory whole.
+constexpr png_uint_32 kMaxSpriteSide = 256;
+constexpr png_alloc_size_t kMaxChunkBytes = 64 * 1024;
+
+// Holds libpng to what a sprite needs, so that a small hostile file cannot make it allocate
+// much: the picture's size is limited, a chunk claiming more data than a sprite ever holds is
+// refused in its header, and the chunks a sprite does not use (text, colour profiles, and the
+// like) are passed over instead of being kept.
+void LimitToSprites(png_structp png) {
+    png_set_user_limits(png, kMaxSpriteSide, kMaxSpriteSide);
+    png_set_chunk_malloc_max(png, kMaxChunkBytes);
+    // NOTE: libpng only warns of a chunk that is too large and then allocates it all the same;
+    // as errors, such faults refuse the file.
+    png_set_benign_errors(png, 0);
+    static const png_byte kTransparency[] = "tRNS";
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_AS_DEFAULT, kTransparency, 1);
+}
+
 struct Decoded {
     png_uint_32 Width = 0;
     png_uint_32 Height = 0;
@@ -63,13 +82,11 @@ bool DecodeRows(ReadState& state, std::vector<std::uint8_t>& pixels, std::vector
         return false;
     }
     png_set_read_fn(png, &state, ReadFromMemory);
+    LimitToSprites(png);
     png_read_info(png, info);
     out.Width = png_get_image_width(png, info);
     out.Height = png_get_image_height(png, info);
     out.ColorType = png_get_color_type(png, info);
-    if (out.Width > 4096 || out.Height > 4096) {
-        png_error(png, "Image too large");
-    }
     png_set_strip_16(png);
     png_set_palette_to_rgb(png);
     png_set_expand_gray_1_2_4_to_8(png);

@@ -60,12 +60,22 @@ TfrmMain::TfrmMain(Application& app)
 
 void TfrmMain::StartApp() {
     if (store_) {
-        LoadSettings(*store_, *settings_,
-                     [this](const Failure& failure) { app_.ShowFailure(failure.what()); });
+        // A report's box runs the message loop, so an exit may come while the settings are
+        // half read; once it has, the reports that remain have nobody to read them.
+        loading_ = true;
+        LoadSettings(*store_, *settings_, [this](const Failure& failure) {
+            if (!closed_) {
+                app_.ShowFailure(failure.what());
+            }
+        });
+        loading_ = false;
+    }
+    if (closed_) {
+        return;
     }
     app_.System().AddTrayIcon();
     const int flies = settings_->Flies();
-    for (int i = 0; i < flies; ++i) {
+    for (int i = 0; i < flies && !closed_; ++i) {
         if (TFlyForm* fly = app_.CreateFly()) {
             fly->SetOnTop(settings_->OnTop());
         }
@@ -75,7 +85,9 @@ void TfrmMain::StartApp() {
 
 bool TfrmMain::FormCloseQuery(bool sessionEnding) {
     app_.System().RemoveTrayIcon();
-    if (!store_) {
+    // Settings still being read are partly defaults: writing them would put those over stored
+    // values, so a close before the end of the reading leaves the store as it is.
+    if (!store_ || loading_) {
         return true;
     }
     try {
@@ -90,8 +102,13 @@ bool TfrmMain::FormCloseQuery(bool sessionEnding) {
 
 void TfrmMain::Close() {
     if (FormCloseQuery()) {
-        app_.System().Terminate();
+        Terminate();
     }
+}
+
+void TfrmMain::Terminate() {
+    closed_ = true;
+    app_.System().Terminate();
 }
 
 void TfrmMain::OnCloseRequest() {
@@ -106,7 +123,7 @@ bool TfrmMain::OnQueryEndSession() {
 
 void TfrmMain::OnEndSession(bool ending) {
     if (ending) {
-        app_.System().Terminate();
+        Terminate();
     }
 }
 
@@ -161,7 +178,11 @@ int RunQuillop(Platform& platform, const SpriteSource& sprites) {
         platform.ReportStartupFailure(failure);
         return 1;
     }
-    platform.RunMessageLoop();
+    // A close during the start has ended the program already, whether or not the modal loop it
+    // came through left the quit message waiting.
+    if (!mainForm.Closed()) {
+        platform.RunMessageLoop();
+    }
     app.DestroyAll();
     return 0;
 }

@@ -42,13 +42,16 @@ class ConfigFileStore final : public SettingsStore {
         // NOTE: QSettings reads the file at the first question, and only then knows its status.
         settings_->allKeys();
         // NOTE: QSettings shares what it read of a file between its objects, and a later object
-        // on the same file no longer reports the damage, so the store remembers it.
-        if (settings_->status() == QSettings::FormatError && !damaged_) {
-            damaged_ = true;
+        // on the same file no longer reports the failure, so the store remembers it. A file
+        // that is damaged (FormatError) and one that could not be opened, such as one without
+        // read permission or a folder in its place (AccessError), are alike to the user.
+        if (settings_->status() != QSettings::NoError && !unreadable_) {
+            unreadable_ = true;
             const QString path = QDir::toNativeSeparators(settings_->fileName());
-            problem_ = QString("The settings file %1 could not be read. The default settings "
-                               "are used, and the damaged file is kept as %2 when the settings "
-                               "are saved")
+            problem_ = QString(
+                           "The settings file %1 could not be read. The default settings "
+                           "are used, and the file is kept as %2 when the settings are "
+                           "saved")
                            .arg(path, QFileInfo(path).fileName() + ".damaged")
                            .toStdString();
         }
@@ -58,7 +61,7 @@ class ConfigFileStore final : public SettingsStore {
 
     StoredValue Read(const std::string& name) override {
         StoredValue stored;
-        if (damaged_) {
+        if (unreadable_) {
             return stored;
         }
         const QString key = FindKey(*settings_, QString::fromStdString(name));
@@ -76,13 +79,16 @@ class ConfigFileStore final : public SettingsStore {
     }
 
     bool Write(const std::string& name, std::int32_t value) override {
-        if (damaged_ && !SetDamagedFileAside()) {
+        if (unreadable_ && !SetUnreadableFileAside()) {
             return false;
         }
+        // The name in another case is the same value (the one read was the first of them): only
+        // the name as written stays.
         const QString wanted = QString::fromStdString(name);
-        const QString existing = FindKey(*settings_, wanted);
-        if (!existing.isEmpty() && existing != wanted) {
-            settings_->remove(existing);
+        for (const QString& key : settings_->childKeys()) {
+            if (key != wanted && key.compare(wanted, Qt::CaseInsensitive) == 0) {
+                settings_->remove(key);
+            }
         }
         settings_->setValue(wanted, value);
         return settings_->isWritable();
@@ -120,22 +126,22 @@ class ConfigFileStore final : public SettingsStore {
     std::string RunAtLogonName() const override { return "QuillopPro"; }
 
   private:
-    // Renames a damaged file to "<name>.damaged" so that the settings are written into a new
-    // file instead of being merged into what could not be read.
-    bool SetDamagedFileAside() {
+    // Renames a file that could not be read to "<name>.damaged", as it is, so that the settings
+    // are written into a new file instead of being merged into what could not be read.
+    bool SetUnreadableFileAside() {
         const QString path = settings_->fileName();
         settings_.reset();
         QFile::remove(path + ".damaged");
         if (!QFile::rename(path, path + ".damaged")) {
             return false;
         }
-        damaged_ = false;
+        unreadable_ = false;
         Open();
         return true;
     }
 
     std::unique_ptr<QSettings> settings_;
-    bool damaged_ = false;
+    bool unreadable_ = false;
     std::string problem_;
 };
 

@@ -9,8 +9,8 @@
 namespace quillop {
 namespace {
 
-using testing::OneSprite;
 using testing::MemoryStore;
+using testing::OneSprite;
 
 StoredValue Integer(std::int32_t value) {
     return {true, true, 4, value};
@@ -141,6 +141,34 @@ TEST(CloseQueryTest, StartFollowsTheStoreAndACloseWritesItBack) {
     EXPECT_TRUE(platform.terminated);
     EXPECT_EQ(platform.store->Read("Flies").Value, 99);
     EXPECT_EQ(platform.store->Read("Startup").Value, 1);
+}
+
+TEST(CloseQueryTest, AnExitWhileTheSettingsAreReadWritesNothingAndEndsTheStart) {
+    for (const bool sessionEnds : {false, true}) {
+        StorePlatform platform;
+        OneSprite sprites;
+        platform.prepared.values = {{"OnTop", {true, false, 4, 0}},
+                                    {"Startup", Integer(0)},
+                                    {"Flies", {true, false, 6, 0}}};
+        // The exit comes inside the box that reports "OnTop".
+        platform.whileBoxOpen = [&](const auto&) {
+            if (sessionEnds) {
+                EXPECT_TRUE(platform.mainEvents->OnQueryEndSession());
+                platform.mainEvents->OnEndSession(true);
+            } else {
+                platform.mainEvents->OnCloseRequest();
+            }
+        };
+        Application app(platform, sprites);
+        auto& form = static_cast<TfrmMain&>(app.Own(std::make_unique<TfrmMain>(app)));
+        form.StartApp();
+        EXPECT_TRUE(platform.terminated);
+        EXPECT_EQ(platform.boxes.size(), 1u) << "\"Flies\" is not reported after the exit";
+        EXPECT_TRUE(platform.store->writes.empty());
+        EXPECT_EQ(platform.store->closes, platform.store->opens);
+        EXPECT_TRUE(platform.flyWindows.empty());
+        EXPECT_FALSE(platform.trayIcon);
+    }
 }
 
 TEST(CloseQueryTest, FailedWriteIsReportedOnExitButNeverTrapsTheUser) {

@@ -48,22 +48,36 @@ TEST(SpriteDecoderTest, GreyWithAlphaCopiesAlphaAndOpaqueTypesAreOpaque) {
     EXPECT_EQ(rgb.Pixels, (std::vector<std::uint8_t>{3, 2, 1, 255}));
 }
 
+// The message a decode fails with; empty when it decodes.
+std::string FailureOf(const std::vector<std::uint8_t>& bytes) {
+    try {
+        DecodeSprite(bytes);
+    } catch (const Failure& failure) {
+        return failure.what();
+    }
+    return "";
+}
+
 TEST(SpriteDecoderTest, DamagedFilesFailWithLibpngsMessage) {
     const std::vector<std::uint8_t> good = SolidRgbaPng(60, 60, 1, 2, 3, 4);
-    const auto failsWith = [](std::vector<std::uint8_t> bytes) -> std::string {
-        try {
-            DecodeSprite(bytes);
-        } catch (const Failure& failure) {
-            return failure.what();
-        }
-        return "";
-    };
-    EXPECT_EQ(failsWith({}), "Read Error");
-    EXPECT_EQ(failsWith({good.begin(), good.begin() + good.size() / 2}), "Read Error");
-    EXPECT_EQ(failsWith({'n', 'o', 't', ' ', 'a', ' ', 'p', 'n', 'g', 0, 0, 0}), "Not a PNG file");
+    EXPECT_EQ(FailureOf({}), "Read Error");
+    EXPECT_EQ(FailureOf({good.begin(), good.begin() + good.size() / 2}), "Read Error");
+    EXPECT_EQ(FailureOf({'n', 'o', 't', ' ', 'a', ' ', 'p', 'n', 'g', 0, 0, 0}), "Not a PNG file");
     std::vector<std::uint8_t> corrupt = good;
     corrupt[good.size() / 2] ^= 0xFF;  // inside the compressed data, caught by its checksum
-    EXPECT_NE(failsWith(corrupt), "");
+    EXPECT_NE(FailureOf(corrupt), "");
+    EXPECT_EQ(FailureOf(SolidRgbaPng(257, 1, 1, 2, 3, 4)), "Invalid IHDR data");
+}
+
+TEST(SpriteDecoderTest, AChunkClaimingTwoGigabytesIsRefusedBeforeAnythingIsAllocatedForIt) {
+    // 324 bytes: the signature, a good header, then a zTXt chunk whose length reads "xxxx",
+    // 2,021,161,080 bytes. Taken at its word it would be allocated whole before the file runs
+    // out ("Read Error"); refused in its header, it never is.
+    std::vector<std::uint8_t> png = SolidRgbaPng(60, 60, 1, 2, 3, 4);
+    png.resize(8 + 25);
+    png.insert(png.end(), {'x', 'x', 'x', 'x', 'z', 'T', 'X', 't'});
+    png.resize(324, 'x');
+    EXPECT_EQ(FailureOf(png), "zTXt: chunk data is too large");
 }
 
 // Picture bytes by name, for the cache.

@@ -14,6 +14,23 @@ value() {
     awk -F= -v name="$1" 'tolower($1) == tolower(name) {print $2}' "$conf"
 }
 
+# run_with_report WHAT: a run whose start reports WHAT in a box before any fly; after its OK,
+# three flies, and SIGTERM ends the run. The program runs through "${runas[@]}" when set.
+runas=()
+run_with_report() {
+    "${runas[@]}" "$QUILLOP" >"$work/quillop.log" 2>&1 &
+    quillop_pid=$!
+    started+=($quillop_pid)
+    local box
+    box=$(message_box)
+    [ "$(fly_positions | wc -l)" -eq 0 ] || fail "flies started before $1 was reported"
+    close_box "$box"
+    wait_for_flies 3
+    kill -0 "$quillop_pid" || fail "quillop ended after reporting $1"
+    kill -TERM "$quillop_pid"
+    wait_for_exit
+}
+
 # A first run with nothing stored, from a folder with a space in its name: three flies, the
 # window shown for want of a tray, and the defaults with the autostart entry written at exit.
 mkdir -p "$work/my flies"
@@ -54,27 +71,37 @@ echo "startup=0: read without regard to case, written back as 0, autostart entry
 
 # A value of the wrong type is reported, keeps its default, and the program runs on.
 sed -i 's/^Flies=.*$/Flies=abc/' "$conf"
-start_quillop
-box=$(message_box)
-[ "$(fly_positions | wc -l)" -eq 0 ] || fail "flies started before the report was closed"
-close_box "$box"
-wait_for_flies 3
-kill -0 "$quillop_pid" || fail "quillop ended after reporting Flies=abc"
-kill -TERM "$quillop_pid"
-wait_for_exit
+run_with_report Flies=abc
 [ "$(value Flies)" = 3 ] || fail "after Flies=abc the default was not written back: $(cat "$conf")"
 echo "Flies=abc: a message box, three flies, Flies=3 written back"
+
+# A stop signal while a report of the reading is open ends the program at once, and the file
+# stays as it was: no default is written over a value that was not read yet.
+printf '[General]\nOnTop=maybe\nStartup=0\nFlies=12\n' >"$conf"
+cp "$conf" "$work/stored.conf"
+for signal in TERM INT HUP; do
+    start_quillop
+    message_box >/dev/null
+    kill -s "$signal" "$quillop_pid"
+    wait_for_exit "SIG$signal during the report"
+    cmp -s "$conf" "$work/stored.conf" || fail "SIG$signal during the report wrote: $(cat "$conf")"
+done
+echo "SIGTERM, SIGINT, SIGHUP during the report of OnTop=maybe: exit code 0, the file unchanged"
+
+# Flies in two cases: the value read is the one written back, and the other case is removed.
+printf '[General]\nFlies=7\nflies=5\n' >"$conf"
+start_quillop
+wait_for_flies 7 -eq
+kill -TERM "$quillop_pid"
+wait_for_exit
+[ "$(grep -ci '^flies=' "$conf")/$(value Flies)" = 1/7 ] ||
+    fail "Flies=7 beside flies=5 was written back as: $(cat "$conf")"
+echo "Flies=7 beside flies=5: 7 flies, Flies=7 written back alone"
 
 # A damaged file: a message box, the defaults, no crash, and a new file at exit.
 head -c 4096 /dev/urandom >"$conf"
 printf '\0\1\2[' >>"$conf"
-start_quillop
-box=$(message_box)
-[ "$(fly_positions | wc -l)" -eq 0 ] || fail "flies started before the damaged file was reported"
-close_box "$box"
-wait_for_flies 3
-kill -TERM "$quillop_pid"
-wait_for_exit
+run_with_report "the damaged file"
 [ "$(value OnTop)/$(value Startup)/$(value Flies)" = 1/1/3 ] ||
     fail "after a damaged file: $(head -c 300 "$conf")"
 [ "$(wc -l <"$conf")" -eq 4 ] || fail "the damaged file's content was kept in the new one"
@@ -83,7 +110,6 @@ echo "damaged file: defaults, reported, written anew, the old one kept as .damag
 
 # A read-only config folder: the failure box at exit, and the program still ends. The root
 # user may write anywhere, so then the program runs as nobody.
-runas=()
 if [ "$(id -u)" -eq 0 ]; then
     chmod 755 "$work"
     chown -R 65534:65534 "$XDG_CONFIG_HOME"
@@ -102,4 +128,15 @@ close_box "$box"
 wait_for_exit
 chmod u+w "$XDG_CONFIG_HOME/QuillopPro"
 echo "read-only folder: a failure box at exit, then the program ended with 0"
+
+# A file without read permission (for the root user too, as the program runs as nobody): the
+# same report as a damaged file, the defaults, and the file kept as it was, set aside.
+printf '[General]\nFlies=7\n' >"$conf"
+chmod 000 "$conf"
+run_with_report "the unreadable file"
+[ "$(value Flies)" = 3 ] || fail "after an unreadable file: $(cat "$conf")"
+[ "$(stat -c %a "$conf.damaged")" = 0 ] || fail "the unreadable file was not kept with its mode"
+chmod u+r "$conf.damaged"
+printf '[General]\nFlies=7\n' | cmp -s - "$conf.damaged" || fail "the unreadable file was changed"
+echo "unreadable file: reported, the defaults, the file kept as .damaged with mode 000"
 echo "PASS"

@@ -91,6 +91,18 @@ TEST(QuillopStore, AFlyCountStoredAsTextIsReportedAndTheProgramRunsOnWithTheDefa
     EXPECT_EQ(ReadDword(kSettingsKey, "Flies"), 3u) << "the default is written back as a number";
 }
 
+TEST(QuillopStore, TheCloseMessageDuringTheReportOfAWrongTypeEndsTheRunAndWritesNothing) {
+    ASSERT_TRUE(WriteWideString(kSettingsKey, "OnTop", L"maybe"));
+    ASSERT_TRUE(WriteDword(kSettingsKey, "Startup", 0));
+    ASSERT_TRUE(WriteDword(kSettingsKey, "Flies", 12));
+    Program program(Environment("QUILLOP_EXE", "Quillop.exe"));
+    ASSERT_NE(WaitForBox("Quillop", 15000), nullptr) << "no report of the wrong type";
+    ASSERT_EQ(EndWithCloseMessage(program), 0u);
+    EXPECT_EQ(ReadString(kSettingsKey, "OnTop"), "maybe");
+    EXPECT_EQ(ReadDword(kSettingsKey, "Startup"), 0u);
+    EXPECT_EQ(ReadDword(kSettingsKey, "Flies"), 12u) << "a default written over a stored value";
+}
+
 // One run of Quillop.exe driven through its tray icon, shared by the tests in their order.
 class QuillopTray : public ::testing::Test {
   protected:
