@@ -14,6 +14,10 @@ namespace quillop {
 
 namespace {
 
+// Without a compositor, up to this many shown flies are cut to all their solid pixels, legs and
+// all; more are cut to their bodies.
+constexpr int kWholeCutLimit = 10;
+
 // No exposures: the server repaints an uncovered fly itself from its background, the sprite.
 constexpr std::uint32_t kFlyEventMask = XCB_EVENT_MASK_POINTER_MOTION | XCB_EVENT_MASK_BUTTON_PRESS;
 
@@ -82,7 +86,8 @@ class XcbFlyWindow final : public FlyWindow, private TimerTarget {
     bool mapped_ = false;
     bool inputEnabled_ = true;
     bool topMost_ = false;
-    bool clippedToSolid_ = false;
+    // The cut the window was given (XcbSprites::CutOf), 0 while it is not cut.
+    std::uint32_t cut_ = 0;
     const XcbSprite* shown_ = nullptr;
 };
 
@@ -137,6 +142,9 @@ XcbFlyWindow::XcbFlyWindow(XcbFlyDisplay& display, FlyTimers& timers, FlyEvents&
 
 XcbFlyWindow::~XcbFlyWindow() {
     StopTimer();
+    if (mapped_) {
+        --display_.shownCount_;
+    }
     display_.windows_.erase(window_);
     std::erase(display_.pendingMoves_, this);
     xcb_destroy_window(connection_, window_);
@@ -205,6 +213,7 @@ void XcbFlyWindow::Show() {
     }
     SendMove();
     mapped_ = true;
+    ++display_.shownCount_;
     xcb_map_window(connection_, window_);
     display_.stacking_.MarkChanged();
     xcb_flush(connection_);
@@ -215,6 +224,7 @@ void XcbFlyWindow::Hide() {
         return;
     }
     mapped_ = false;
+    --display_.shownCount_;
     xcb_unmap_window(connection_, window_);
     xcb_flush(connection_);
 }
@@ -253,7 +263,7 @@ bool XcbFlyWindow::Present(const CachedSprite& cached, int, int, std::uint8_t) {
     const std::uint32_t background[] = {sprite.Picture};
     xcb_change_window_attributes(connection_, window_, XCB_CW_BACK_PIXMAP, background);
     display_.sprites_.SetInputShape(window_, sprite);
-    if (!display_.sprites_.Compositing() || clippedToSolid_) {
+    if (!display_.sprites_.Compositing() || cut_ != 0) {
         ApplyBoundingShape();
     }
     xcb_clear_area(connection_, 0, window_, 0, 0, 0, 0);
@@ -261,13 +271,15 @@ bool XcbFlyWindow::Present(const CachedSprite& cached, int, int, std::uint8_t) {
 }
 
 void XcbFlyWindow::ApplyBoundingShape() {
-    const bool clip = !display_.sprites_.Compositing();
-    if (clip && shown_ != nullptr) {
-        display_.sprites_.SetBoundingShape(window_, shown_);
-        clippedToSolid_ = true;
-    } else if (!clip && clippedToSolid_) {
-        display_.sprites_.SetBoundingShape(window_, nullptr);
-        clippedToSolid_ = false;
+    std::uint32_t cut = 0;
+    if (!display_.sprites_.Compositing() && shown_ != nullptr) {
+        // A few flies keep their legs; many are cut to their bodies, whose shape does not
+        // change while they walk (the server's repainting grows with flies times shapes).
+        cut = display_.sprites_.CutOf(*shown_, display_.shownCount_ <= kWholeCutLimit);
+    }
+    if (cut != cut_) {
+        display_.sprites_.SetBoundingShape(window_, cut);
+        cut_ = cut;
     }
 }
 

@@ -79,6 +79,8 @@ class XcbFlyDisplay {
     std::unordered_map<xcb_window_t, XcbFlyWindow*> windows_;
     // The windows whose move waits for the next flush (some may have sent it meanwhile).
     std::vector<XcbFlyWindow*> pendingMoves_;
+    // The fly windows that are mapped.
+    int shownCount_ = 0;
     xcb_window_t lastPressWindow_ = 0;
     xcb_timestamp_t lastPressTime_ = 0;
     int lastPressX_ = 0;

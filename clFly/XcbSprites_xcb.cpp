@@ -3,6 +3,7 @@
 #include <xcb/shape.h>
 #include <xcb/xfixes.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
@@ -44,6 +45,35 @@ xcb_visualid_t FindArgbVisual(xcb_screen_t* screen) {
 }
 
 }  // namespace
+
+void CoarsenCut(std::vector<std::uint8_t>& bits, int width, int height) {
+    const auto row = [&](int y) { return bits.begin() + static_cast<std::ptrdiff_t>(y) * width; };
+    const auto count = [](auto first, auto last) { return std::count(first, last, 1); };
+    int y = 0;
+    while (y < height) {
+        std::vector<std::uint8_t> band(row(y), row(y) + width);
+        long original = count(band.begin(), band.end());
+        int end = y + 1;
+        for (; end < height; ++end) {
+            std::vector<std::uint8_t> joined(band);
+            for (int x = 0; x < width; ++x) {
+                joined[x] &= row(end)[x];
+            }
+            const long kept = count(joined.begin(), joined.end());
+            const long withRow = original + count(row(end), row(end) + width);
+            const int rows = end - y + 1;
+            if ((kept == 0) != (original == 0) || withRow - kept * rows > rows) {
+                break;
+            }
+            band = std::move(joined);
+            original = withRow;
+        }
+        for (int r = y; r < end; ++r) {
+            std::copy(band.begin(), band.end(), row(r));
+        }
+        y = end;
+    }
+}
 
 XcbSprites::XcbSprites(xcb_connection_t* connection, int screenNumber) : connection_(connection) {
     screen_ = ScreenOf(connection, screenNumber);
@@ -98,6 +128,14 @@ XcbSprites::~XcbSprites() {
             xcb_free_pixmap(connection_, sprite.Picture);
             xcb_free_pixmap(connection_, sprite.InputMask);
             xcb_free_pixmap(connection_, sprite.SolidMask);
+        }
+    }
+    for (const XcbCut& cut : cuts_) {
+        if (cut.Region != 0) {
+            xcb_xfixes_destroy_region(connection_, cut.Region);
+        }
+        if (cut.Mask != 0) {
+            xcb_free_pixmap(connection_, cut.Mask);
         }
     }
     if (watcher_ != 0) {
@@ -172,7 +210,48 @@ const XcbSprite& XcbSprites::Get(const CachedSprite& cached) {
         sprite.SolidRegion = xcb_generate_id(connection_);
         xcb_xfixes_create_region_from_bitmap(connection_, sprite.SolidRegion, sprite.SolidMask);
     }
+    const std::string& name = cached.Name;
+    if (name.size() == 3 && name[0] >= '1' && name[0] <= '8' && name[1] == '_') {
+        sprite.Direction = name[0] - '0';
+        NarrowCut(sprite.Direction, solid, width, height);
+    }
     return sprite;
+}
+
+void XcbSprites::NarrowCut(int direction, const std::vector<std::uint8_t>& solid, int width,
+                           int height) {
+    XcbCut& cut = cuts_[direction];
+    std::vector<std::uint8_t> bits = solid;
+    if (cut.Bits.size() == bits.size()) {
+        for (std::size_t i = 0; i < bits.size(); ++i) {
+            bits[i] = bits[i] & cut.Bits[i];
+        }
+    }
+    CoarsenCut(bits, width, height);
+    if (bits == cut.Bits) {
+        return;
+    }
+    if (cut.Region != 0) {
+        xcb_xfixes_destroy_region(connection_, cut.Region);
+        cut.Region = 0;
+    }
+    if (cut.Mask != 0) {
+        xcb_free_pixmap(connection_, cut.Mask);
+    }
+    cut.Bits = std::move(bits);
+    cut.Mask = UploadMask(cut.Bits, width, height);
+    if (haveXfixes_) {
+        cut.Region = xcb_generate_id(connection_);
+        xcb_xfixes_create_region_from_bitmap(connection_, cut.Region, cut.Mask);
+    }
+}
+
+std::uint32_t XcbSprites::CutOf(const XcbSprite& sprite, bool whole) const {
+    if (whole || sprite.Direction == 0) {
+        return sprite.SolidRegion != 0 ? sprite.SolidRegion : sprite.SolidMask;
+    }
+    const XcbCut& cut = cuts_[sprite.Direction];
+    return cut.Region != 0 ? cut.Region : cut.Mask;
 }
 
 void XcbSprites::SetInputShape(xcb_window_t window, const XcbSprite& sprite) {
@@ -185,13 +264,11 @@ void XcbSprites::SetInputShape(xcb_window_t window, const XcbSprite& sprite) {
     }
 }
 
-void XcbSprites::SetBoundingShape(xcb_window_t window, const XcbSprite* sprite) {
-    if (sprite != nullptr && sprite->SolidRegion != 0) {
-        xcb_xfixes_set_window_shape_region(connection_, window, XCB_SHAPE_SK_BOUNDING, 0, 0,
-                                           sprite->SolidRegion);
+void XcbSprites::SetBoundingShape(xcb_window_t window, std::uint32_t cut) {
+    if (cut != 0 && haveXfixes_) {
+        xcb_xfixes_set_window_shape_region(connection_, window, XCB_SHAPE_SK_BOUNDING, 0, 0, cut);
     } else {
-        xcb_shape_mask(connection_, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, window, 0, 0,
-                       sprite != nullptr ? sprite->SolidMask : xcb_pixmap_t{XCB_PIXMAP_NONE});
+        xcb_shape_mask(connection_, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, window, 0, 0, cut);
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include <xcb/xcb.h>
 
+#include <array>
 #include <deque>
 #include <vector>
 
@@ -23,7 +24,24 @@ struct XcbSprite {
     std::uint32_t SolidRegion = 0;
     int Width = 0;
     int Height = 0;
+    // The fly set's direction (1..8) of the picture, 0 for any other picture.
+    int Direction = 0;
 };
+
+// The body of a direction when nothing composites: the pixels solid in every picture of the
+// direction seen so far. The legs move from frame to frame and the body does not, so a fly cut
+// to it keeps one shape for a whole run, instead of changing it, and making the server repaint
+// the desktop behind it piece by piece, at every step.
+struct XcbCut {
+    std::vector<std::uint8_t> Bits;
+    xcb_pixmap_t Mask = 0;
+    std::uint32_t Region = 0;
+};
+
+// Makes runs of neighbouring rows of a mask (one byte a pixel, 0 or 1) alike wherever that
+// takes away at most one pixel a row on average, so that the server keeps the mask as fewer
+// rectangles. Never adds a pixel.
+void CoarsenCut(std::vector<std::uint8_t>& bits, int width, int height);
 
 class XcbSprites {
   public:
@@ -44,8 +62,11 @@ class XcbSprites {
 
     // Sets a window's input shape to a sprite's pixels with alpha > 0.
     void SetInputShape(xcb_window_t window, const XcbSprite& sprite);
-    // Clips a window to a sprite's solid pixels, or (without a sprite) not at all.
-    void SetBoundingShape(xcb_window_t window, const XcbSprite* sprite);
+    // What a window showing the sprite is cut to when nothing composites: all its solid pixels
+    // (`whole`), or the body of its direction. An id that changes whenever the shape does.
+    std::uint32_t CutOf(const XcbSprite& sprite, bool whole) const;
+    // Clips a window to a cut, or (with 0) not at all.
+    void SetBoundingShape(xcb_window_t window, std::uint32_t cut);
 
     // Whether a compositing manager owns the screen's _NET_WM_CM_Sn selection.
     bool Compositing() const { return compositing_; }
@@ -57,6 +78,8 @@ class XcbSprites {
     xcb_pixmap_t UploadMask(const std::vector<std::uint8_t>& bits, int width, int height);
     // Reads who owns the compositing selection now.
     void ReadCompositorOwner();
+    // Narrows the cut of a direction to the solid pixels of one more of its pictures.
+    void NarrowCut(int direction, const std::vector<std::uint8_t>& solid, int width, int height);
 
     xcb_connection_t* connection_;
     xcb_screen_t* screen_ = nullptr;
@@ -72,6 +95,8 @@ class XcbSprites {
     // By CachedSprite::Id; Picture 0 while not uploaded. A deque, as windows keep pointers to
     // the sprites they show and more sprites are added later.
     std::deque<XcbSprite> sprites_;
+    // By direction; [0] is unused.
+    std::array<XcbCut, 9> cuts_;
 };
 
 }  // namespace quillop
