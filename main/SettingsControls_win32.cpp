@@ -61,7 +61,7 @@ void StepCountField(HWND field, int step) {
 }
 
 // The count field: refuses characters other than those of a number, steps on the arrow keys,
-// and clamps its value when it loses the focus.
+// and clamps its value when the focus moves to another control of the window.
 LRESULT CALLBACK CountFieldProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                 DWORD_PTR) {
     switch (message) {
@@ -78,6 +78,12 @@ LRESULT CALLBACK CountFieldProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
             }
             break;
         case WM_KILLFOCUS: {
+            // Only a move to another control of the window clamps: hiding, deactivation and
+            // the tray menu leave the typed text as it is.
+            const HWND gaining = reinterpret_cast<HWND>(wParam);
+            if (gaining == nullptr || !IsChild(GetParent(hwnd), gaining)) {
+                break;
+            }
             const std::string text = TextOf(hwnd);
             const std::string clamped = CountFieldOnExit(text);
             if (clamped != text) {
