@@ -205,6 +205,7 @@ Win32SettingsControls::Win32SettingsControls(HWND window)
     countButtons_ = CreateControl(window, UPDOWN_CLASSA, "", UDS_ALIGNRIGHT, 0, kIdCountButtons,
                                   Place{0, 0, 0, 0}, font_);
     SendMessageA(countButtons_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(count_), 0);
+    SendMessageA(countButtons_, UDM_SETRANGE32, kMinFlies, kMaxFlies);
     ok_ = CreateControl(window, "BUTTON", kOkCaption, WS_TABSTOP | BS_DEFPUSHBUTTON | BS_NOTIFY, 0,
                         kIdOk, kOkPlace, font_);
     homePage_ = CreateControl(window, "STATIC", kHomePageCaption, SS_LEFT | SS_NOTIFY, 0,
