@@ -51,17 +51,41 @@ open_menu() {
     fail "no menu opened on a right click on the icon"
 }
 
-# menu_key KEY [CLICK]: opens the menu and chooses an entry by its access key.
-menu_key() {
-    local menu i
-    menu=$(open_menu "${2:-}")
-    sleep 0.2
-    xdotool key "$1"
+# wait_gone FUNCTION WHAT: waits up to 5 s until FUNCTION prints nothing; fails saying WHAT.
+wait_gone() {
+    local i
     for ((i = 0; i < 100; i++)); do
-        [ -z "$(menu_shown)" ] && return 0
+        [ -z "$($1)" ] && return 0
         sleep 0.05
     done
-    fail "the menu stayed open after its access key $1"
+    fail "$2"
+}
+
+# menu_key KEY [CLICK]: opens the menu and chooses an entry by its access key.
+menu_key() {
+    open_menu "${2:-}" >/dev/null
+    sleep 0.2
+    xdotool key "$1"
+    wait_gone menu_shown "the menu stayed open after its access key $1"
+}
+
+# client_geometry ID: sets X, Y (the client area's place on the screen), WIDTH and HEIGHT.
+client_geometry() {
+    read -r X Y WIDTH HEIGHT < <(xwininfo -id "$1" | awk '/Absolute upper-left X:/ {x = $4}
+        /Absolute upper-left Y:/ {y = $4} /Width:/ {w = $2} /Height:/ {print x, y, w, $2}')
+}
+
+# show_by_double_click: a double click on the icon shows the window; sets $window, $X and $Y.
+show_by_double_click() {
+    xdotool mousemove "$icon_x" "$icon_y" click --repeat 2 --delay 80 1
+    window=$(wait_for_window --class TfrmMain)
+    sleep 0.2
+    client_geometry "$window"
+}
+
+# click_count_field: a click into the count field of the window at $X, $Y.
+click_count_field() {
+    xdotool mousemove $((X + 8 + 128 + 12)) $((Y + 4 + 80 + 11)) click 1
 }
 
 # hide_a_fly: double-clicks flies until one is hidden.
@@ -92,10 +116,7 @@ if [ -n "$shots" ]; then
 fi
 xdotool key d
 wait_for_flies 8 -eq
-for ((i = 0; i < 100; i++)); do
-    [ -z "$(menu_shown)" ] && break
-    sleep 0.05
-done
+wait_gone menu_shown "the menu stayed open after its access key d"
 echo "right click: a menu of ${width}x$height; \"Add 5 flies\" (d): 8 flies"
 
 hide_a_fly
@@ -113,31 +134,7 @@ echo "three right double clicks, \"Add fly\" (a) in each menu: 3 flies"
 menu_key s
 window=$(wait_for_window --class TfrmMain)
 sleep 0.2
-# client_geometry ID: sets X, Y (the client area's place on the screen), WIDTH and HEIGHT.
-client_geometry() {
-    read -r X Y WIDTH HEIGHT < <(xwininfo -id "$1" | awk '/Absolute upper-left X:/ {x = $4}
-        /Absolute upper-left Y:/ {y = $4} /Width:/ {w = $2} /Height:/ {print x, y, w, $2}')
-}
 client_geometry "$window"
-# click_count_field: a click into the count field of the window at $X, $Y.
-click_count_field() {
-    xdotool mousemove $((X + 8 + 128 + 12)) $((Y + 4 + 80 + 11)) click 1
-}
-# wait_hidden WHAT: waits until WHAT has hidden the settings window.
-wait_hidden() {
-    for ((i = 0; i < 100; i++)); do
-        [ -z "$(settings_window)" ] && return 0
-        sleep 0.05
-    done
-    fail "$1 did not hide the settings window"
-}
-# show_by_double_click: a double click on the icon shows the window; sets $window, $X and $Y.
-show_by_double_click() {
-    xdotool mousemove "$icon_x" "$icon_y" click --repeat 2 --delay 80 1
-    window=$(wait_for_window --class TfrmMain)
-    sleep 0.2
-    client_geometry "$window"
-}
 read -r left top _ < <(xprop -id "$window" _NET_FRAME_EXTENTS | awk -F'[=,]' '{print $2, $4}')
 [ "$WIDTH x $HEIGHT" = "280 x 169" ] || fail "the settings window is $WIDTH x $HEIGHT"
 frame_x=$((X - left))
@@ -169,7 +166,7 @@ xdotool mousemove $((X + 8 + 16 + 8)) $((Y + 4 + 32 + 8)) click 1
 click_count_field
 xdotool key ctrl+a type 0
 xdotool mousemove $((X + 198 + 30)) $((Y + 136 + 12)) click 1
-wait_hidden "OK"
+wait_gone settings_window "OK did not hide the settings window"
 above=$(fly_positions | while read -r id _; do xprop -id "$id" _NET_WM_STATE; done)
 [[ $above != *_NET_WM_STATE_ABOVE* ]] || fail "a fly is still above the others"
 echo "\"Always on top\" cleared, 0 typed and OK: the window hidden, no fly above"
@@ -194,7 +191,7 @@ click_count_field
 xdotool key ctrl+a type 150
 xdotool type x
 xdotool key Return
-wait_hidden "Enter in the field"
+wait_gone settings_window "Enter in the field did not hide the settings window"
 show_by_double_click
 xdotool windowfocus --sync "$(xdotool search --name '^quillop test backdrop$' | head -n 1)"
 sleep 0.3
