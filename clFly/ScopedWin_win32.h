@@ -1,4 +1,4 @@
-// Small owners of GDI handles that live for the length of one draw.
+// Small owners of GDI and user handles, each released with its owner; copies are refused.
 #pragma once
 
 #include <windows.h>
@@ -58,6 +58,24 @@ class ScopedSelectObject {
   private:
     HDC dc_;
     HGDIOBJ saved_;
+};
+
+// An icon made with LoadImage or CreateIcon, destroyed when the owner goes.
+class ScopedIcon {
+  public:
+    explicit ScopedIcon(HICON icon) : icon_(icon) {}
+    ~ScopedIcon() {
+        if (icon_ != nullptr) {
+            DestroyIcon(icon_);
+        }
+    }
+    ScopedIcon(const ScopedIcon&) = delete;
+    ScopedIcon& operator=(const ScopedIcon&) = delete;
+
+    HICON Get() const { return icon_; }
+
+  private:
+    HICON icon_;
 };
 
 }  // namespace quillop

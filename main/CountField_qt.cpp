@@ -67,10 +67,12 @@ void CountEdit::keyPressEvent(QKeyEvent* event) {
     QLineEdit::keyPressEvent(event);
 }
 
-// Clamps the value when the focus leaves the field. A menu opened over the window takes the
-// focus only for a moment, so it leaves a typed value as it is until the menu's command.
+// Clamps the value only when the focus moves to another control of the window. Hiding and
+// deactivation take the focus to no widget or to another window, and a menu opened over the
+// window leaves it on the field, so they keep a typed value as it is.
 void CountEdit::focusOutEvent(QFocusEvent* event) {
-    if (event->reason() != Qt::PopupFocusReason) {
+    const QWidget* gaining = QApplication::focusWidget();
+    if (gaining != nullptr && gaining != this && gaining->window() == window()) {
         const std::string shown = text().toStdString();
         const std::string clamped = CountFieldOnExit(shown);
         if (clamped != shown) {

@@ -10,7 +10,7 @@ class QToolButton;
 namespace quillop {
 
 // The edit part: refuses characters with a beep, steps on the arrow keys and clamps only when
-// it loses the focus.
+// the focus moves to another control of the window.
 class CountEdit final : public QLineEdit {
   public:
     explicit CountEdit(QWidget* parent);

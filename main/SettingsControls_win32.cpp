@@ -61,7 +61,7 @@ void StepCountField(HWND field, int step) {
 }
 
 // The count field: refuses characters other than those of a number, steps on the arrow keys,
-// and clamps its value when it loses the focus.
+// and clamps its value when the focus moves to another control of the window.
 LRESULT CALLBACK CountFieldProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                 DWORD_PTR) {
     switch (message) {
@@ -78,6 +78,12 @@ LRESULT CALLBACK CountFieldProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
             }
             break;
         case WM_KILLFOCUS: {
+            // Only a move to another control of the window clamps: hiding, deactivation and
+            // the tray menu leave the typed text as it is.
+            const HWND gaining = reinterpret_cast<HWND>(wParam);
+            if (gaining == nullptr || !IsChild(GetParent(hwnd), gaining)) {
+                break;
+            }
             const std::string text = TextOf(hwnd);
             const std::string clamped = CountFieldOnExit(text);
             if (clamped != text) {
@@ -199,6 +205,7 @@ Win32SettingsControls::Win32SettingsControls(HWND window)
     countButtons_ = CreateControl(window, UPDOWN_CLASSA, "", UDS_ALIGNRIGHT, 0, kIdCountButtons,
                                   Place{0, 0, 0, 0}, font_);
     SendMessageA(countButtons_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(count_), 0);
+    SendMessageA(countButtons_, UDM_SETRANGE32, kMinFlies, kMaxFlies);
     ok_ = CreateControl(window, "BUTTON", kOkCaption, WS_TABSTOP | BS_DEFPUSHBUTTON | BS_NOTIFY, 0,
                         kIdOk, kOkPlace, font_);
     homePage_ = CreateControl(window, "STATIC", kHomePageCaption, SS_LEFT | SS_NOTIFY, 0,

@@ -1,7 +1,9 @@
 #include "main/TrayIcon_qt.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QIcon>
+#include <QMouseEvent>
 #include <QSystemTrayIcon>
 
 #include "main/TrayMenu.h"
@@ -62,6 +64,28 @@ TrayIcon::TrayIcon(MainFormEvents*& events, PopupMenu& menu) : events_(events), 
 
 TrayIcon::~TrayIcon() = default;
 
+// NOTE: Qt takes a second press of a button soon after the first for a double click, even when
+// the first press opened a menu that now has the pointer grabbed. Over the tray icon, a second
+// right press so closed the menu the first one opened, or reached the icon as a double click,
+// and no menu opened. A double click of any other button than the left one over the icon is
+// therefore taken for a press: the right button opens the menu anew, and only the left
+// button's double click reaches the icon and shows the settings window.
+bool TrayIcon::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::MouseButtonDblClick || icon_ == nullptr) {
+        return QObject::eventFilter(watched, event);
+    }
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    const QPoint at = mouse->globalPosition().toPoint();
+    if (mouse->button() == Qt::LeftButton || !icon_->geometry().contains(at)) {
+        return QObject::eventFilter(watched, event);
+    }
+    if (mouse->button() == Qt::RightButton) {
+        menu_.hide();
+        menu_.popup(at);
+    }
+    return true;
+}
+
 void TrayIcon::Add() {
     if (!Dock()) {
         // Without a tray the user could not reach the program, so its window opens now.
@@ -85,6 +109,7 @@ bool TrayIcon::Dock() {
     icon_ = std::make_unique<QSystemTrayIcon>(QIcon(":/quillop/tray16.png"));
     icon_->setToolTip(QString::fromUtf8(kTrayIconTip));
     icon_->setContextMenu(&menu_);
+    qApp->installEventFilter(this);
     connect(icon_.get(), &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {
                 if (reason == QSystemTrayIcon::DoubleClick) {

@@ -35,6 +35,9 @@ class TrayIcon final : public QObject {
     void Add();
     void Remove();
 
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
     // Docks the icon; false while there is no tray to dock in.
     bool Dock();

@@ -26,7 +26,7 @@ bool Win32TrayIcon::Notify(DWORD action) const {
     data.uID = kTrayIconId;
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = WM_TRAYICON;
-    data.hIcon = icon_;
+    data.hIcon = icon_.Get();
     std::strncpy(data.szTip, kTrayIconTip, sizeof data.szTip - 1);
     return Shell_NotifyIconA(action, &data) != FALSE;
 }

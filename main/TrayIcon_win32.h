@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "clFly/ScopedWin_win32.h"
 #include "main/TrayMenu.h"
 
 namespace quillop {
@@ -31,7 +32,7 @@ class Win32TrayIcon {
     bool Notify(DWORD action) const;
 
     HWND window_ = nullptr;
-    HICON icon_ = nullptr;
+    ScopedIcon icon_;
     UINT taskbarCreated_ = 0;
     bool added_ = false;
 };

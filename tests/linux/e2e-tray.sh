@@ -34,14 +34,16 @@ menu_shown() {
     done
 }
 
-# open_menu: a right click on the icon; waits for the menu to show and prints it: the
-# program's visible window that is neither the icon nor a fly nor the settings window.
+# open_menu [CLICK]: a right click on the icon (or xdotool's click arguments CLICK); waits for
+# the menu to show and prints it: the program's visible window that is neither the icon nor a
+# fly nor the settings window.
 open_menu() {
     local i menu
     # NOTE: a click that reaches the icon while trayer is still embedding it is lost, so the
     # click is repeated when no menu follows.
     for ((i = 0; i < 120; i++)); do
-        ((i % 40 == 0)) && xdotool mousemove "$icon_x" "$icon_y" click 3
+        # shellcheck disable=SC2086
+        ((i % 40 == 0)) && xdotool mousemove "$icon_x" "$icon_y" click ${1:-3}
         menu=$(menu_shown)
         [ -n "$menu" ] && { echo "$menu"; return 0; }
         sleep 0.05
@@ -49,17 +51,41 @@ open_menu() {
     fail "no menu opened on a right click on the icon"
 }
 
-# menu_key KEY: opens the menu and chooses an entry by its access key.
-menu_key() {
-    local menu i
-    menu=$(open_menu)
-    sleep 0.2
-    xdotool key "$1"
+# wait_gone FUNCTION WHAT: waits up to 5 s until FUNCTION prints nothing; fails saying WHAT.
+wait_gone() {
+    local i
     for ((i = 0; i < 100; i++)); do
-        [ -z "$(menu_shown)" ] && return 0
+        [ -z "$($1)" ] && return 0
         sleep 0.05
     done
-    fail "the menu stayed open after its access key $1"
+    fail "$2"
+}
+
+# menu_key KEY [CLICK]: opens the menu and chooses an entry by its access key.
+menu_key() {
+    open_menu "${2:-}" >/dev/null
+    sleep 0.2
+    xdotool key "$1"
+    wait_gone menu_shown "the menu stayed open after its access key $1"
+}
+
+# client_geometry ID: sets X, Y (the client area's place on the screen), WIDTH and HEIGHT.
+client_geometry() {
+    read -r X Y WIDTH HEIGHT < <(xwininfo -id "$1" | awk '/Absolute upper-left X:/ {x = $4}
+        /Absolute upper-left Y:/ {y = $4} /Width:/ {w = $2} /Height:/ {print x, y, w, $2}')
+}
+
+# show_by_double_click: a double click on the icon shows the window; sets $window, $X and $Y.
+show_by_double_click() {
+    xdotool mousemove "$icon_x" "$icon_y" click --repeat 2 --delay 80 1
+    window=$(wait_for_window --class TfrmMain)
+    sleep 0.2
+    client_geometry "$window"
+}
+
+# click_count_field: a click into the count field of the window at $X, $Y.
+click_count_field() {
+    xdotool mousemove $((X + 8 + 128 + 12)) $((Y + 4 + 80 + 11)) click 1
 }
 
 # hide_a_fly: double-clicks flies until one is hidden.
@@ -90,10 +116,7 @@ if [ -n "$shots" ]; then
 fi
 xdotool key d
 wait_for_flies 8 -eq
-for ((i = 0; i < 100; i++)); do
-    [ -z "$(menu_shown)" ] && break
-    sleep 0.05
-done
+wait_gone menu_shown "the menu stayed open after its access key d"
 echo "right click: a menu of ${width}x$height; \"Add 5 flies\" (d): 8 flies"
 
 hide_a_fly
@@ -101,16 +124,16 @@ menu_key c
 wait_for_flies 0 -eq
 echo "\"Close all flies\" (c): no fly left, the hidden one too"
 
-menu_key a
-wait_for_flies 1 -eq
+# A right double click is two right clicks: it opens the menu, never the settings window.
+for ((i = 0; i < 3; i++)); do
+    menu_key a "--repeat 2 --delay 80 3"
+done
+wait_for_flies 3 -eq
+[ -z "$(settings_window)" ] || fail "a right double click opened the settings window"
+echo "three right double clicks, \"Add fly\" (a) in each menu: 3 flies"
 menu_key s
 window=$(wait_for_window --class TfrmMain)
 sleep 0.2
-# client_geometry ID: sets X, Y (the client area's place on the screen), WIDTH and HEIGHT.
-client_geometry() {
-    read -r X Y WIDTH HEIGHT < <(xwininfo -id "$1" | awk '/Absolute upper-left X:/ {x = $4}
-        /Absolute upper-left Y:/ {y = $4} /Width:/ {w = $2} /Height:/ {print x, y, w, $2}')
-}
 client_geometry "$window"
 read -r left top _ < <(xprop -id "$window" _NET_FRAME_EXTENTS | awk -F'[=,]' '{print $2, $4}')
 [ "$WIDTH x $HEIGHT" = "280 x 169" ] || fail "the settings window is $WIDTH x $HEIGHT"
@@ -119,11 +142,14 @@ frame_y=$((Y - top))
 [ "$frame_x,$frame_y" = "527,339" ] || fail "the settings window stands at $frame_x,$frame_y"
 xprop -id "$window" _NET_WM_STATE | grep -q _NET_WM_STATE_SKIP_TASKBAR ||
     fail "the settings window asks for a taskbar entry"
+# Functions and decorations given; move only; a border and a title without buttons.
+hints=$(xprop -id "$window" _MOTIF_WM_HINTS)
+[[ $hints == *'= 0x3, 0x4, 0xa, 0x0, 0x0' ]] || fail "the settings window asks for $hints"
 echo "\"Settings\" (s): the window at 527,339 with a client area of 280x169, no taskbar entry"
 
 # The first Enter after the first show presses the unseen Button1: one more fly.
 xdotool key Return
-wait_for_flies 2 -eq
+wait_for_flies 4 -eq
 [ -n "$(settings_window)" ] || fail "Enter on Button1 closed the window"
 xdotool key Escape
 sleep 0.2
@@ -133,35 +159,46 @@ if [ -n "$shots" ]; then
     import -window root -crop 320x230+505+300 "$shots/linux-settings.png"
 fi
 
-# Clearing "Always on top" and OK: every fly below, the window hidden.
+# Clearing "Always on top", typing 0 and a click on OK: every fly below, the window hidden.
 above=$(fly_positions | while read -r id _; do xprop -id "$id" _NET_WM_STATE; done)
 [[ $above == *_NET_WM_STATE_ABOVE* ]] || fail "the flies added from the menu are not above"
 xdotool mousemove $((X + 8 + 16 + 8)) $((Y + 4 + 32 + 8)) click 1
+click_count_field
+xdotool key ctrl+a type 0
 xdotool mousemove $((X + 198 + 30)) $((Y + 136 + 12)) click 1
-for ((i = 0; i < 100; i++)); do
-    [ -z "$(settings_window)" ] && break
-    sleep 0.05
-done
-[ -z "$(settings_window)" ] || fail "OK did not hide the settings window"
+wait_gone settings_window "OK did not hide the settings window"
 above=$(fly_positions | while read -r id _; do xprop -id "$id" _NET_WM_STATE; done)
 [[ $above != *_NET_WM_STATE_ABOVE* ]] || fail "a fly is still above the others"
-echo "\"Always on top\" cleared and OK: the window hidden, no fly above"
+echo "\"Always on top\" cleared, 0 typed and OK: the window hidden, no fly above"
 
-# A double click on the icon shows the window again; 150 typed into the count field while it
-# has the focus, then "Exit", writes 150.
-xdotool mousemove "$icon_x" "$icon_y" click --repeat 2 --delay 80 1
-window=$(wait_for_window --class TfrmMain)
-sleep 0.2
-client_geometry "$window"
-xdotool mousemove $((X + 8 + 128 + 12)) $((Y + 4 + 80 + 11)) click 1
+# A double click on the icon shows the window again. The window manager's close ends the
+# program, which writes the 1 that OK made of 0.
+show_by_double_click
+xdotool key alt+F4
+wait_for_exit "openbox's close of the settings window"
+grep -qix 'Flies=1' "$conf" || fail "0 typed and OK, then a close wrote: $(cat "$conf")"
+grep -qix 'OnTop=0' "$conf" || fail "the cleared \"Always on top\" was not written"
+[ -z "$(tray_icon)" ] || fail "the tray icon stayed after the close"
+echo "double click: the window; openbox's close: Flies=1 OnTop=0 written, icon gone"
+
+# Enter in the field presses OK and leaves a typed 150 as it is. Shown again, the window
+# loses the activation to another one; "Exit" still writes 150.
+start_quillop
+wait_for_flies 1 -eq
+icon_at
+show_by_double_click
+click_count_field
 xdotool key ctrl+a type 150
-xdotool type 'x'
+xdotool type x
+xdotool key Return
+wait_gone settings_window "Enter in the field did not hide the settings window"
+show_by_double_click
+xdotool windowfocus --sync "$(xdotool search --name '^quillop test backdrop$' | head -n 1)"
+sleep 0.3
 menu_key e
 wait_for_exit
-grep -qix 'Flies=150' "$conf" || fail "typing 150 and \"Exit\" wrote: $(cat "$conf")"
-grep -qix 'OnTop=0' "$conf" || fail "the cleared \"Always on top\" was not written"
-[ -z "$(tray_icon)" ] || fail "the tray icon stayed after \"Exit\""
-echo "double click: the window; 150 typed, \"Exit\" (e): Flies=150 OnTop=0 written, icon gone"
+grep -qix 'Flies=150' "$conf" || fail "150, Enter, another window, \"Exit\" wrote: $(cat "$conf")"
+echo "150 and Enter: the window hidden; shown, deactivated, \"Exit\": Flies=150 written"
 
 start_quillop
 wait_for_flies 99

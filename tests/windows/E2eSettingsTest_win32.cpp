@@ -190,10 +190,7 @@ TEST_F(QuillopTray, TheMenuOpensWithItsTopLeftCornerAtThePointer) {
 
 TEST_F(QuillopTray, ARightClickOnTheWindowsBackgroundOpensTheSameMenu) {
     ASSERT_TRUE(IsWindowVisible(main_));
-    POINT at{150, 150};  // between the link label and OK
-    ClientToScreen(main_, &at);
-    ASSERT_TRUE(MovePointer(at.x, at.y));
-    ASSERT_TRUE(RunShell("xdotool click 3"));
+    const POINT at = ClickAt(main_, 150, 150, 3);  // between the link label and OK
     const DWORD start = GetTickCount();
     HWND menu = nullptr;
     while ((menu = OpenMenuWindow()) == nullptr && GetTickCount() - start < 5000) {
@@ -240,19 +237,33 @@ TEST_F(QuillopTray, TheCountFieldRefusesLettersAndStepsOnTheArrowKeys) {
     EXPECT_EQ(TextOf(CountField()), "99");
 }
 
-TEST_F(QuillopTray, ClearingAlwaysOnTopAndTypingZeroThenOkMakesFliesNormalAndShowsOne) {
-    ASSERT_EQ(FocusOf(main_), CountField());
-    SetWindowTextA(CountField(), "");
-    TypeText(main_, "0");
+TEST_F(QuillopTray, ClearingAlwaysOnTopAndTypingZeroThenAClickOnOkMakesFliesNormalAndShowsOne) {
     SendMessageA(ControlOf(main_, "Button", "Always on top"), BM_CLICK, 0, 0);
-    EXPECT_EQ(TextOf(CountField()), "1") << "the field is clamped when it loses the focus";
-    SendMessageA(ControlOf(main_, "Button", "OK"), BM_CLICK, 0, 0);
-    Pump(300);
+    PressKey(main_, VK_TAB);
+    PressKey(main_, VK_TAB);
+    ASSERT_EQ(FocusOf(main_), CountField());
+    TypeText(main_, "0");
+    ASSERT_EQ(TextOf(CountField()), "0");
+    ClickAt(main_, 198 + 37, 136 + 12);  // OK, with the mouse
+    EXPECT_EQ(TextOf(CountField()), "1") << "the field is clamped when OK takes the focus";
     EXPECT_FALSE(IsWindowVisible(main_));
     const std::vector<HWND> flies = FliesOf(program_->Id(), false);
     ASSERT_EQ(flies.size(), 9u);
     for (HWND fly : flies) {
         EXPECT_FALSE(IsTopMost(fly));
+    }
+}
+
+TEST_F(QuillopTray, EveryRightClickAfterSettingsOpensTheMenu) {
+    for (int round = 0; round < 5; ++round) {
+        ASSERT_TRUE(ChooseFromTrayMenu(main_, 'S')) << "round " << round;
+        const HWND menu = OpenTrayMenu(main_);
+        ASSERT_NE(menu, nullptr) << "no menu on the right click after \"Settings\", round "
+                                 << round;
+        PressMenuKey(menu, VK_ESCAPE);
+        Pump(200);
+        SendMessageA(ControlOf(main_, "Button", "OK"), BM_CLICK, 0, 0);
+        ASSERT_FALSE(IsWindowVisible(main_));
     }
 }
 
@@ -268,14 +279,25 @@ TEST_F(QuillopTray, CloseAllFliesDestroysEveryFlyHiddenOnesToo) {
     EXPECT_EQ(SettledFlies(*program_, 1).size(), 1u);
 }
 
-TEST_F(QuillopTray, TypingAHundredAndFiftyThenExitWritesItAndTheNextStartMakes99Flies) {
+TEST_F(QuillopTray, EnterAndAnotherWindowsActivationKeepATyped150AndExitWritesIt) {
     ASSERT_TRUE(ChooseFromTrayMenu(main_, 'S'));
     Pump(300);
     while (FocusOf(main_) != CountField()) {
         PressKey(main_, VK_TAB);
     }
     TypeText(main_, "150");
-    ASSERT_EQ(TextOf(CountField()), "150");
+    PressKey(main_, VK_RETURN);
+    EXPECT_FALSE(IsWindowVisible(main_)) << "Enter in the field presses OK";
+    EXPECT_EQ(TextOf(CountField()), "150") << "hiding does not clamp";
+
+    ASSERT_TRUE(ChooseFromTrayMenu(main_, 'S'));
+    Pump(300);
+    ASSERT_EQ(FocusOf(main_), CountField()) << "the focus stays on the field across hiding";
+    // As a click on the notification area does, another window takes the activation first.
+    ForeignWindow other;
+    ASSERT_TRUE(other.Activate());
+    EXPECT_NE(FocusOf(main_), CountField());
+    EXPECT_EQ(TextOf(CountField()), "150") << "deactivation does not clamp";
     ASSERT_TRUE(ChooseFromTrayMenu(main_, 'E'));
     EXPECT_EQ(program_->WaitForExit(15000), 0u);
     EXPECT_EQ(ReadDword(kSettingsKey, "Flies"), 150u);

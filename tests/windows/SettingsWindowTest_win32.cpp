@@ -99,6 +99,12 @@ TEST_F(Win32SettingsWindowTest, TheCountButtonsStepOnReleaseAndRepeatWhileHeld) 
     Run(100);
     const HWND buttons = Control(UPDOWN_CLASSA, nullptr);
     ASSERT_NE(buttons, nullptr);
+    int low = 0;
+    int high = 0;
+    SendMessageA(buttons, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low),
+                 reinterpret_cast<LPARAM>(&high));
+    EXPECT_EQ(low, 1);
+    EXPECT_EQ(high, 99) << "tools that read the buttons' range see the field's";
     SettingsControls& controls = *window->Controls();
     RECT r{};
     GetClientRect(buttons, &r);

@@ -113,6 +113,31 @@ void TypeText(HWND mainWindow, const std::string& text) {
     Pump(100);
 }
 
+POINT ClickAt(HWND window, int x, int y, int button) {
+    POINT at{x, y};
+    ClientToScreen(window, &at);
+    if (MovePointer(at.x, at.y)) {
+        RunShell("xdotool click " + std::to_string(button));
+        Pump(300);
+    }
+    return at;
+}
+
+ForeignWindow::ForeignWindow()
+    : hwnd_(CreateWindowExA(0, "STATIC", "Another program", WS_OVERLAPPEDWINDOW, 40, 40, 200, 100,
+                            nullptr, nullptr, GetModuleHandleA(nullptr), nullptr)) {}
+
+bool ForeignWindow::Activate() {
+    ShowWindow(hwnd_, SW_SHOW);
+    SetForegroundWindow(hwnd_);
+    const DWORD start = GetTickCount();
+    while (GetForegroundWindow() != hwnd_ && GetTickCount() - start < 3000) {
+        Pump(20);
+    }
+    Pump(200);
+    return GetForegroundWindow() == hwnd_;
+}
+
 HWND ControlOf(HWND mainWindow, const char* className, const char* text) {
     return FindWindowExA(mainWindow, nullptr, className, text);
 }

@@ -34,6 +34,24 @@ HWND FocusOf(HWND mainWindow);
 void PressKey(HWND mainWindow, WORD virtualKey);
 // Types characters where the focus is.
 void TypeText(HWND mainWindow, const std::string& text);
+// Clicks a mouse button at a client point of a window with the real pointer (xdotool); returns
+// the point on the screen.
+POINT ClickAt(HWND window, int x, int y, int button = 1);
+// A top-level window of the driver, which takes the activation from the program as a click on
+// another program's window does.
+class ForeignWindow {
+  public:
+    ForeignWindow();
+    ~ForeignWindow() { DestroyWindow(hwnd_); }
+    ForeignWindow(const ForeignWindow&) = delete;
+    ForeignWindow& operator=(const ForeignWindow&) = delete;
+
+    // Shows the window in the foreground; true once the system reports it there.
+    bool Activate();
+
+  private:
+    HWND hwnd_;
+};
 // A child control of the settings window by its class and text; text may be null.
 HWND ControlOf(HWND mainWindow, const char* className, const char* text);
 std::string TextOf(HWND window);
