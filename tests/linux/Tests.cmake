@@ -16,6 +16,11 @@ add_executable(quillop_flytimers_tests ${CMAKE_CURRENT_LIST_DIR}/FlyTimersTest_q
 target_link_libraries(quillop_flytimers_tests PRIVATE quillop_qt GTest::gtest)
 gtest_discover_tests(quillop_flytimers_tests DISCOVERY_MODE PRE_TEST)
 
+# The fly windows' stacking budget and cut rules; need no display.
+add_executable(quillop_stacking_tests ${CMAKE_CURRENT_LIST_DIR}/StackingTest_xcb.cpp)
+target_link_libraries(quillop_stacking_tests PRIVATE quillop_qt GTest::gtest_main)
+gtest_discover_tests(quillop_stacking_tests DISCOVERY_MODE PRE_TEST)
+
 # The real core and platform with a chosen number of flies, and the separate client that
 # measures what the screen did, for tools/bench-linux.sh.
 add_executable(quillop_bench ${CMAKE_CURRENT_LIST_DIR}/BenchQuillop_qt.cpp)
