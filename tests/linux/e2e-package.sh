@@ -27,7 +27,9 @@ for dependency in $(dpkg-deb -f "$deb" Depends | sed -E 's/\([^)]*\)//g; s/[,|]/
     dpkg-query -s "$dependency" >>"$admin/status" 2>/dev/null && echo >>"$admin/status"
     touch "$admin/info/$dependency.list"
 done
-dpkg=(dpkg --root="$root")
+# NOTE: dpkg looks for ldconfig and start-stop-daemon, which a user's PATH may lack, and logs to
+# the host's /var/log/dpkg.log even with --root.
+dpkg=(env "PATH=$PATH:/usr/sbin:/sbin" dpkg --root="$root" --log="$work/dpkg-history.log")
 [ "$(id -u)" -eq 0 ] || dpkg=(fakeroot "${dpkg[@]}")
 "${dpkg[@]}" --install "$work/old.deb" >"$work/dpkg.log" 2>&1 || fail "dpkg -i: $(cat "$work/dpkg.log")"
 
