@@ -3,44 +3,29 @@
 # flies over two plain windows, walking, resting and turning; the pointer comes to rest on one
 # of them, which stands still under it. The script draws the pointer itself.
 #
-# Usage: tools/record-gif.sh [OUTPUT]   (QUILLOP_BUILD chooses the build folder,
-# QUILLOP_GIF_DISPLAY the display number, 99 unless given)
-set -euo pipefail
+# Usage: tools/record-gif.sh [OUTPUT]   (QUILLOP_BUILD chooses the build folder; the display
+# is :59, moved by QUILLOP_DISPLAY_OFFSET as in the end-to-end tests, whose steps it shares)
 cd "$(dirname "$0")/.."
 output=${1:-docs/flies.gif}
 build=${QUILLOP_BUILD:-build/linux}
-number=${QUILLOP_GIF_DISPLAY:-99}
 width=640
 height=360
 frames=75
 tools/install-deps.sh
 [ -f "$build/build.ninja" ] || cmake --preset linux -B "$build" >/dev/null
 cmake --build "$build" --target quillop quillop_testwindow >/dev/null
+set -- "$build/quillop" "$build/tests/quillop_testwindow"
+source tests/linux/e2e-lib.sh
 
-work=$(mktemp -d)
-started=()
-cleanup() {
-    local i
-    for ((i = ${#started[@]} - 1; i >= 0; i--)); do
-        kill "${started[i]}" 2>/dev/null || true
-        { wait "${started[i]}" || true; } 2>/dev/null
-    done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-trap 'exit 1' INT TERM HUP
-
-[ ! -e "/tmp/.X$number-lock" ] || {
-    echo "display :$number is in use; choose another with QUILLOP_GIF_DISPLAY" >&2
-    exit 1
-}
+number=$(display_number 59)
+[ ! -e "/tmp/.X$number-lock" ] || fail "display :$number is in use (/tmp/.X$number-lock)"
 export DISPLAY=:$number
 # NOTE: the frames are copied from the server's framebuffer file: reading the root window
 # through the X protocol takes a tenth of a second and more, and xwd shows the ARGB fly windows
 # without the compositor's blending.
 mkdir -p "$work/screen"
-Xvfb ":$number" -screen 0 "${width}x${height}x24" -fbdir "$work/screen" -nocursor -noreset -nolisten tcp \
-    >/dev/null 2>&1 &
+Xvfb ":$number" -screen 0 "${width}x${height}x24" -fbdir "$work/screen" -nocursor -noreset \
+    -nolisten tcp >/dev/null 2>&1 &
 started+=($!)
 for ((i = 0; i < 50; i++)); do
     xdpyinfo >/dev/null 2>&1 && break
@@ -50,23 +35,13 @@ xcompmgr >/dev/null 2>&1 &
 started+=($!)
 
 # A window over part of a warm backdrop; each goes below what is there, so start the upper first.
-"$build/tests/quillop_testwindow" 340 40 260 280 dfe6ee >"$work/window.log" 2>&1 &
-started+=($!)
-"$build/tests/quillop_testwindow" 0 0 "$width" "$height" c9b48f >"$work/backdrop.log" 2>&1 &
-started+=($!)
-for ((i = 0; i < 50; i++)); do
-    grep -qs ready "$work/window.log" && grep -qs ready "$work/backdrop.log" && break
-    sleep 0.1
-done
-
+start_testwindow window.log 340 60 260 270 dfe6ee
+start_backdrop c9b48f
 # A tray for the program's icon (without one the settings window would open at start-up).
-trayer --edge bottom --align right --widthtype pixel --width 60 --height 22 >/dev/null 2>&1 &
-started+=($!)
-sleep 0.5
+start_tray
 mkdir -p "$work/config/QuillopPro"
 printf '[General]\nFlies=3\nOnTop=1\nStartup=0\n' >"$work/config/QuillopPro/QuillopPro.conf"
-XDG_CONFIG_HOME=$work/config "$build/quillop" >"$work/quillop.log" 2>&1 &
-started+=($!)
+XDG_CONFIG_HOME=$work/config start_quillop
 xdotool mousemove "$width" "$height"
 
 # fly_centre ID: "X Y", the middle of that fly window.
@@ -74,11 +49,8 @@ fly_centre() {
     xwininfo -id "$1" | awk '/Absolute upper-left X/ {x = $4} /Absolute upper-left Y/ {y = $4}
         /Width:/ {w = $2} /Height:/ {h = $2} END {print x + int(w / 2), y + int(h / 2)}'
 }
-for ((i = 0; i < 100; i++)); do
-    fly=$(xwininfo -root -tree | awk '/"frmPngFly[0-9]*":/ {print $1; exit}')
-    [ -n "$fly" ] && break
-    sleep 0.1
-done
+wait_for_flies 3
+fly=$(fly_positions | awk '{print $1; exit}')
 # Let the flies spread out a little first.
 sleep 0.6
 
