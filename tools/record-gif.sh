@@ -99,9 +99,9 @@ for file in "$work"/*.xwd; do
     fi
     previous=$taken
     picture=${file%.xwd}.png
-    convert "$file" -fill white -stroke '#202020' -strokewidth 1 \
-        -draw "polygon $px,$py $px,$((py + 17)) $((px + 4)),$((py + 13)) $((px + 7)),$((py + 20)) $((px + 10)),$((py + 19)) $((px + 7)),$((py + 12)) $((px + 12)),$((py + 12))" \
-        "$picture"
+    arrow="$px,$py $px,$((py + 17)) $((px + 4)),$((py + 13)) $((px + 7)),$((py + 20))"
+    arrow+=" $((px + 10)),$((py + 19)) $((px + 7)),$((py + 12)) $((px + 12)),$((py + 12))"
+    convert "$file" -fill white -stroke '#202020' -strokewidth 1 -draw "polygon $arrow" "$picture"
 done
 pictures+=(-delay 6 "$picture")
 convert -loop 0 "${pictures[@]}" -fuzz 2% -layers Optimize "$output"

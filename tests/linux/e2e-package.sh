@@ -11,8 +11,10 @@ cpack --config "$build/CPackConfig.cmake" -B "$work/pkg" >"$work/cpack.log" 2>&1
     fail "cpack failed: $(tail -n 5 "$work/cpack.log")"
 deb=$(echo "$work"/pkg/quillop_*_amd64.deb)
 [ -f "$deb" ] || fail "cpack made no package: $(ls "$work/pkg")"
-lintian --fail-on error "$deb" >"$work/lintian.log" 2>&1 || fail "lintian: $(cat "$work/lintian.log")"
-echo "$(basename "$deb"): $(stat -c %s "$deb") bytes, lintian $(grep -c . "$work/lintian.log") remarks, no error"
+lintian --fail-on error "$deb" >"$work/lintian.log" 2>&1 ||
+    fail "lintian: $(cat "$work/lintian.log")"
+echo "$(basename "$deb"): $(stat -c %s "$deb") bytes," \
+    "lintian: no error in $(grep -c . "$work/lintian.log") lines"
 
 # The same package as version 1.0-1, to upgrade from.
 dpkg-deb -R "$deb" "$work/old"
@@ -31,7 +33,8 @@ done
 # the host's /var/log/dpkg.log even with --root.
 dpkg=(env "PATH=$PATH:/usr/sbin:/sbin" dpkg --root="$root" --log="$work/dpkg-history.log")
 [ "$(id -u)" -eq 0 ] || dpkg=(fakeroot "${dpkg[@]}")
-"${dpkg[@]}" --install "$work/old.deb" >"$work/dpkg.log" 2>&1 || fail "dpkg -i: $(cat "$work/dpkg.log")"
+"${dpkg[@]}" --install "$work/old.deb" >"$work/dpkg.log" 2>&1 ||
+    fail "dpkg -i: $(cat "$work/dpkg.log")"
 
 share=$root/usr/share
 desktop-file-validate "$share/applications/quillop.desktop" || fail "the desktop entry is invalid"
