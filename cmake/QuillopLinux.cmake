@@ -25,3 +25,4 @@ qt_add_resources(quillop_qt quillop_icons PREFIX /quillop BASE resources
 add_executable(quillop Quillop_qt.cpp)
 target_link_libraries(quillop PRIVATE quillop_qt quillop_sprite_data)
 set_target_properties(quillop PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+include(cmake/QuillopInstall.cmake)

@@ -2,27 +2,10 @@
 
 namespace quillop {
 
-std::string DesktopExecArgument(const std::string& argument) {
-    static const std::string kReserved = " \t\n\"'\\><~|&;$*?#()`";
-    std::string quoted;
-    if (argument.find_first_of(kReserved) != std::string::npos) {
-        quoted = "\"";
-        for (const char c : argument) {
-            if (c == '"' || c == '`' || c == '$' || c == '\\') {
-                quoted += '\\';
-            }
-            quoted += c;
-        }
-        quoted += "\"";
-    } else {
-        quoted = argument;
-    }
+std::string DesktopStringValue(const std::string& text) {
     std::string value;
-    for (const char c : quoted) {
+    for (const char c : text) {
         switch (c) {
-            case '%':
-                value += "%%";
-                break;
             case '\\':
                 value += "\\\\";
                 break;
@@ -42,6 +25,31 @@ std::string DesktopExecArgument(const std::string& argument) {
     return value;
 }
 
+std::string DesktopExecArgument(const std::string& argument) {
+    static const std::string kReserved = " \t\n\"'\\><~|&;$*?#()`";
+    std::string quoted;
+    if (argument.find_first_of(kReserved) != std::string::npos) {
+        quoted = "\"";
+        for (const char c : argument) {
+            if (c == '"' || c == '`' || c == '$' || c == '\\') {
+                quoted += '\\';
+            }
+            quoted += c;
+        }
+        quoted += "\"";
+    } else {
+        quoted = argument;
+    }
+    std::string doubled;
+    for (const char c : quoted) {
+        doubled += c;
+        if (c == '%') {
+            doubled += '%';
+        }
+    }
+    return DesktopStringValue(doubled);
+}
+
 std::string AutostartEntry(const std::string& path) {
     return "[Desktop Entry]\n"
            "Type=Application\n"
@@ -49,6 +57,9 @@ std::string AutostartEntry(const std::string& path) {
            "Comment=House flies crawling over the desktop\n"
            "Exec=" +
            DesktopExecArgument(path) +
+           "\n"
+           "TryExec=" +
+           DesktopStringValue(path) +
            "\n"
            "Icon=quillop\n"
            "Terminal=false\n"

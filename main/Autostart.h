@@ -5,12 +5,16 @@
 
 namespace quillop {
 
+// A text as a desktop entry's string value: backslashes and control characters escaped.
+std::string DesktopStringValue(const std::string& text);
+
 // One argument of a desktop entry's Exec key, quoted and escaped as the Desktop Entry rules
 // require: quoted when it holds a reserved character, "%" doubled, and then escaped once more
 // as the key's string value.
 std::string DesktopExecArgument(const std::string& argument);
 
-// The whole autostart entry for the executable at `path`, run without arguments.
+// The whole autostart entry for the executable at `path`, run without arguments; the desktop
+// skips it while no program is at `path`.
 std::string AutostartEntry(const std::string& path);
 
 }  // namespace quillop

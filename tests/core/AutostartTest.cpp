@@ -24,6 +24,8 @@ TEST(AutostartTest, EntryRunsTheProgramWithoutArguments) {
     EXPECT_EQ(entry.rfind("[Desktop Entry]\n", 0), 0u);
     EXPECT_NE(entry.find("\nType=Application\n"), std::string::npos);
     EXPECT_NE(entry.find("\nExec=\"/opt/my apps/quillop\"\n"), std::string::npos);
+    EXPECT_NE(entry.find("\nTryExec=/opt/my apps/quillop\n"), std::string::npos);
+    EXPECT_NE(AutostartEntry("/x/a\\b%").find("\nTryExec=/x/a\\\\b%\n"), std::string::npos);
 }
 
 }  // namespace

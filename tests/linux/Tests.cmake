@@ -34,3 +34,9 @@ foreach(group flies pointer signals pictures store tray stacking)
                      $<TARGET_FILE:quillop_testwindow>)
     set_tests_properties(linux_e2e_${group} PROPERTIES TIMEOUT 120 LABELS e2e)
 endforeach()
+
+# The Debian package, installed into a fresh root and removed again.
+add_test(NAME linux_e2e_package
+         COMMAND ${CMAKE_CURRENT_LIST_DIR}/e2e-package.sh $<TARGET_FILE:quillop>
+                 $<TARGET_FILE:quillop_testwindow> ${CMAKE_BINARY_DIR})
+set_tests_properties(linux_e2e_package PROPERTIES TIMEOUT 180 LABELS e2e)

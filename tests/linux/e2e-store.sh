@@ -55,9 +55,9 @@ kill "${started[-1]}"
     fail "a first run wrote: $(cat "$conf")"
 [ -f "$autostart" ] || fail "no autostart entry after a run with \"Load on startup\""
 grep -qx "Exec=\"$work/my flies/quillop\"" "$autostart" ||
-    fail "the autostart entry does not run the program's full path: $(grep Exec "$autostart")"
+    fail "the autostart entry does not run the program's full path: $(grep ^Exec "$autostart")"
 grep -qx "Type=Application" "$autostart" || fail "the autostart entry is no application"
-echo "first run: 3 flies, the window at start-up, the icon in a later tray, OnTop=1 Startup=1 Flies=3, $(grep Exec "$autostart")"
+echo "first run: 3 flies, the window at start-up, the icon in a later tray, OnTop=1 Startup=1 Flies=3, $(grep ^Exec "$autostart")"
 
 # "startup" in lower case is the same value: off removes the autostart entry.
 sed -i 's/^Startup=1$/startup=0/' "$conf"

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs the end-to-end driver against Quillop.exe under Wine on a private Xvfb: first on the
-# whole screen, then the settings (registry, tray menu, settings window), then on a smaller
+# whole screen (and its version resource), then the settings (registry, tray menu, settings window), then on a smaller
 # work area with a compositing manager running.
 # Usage: run-e2e.sh Quillop.exe RefusingQuillop.exe quillop_e2e_windows.exe work-folder
 set -uo pipefail
@@ -16,7 +16,8 @@ export QUILLOP_E2E_DIR="$work"
 
 status=0
 echo "--- the whole screen"
-run_logged "$work/e2e-screen.log" wine "$driver" --gtest_filter='QuillopRun.*:QuillopRefusedDraws.*' ||
+run_logged "$work/e2e-screen.log" wine "$driver" \
+    --gtest_filter='QuillopRun.*:QuillopRefusedDraws.*:QuillopVersion.*' ||
     status=1
 wineserver -k
 wineserver -w

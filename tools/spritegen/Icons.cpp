@@ -16,6 +16,12 @@ namespace {
 
 constexpr int kSupersample = 16;
 
+// Samples per pixel along each axis for a picture of size x size: fewer for the largest icon,
+// whose pixels are small enough already and whose full supersampling would need gigabytes.
+int Supersample(int size) {
+    return size > 128 ? kSupersample / 2 : kSupersample;
+}
+
 // The style of the larger application icons: the sprite's detail with firmer legs.
 FlyStyle IconStyle(double legWidth) {
     FlyStyle s;
@@ -29,10 +35,11 @@ FlyStyle IconStyle(double legWidth) {
 // (dx, dy), scale pixels per fly unit, its middle at the picture's centre.
 void DrawIconFly(Raster& out, int size, double dx, double dy, double scale, double shadow,
                  const FlyStyle& style) {
-    const int big = size * kSupersample;
+    const int ss = Supersample(size);
+    const int big = size * ss;
     Raster fly(big, big);
     const double centre = 0.5 * big;
-    const Placement p = Placement::Heading(dx, dy, scale * kSupersample, {0.9, 0.0},
+    const Placement p = Placement::Heading(dx, dy, scale * ss, {0.9, 0.0},
                                            {centre - 0.02 * big, centre - 0.02 * big});
     DrawFly(fly, p, WalkPose(2), style);
     Raster layer(big, big);
@@ -41,16 +48,17 @@ void DrawIconFly(Raster& out, int size, double dx, double dy, double scale, doub
         layer = fly.Shadow(offset, offset, std::max(2, big / 60), shadow);
     }
     layer.Composite(fly);
-    out.Composite(layer.Reduced(kSupersample));
+    out.Composite(layer.Reduced(ss));
 }
 
 // A rounded square tile with a soft vertical gradient and a darker rim, size x size.
 Raster Tile(int size) {
-    const int big = size * kSupersample;
+    const int ss = Supersample(size);
+    const int big = size * ss;
     Raster tile(big, big);
-    const double inset = std::max(0.5, size / 32.0) * kSupersample;
-    const double radius = size * 0.22 * kSupersample;
-    const double rim = std::max(1.0, size / 40.0) * kSupersample;
+    const double inset = std::max(0.5, size / 32.0) * ss;
+    const double radius = size * 0.22 * ss;
+    const double rim = std::max(1.0, size / 40.0) * ss;
     const double lo = inset, hi = big - inset;
     for (int y = 0; y < big; ++y) {
         for (int x = 0; x < big; ++x) {
@@ -69,7 +77,7 @@ Raster Tile(int size) {
             tile.Over(x, y, c);
         }
     }
-    return tile.Reduced(kSupersample);
+    return tile.Reduced(ss);
 }
 
 // Fills an ellipse given in the figure's coordinates.
@@ -247,6 +255,10 @@ void WriteIcons(const std::string& folder) {
     WritePicture(folder + "/app16.png", app16);
     WritePicture(folder + "/app48.png", app48);
     WritePicture(folder + "/app128.png", AppIcon(128));
+    // The other sizes of the desktop's icon theme.
+    for (const int size : {24, 32, 64, 256}) {
+        WritePicture(folder + "/app" + std::to_string(size) + ".png", AppIcon(size));
+    }
     WriteFile(folder + "/Quillop.ico", IconFile({app48, app16}));
 }
 
