@@ -43,7 +43,7 @@ trap 'exit 1' INT TERM HUP
 # measure SETUP: one run on a fresh X server.
 measure() {
     local setup=$1 number
-    for number in {58..79}; do
+    for number in {60..79}; do
         [ -e "/tmp/.X$number-lock" ] || break
     done
     Xvfb ":$number" -screen 0 1920x1080x24 -noreset -nolisten tcp >/dev/null 2>&1 &

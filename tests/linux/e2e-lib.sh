@@ -6,6 +6,8 @@ QUILLOP=$1
 TESTWINDOW=$2
 work=$(mktemp -d /tmp/quillop-e2e.XXXXXX)
 started=()
+# The program's settings and autostart entry stay inside the test's own folder.
+export XDG_CONFIG_HOME=$work/config
 
 # Kills everything the test started, newest first, even when the test failed.
 cleanup() {

@@ -4,7 +4,7 @@
 # below it. After 99 flies end, a new start shows its first fly at once.
 source "$(dirname "$0")/e2e-lib.sh"
 
-start_display 58 800 600
+start_display 59 800 600
 export XDG_CONFIG_HOME=$work/config
 mkdir -p "$XDG_CONFIG_HOME/QuillopPro"
 
