@@ -16,6 +16,8 @@
 #include <thread>
 #include <vector>
 
+#include "TestClient_xcb.h"
+
 namespace {
 
 // The root's children from bottom to top.
@@ -81,12 +83,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s raise|wait WINDOW\n", argv[0]);
         return 2;
     }
-    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
-    if (xcb_connection_has_error(connection) != 0) {
-        std::fprintf(stderr, "no X display\n");
-        return 2;
-    }
-    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    xcb_connection_t* connection = nullptr;
+    const xcb_window_t root = quillop::ConnectToScreen(connection)->root;
     const auto window = static_cast<xcb_window_t>(std::strtoul(argv[2], nullptr, 0));
     xcb_window_t top = TopLevel(connection, root, window);
     std::set<xcb_window_t> flies;

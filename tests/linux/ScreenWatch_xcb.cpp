@@ -20,6 +20,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "TestClient_xcb.h"
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -136,18 +138,10 @@ int main(int argc, char** argv) {
         const auto colon = item.find(':');
         processes.push_back({item.substr(0, colon), item.substr(colon + 1)});
     }
-    int screenNumber = 0;
-    xcb_connection_t* connection = xcb_connect(nullptr, &screenNumber);
-    if (xcb_connection_has_error(connection) != 0) {
-        std::fprintf(stderr, "no X display\n");
-        return 1;
-    }
-    auto screens = xcb_setup_roots_iterator(xcb_get_setup(connection));
-    for (int i = 0; i < screenNumber; ++i) {
-        xcb_screen_next(&screens);
-    }
+    xcb_connection_t* connection = nullptr;
+    const xcb_screen_t* screen = quillop::ConnectToScreen(connection);
     const std::uint32_t mask[] = {XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY};
-    xcb_change_window_attributes(connection, screens.data->root, XCB_CW_EVENT_MASK, mask);
+    xcb_change_window_attributes(connection, screen->root, XCB_CW_EVENT_MASK, mask);
     xcb_flush(connection);
 
     std::unordered_map<xcb_window_t, WindowMoves> windows;

@@ -11,23 +11,16 @@
 #include <cstring>
 #include <string>
 
+#include "TestClient_xcb.h"
+
 int main(int argc, char** argv) {
     const bool above = argc == 7 && std::strcmp(argv[6], "above") == 0;
     if (argc != 6 && !above) {
         std::fprintf(stderr, "usage: %s X Y WIDTH HEIGHT RRGGBB [above]\n", argv[0]);
         return 2;
     }
-    int screenNumber = 0;
-    xcb_connection_t* connection = xcb_connect(nullptr, &screenNumber);
-    if (xcb_connection_has_error(connection) != 0) {
-        std::fprintf(stderr, "no X display\n");
-        return 1;
-    }
-    auto screens = xcb_setup_roots_iterator(xcb_get_setup(connection));
-    for (int i = 0; i < screenNumber; ++i) {
-        xcb_screen_next(&screens);
-    }
-    const xcb_screen_t* screen = screens.data;
+    xcb_connection_t* connection = nullptr;
+    const xcb_screen_t* screen = quillop::ConnectToScreen(connection);
     const auto colour = static_cast<std::uint32_t>(std::strtoul(argv[5], nullptr, 16));
     const xcb_window_t window = xcb_generate_id(connection);
     // Override-redirect: no window manager moves or restacks it.
