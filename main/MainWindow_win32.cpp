@@ -55,6 +55,9 @@ class Win32MainWindow final : public MainWindow {
     HWND hwnd_ = nullptr;
     std::unique_ptr<Win32SettingsControls> controls_;
     HWND lastFocus_ = nullptr;
+    // While the tray menu is open: whether WM_CANCELMODE came meanwhile.
+    bool menuOpen_ = false;
+    bool menuCancelled_ = false;
 };
 
 Win32MainWindow::Win32MainWindow(HINSTANCE instance, HWND owner, Win32TrayIcon& tray,
@@ -129,10 +132,27 @@ void Win32MainWindow::OnTrayMessage(UINT mouseMessage) {
     }
 }
 
+// NOTE: under Wine, the X server's late report that the window lost the focus (after it was
+// shown and made the foreground window, as "Settings" does) arrives as WM_CANCELMODE and closes
+// a menu that has only just opened. A menu closed so, without a choice and within half a second,
+// opens once more; one the user closes with a key or a click elsewhere stays closed.
 void Win32MainWindow::OpenMenu(POINT at) {
-    const MenuCommand command = TrackTrayMenu(hwnd_, at);
-    if (command != MenuCommand::None) {
-        events_.OnMenuCommand(command);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (attempt > 0) {
+            SetForegroundWindow(hwnd_);
+        }
+        menuOpen_ = true;
+        menuCancelled_ = false;
+        const DWORD opened = GetTickCount();
+        const MenuCommand command = TrackTrayMenu(hwnd_, at);
+        menuOpen_ = false;
+        if (command != MenuCommand::None) {
+            events_.OnMenuCommand(command);
+            return;
+        }
+        if (!menuCancelled_ || GetTickCount() - opened > 500) {
+            return;
+        }
     }
 }
 
@@ -202,6 +222,9 @@ LRESULT CALLBACK Win32MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wPa
         case WM_TRAYICON:
             self->OnTrayMessage(static_cast<UINT>(lParam));
             return 0;
+        case WM_CANCELMODE:
+            self->menuCancelled_ = self->menuOpen_;
+            break;
         case WM_NCDESTROY:
             SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
             break;
