@@ -5,7 +5,6 @@
 source "$(dirname "$0")/e2e-lib.sh"
 
 start_display 59 800 600
-export XDG_CONFIG_HOME=$work/config
 mkdir -p "$XDG_CONFIG_HOME/QuillopPro"
 
 # settings FLIES ONTOP: the stored settings of the next start.
