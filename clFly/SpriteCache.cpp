@@ -34,6 +34,7 @@ const CachedSprite& SpriteCache::Get(std::string_view name) {
     sprite->Picture = DecodeSprite(*bytes);
     sprite->Id = Count();
     sprite->Name = std::string(name);
+    sprite->Direction = index >= 0 ? index / kFrames + 1 : 0;
     const CachedSprite& kept = *sprites_.emplace(sprite->Name, std::move(sprite)).first->second;
     if (index >= 0) {
         flySet_[index] = &kept;

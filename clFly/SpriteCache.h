@@ -18,6 +18,8 @@ namespace quillop {
 struct CachedSprite {
     int Id = 0;
     std::string Name;
+    // The heading (1..8) of a picture of the fly set, 0 for any other picture.
+    int Direction = 0;
     Sprite Picture;
 };
 

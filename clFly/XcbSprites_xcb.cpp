@@ -210,9 +210,8 @@ const XcbSprite& XcbSprites::Get(const CachedSprite& cached) {
         sprite.SolidRegion = xcb_generate_id(connection_);
         xcb_xfixes_create_region_from_bitmap(connection_, sprite.SolidRegion, sprite.SolidMask);
     }
-    const std::string& name = cached.Name;
-    if (name.size() == 3 && name[0] >= '1' && name[0] <= '8' && name[1] == '_') {
-        sprite.Direction = name[0] - '0';
+    sprite.Direction = cached.Direction;
+    if (sprite.Direction != 0) {
         NarrowCut(sprite.Direction, solid, width, height);
     }
     return sprite;

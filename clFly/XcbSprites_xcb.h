@@ -96,7 +96,7 @@ class XcbSprites {
     // the sprites they show and more sprites are added later.
     std::deque<XcbSprite> sprites_;
     // By direction; [0] is unused.
-    std::array<XcbCut, 9> cuts_;
+    std::array<XcbCut, kDirections + 1> cuts_;
 };
 
 }  // namespace quillop
