@@ -1,5 +1,6 @@
 #include "clFly/FlyStacking_xcb.h"
 
+#include <chrono>
 #include <vector>
 
 #include "clFly/XcbAtoms_xcb.h"
@@ -15,6 +16,10 @@ bool RestackBudget::Take(std::int64_t nowMs) {
     }
     recent_.push_back(nowMs);
     return true;
+}
+
+std::int64_t RestackBudget::FreeAt() const {
+    return static_cast<int>(recent_.size()) < kMaxPerSecond ? 0 : recent_.front() + 1000;
 }
 
 FlyStacking::FlyStacking(xcb_connection_t* connection, xcb_window_t root)
@@ -112,8 +117,20 @@ void FlyStacking::PlaceLowered(const xcb_window_t* children, int count, const Ro
     lowered_.clear();
 }
 
-void FlyStacking::Restack(std::int64_t nowMs, const RoleOf& roleOf) {
+void FlyStacking::Update(const RoleOf& roleOf) {
+    ReadEvents(roleOf);
+    Restack(roleOf);
+}
+
+void FlyStacking::Restack(const RoleOf& roleOf) {
     if (!changed_ || watch_ == nullptr) {
+        return;
+    }
+    const std::int64_t now = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                 std::chrono::steady_clock::now().time_since_epoch())
+                                 .count();
+    // Refused by the budget, the change waits, without a look at the stacking, until it frees.
+    if (now < budget_.FreeAt()) {
         return;
     }
     const XcbReply<xcb_query_tree_reply_t> tree(
@@ -160,8 +177,7 @@ void FlyStacking::Restack(std::int64_t nowMs, const RoleOf& roleOf) {
         changed_ = false;
         return;
     }
-    // Refused by the budget, the change stays pending for a later call.
-    if (!budget_.Take(nowMs)) {
+    if (!budget_.Take(now)) {
         return;
     }
     changed_ = false;

@@ -20,6 +20,8 @@ class RestackBudget {
 
     // Whether a restack may run at `nowMs`; counts it when it may.
     bool Take(std::int64_t nowMs);
+    // When the next restack may run; 0 while one may run now.
+    std::int64_t FreeAt() const;
 
   private:
     std::deque<std::int64_t> recent_;
@@ -49,19 +51,20 @@ class FlyStacking {
 
     // The watching connection's socket, readable when events wait; -1 when nothing is watched.
     int FileDescriptor() const;
-    // Takes the events that wait.
-    void ReadEvents(const RoleOf& roleOf);
-    // Something in the program changed the stacking; looked at by the next Restack.
+    // Something in the program changed the stacking; looked at by the next Update.
     void MarkChanged() { changed_ = true; }
-    // Puts a fly that is not top-most at the top of the managed windows at the next Restack, so
+    // Puts a fly that is not top-most at the top of the managed windows at the next Update, so
     // that the next window the window manager raises covers it.
     void Lower(xcb_window_t fly);
-    // When anything changed since the last call, places the flies that were lowered, and puts
-    // the top-most flies back above every viewable managed window and every other fly, keeping
-    // their order among themselves.
-    void Restack(std::int64_t nowMs, const RoleOf& roleOf);
+    // Takes the events that wait; when anything changed since the last call, places the flies
+    // that were lowered, and puts the top-most flies back above every viewable managed window
+    // and every other fly, keeping their order among themselves.
+    void Update(const RoleOf& roleOf);
 
   private:
+    // Takes the events that wait.
+    void ReadEvents(const RoleOf& roleOf);
+    void Restack(const RoleOf& roleOf);
     // Takes one event; marks a change when a window that is no fly was mapped or restacked.
     void HandleEvent(const xcb_generic_event_t* event, const RoleOf& roleOf);
     // Stacks the lowered flies just above the highest viewable managed window, below which a

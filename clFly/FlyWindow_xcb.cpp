@@ -3,7 +3,6 @@
 #include "clFly/FlyTimers_xcb.h"
 #include "clFly/XcbAtoms_xcb.h"
 
-#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -306,11 +305,7 @@ void XcbFlyDisplay::FlushMoves() {
         window->SendMove();
     }
     pendingMoves_.clear();
-    stacking_.ReadEvents([this](xcb_window_t id) { return RoleOf(id); });
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    stacking_.Restack(static_cast<std::int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000,
-                      [this](xcb_window_t id) { return RoleOf(id); });
+    stacking_.Update([this](xcb_window_t id) { return RoleOf(id); });
 }
 
 FlyStacking::Role XcbFlyDisplay::RoleOf(xcb_window_t id) const {

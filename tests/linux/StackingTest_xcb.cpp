@@ -17,6 +17,7 @@ TEST(RestackBudgetTest, GivesWayPastFiveASecondAndTakesTheTopBackLater) {
     }
     EXPECT_FALSE(budget.Take(100));
     EXPECT_FALSE(budget.Take(999));
+    EXPECT_EQ(budget.FreeAt(), 1000);
     // The first restack ages out a second after it ran, and only that one.
     EXPECT_TRUE(budget.Take(1000));
     EXPECT_FALSE(budget.Take(1005));
