@@ -17,20 +17,11 @@ cmake --build "$build" --target quillop quillop_testwindow >/dev/null
 set -- "$build/quillop" "$build/tests/quillop_testwindow"
 source tests/linux/e2e-lib.sh
 
-number=$(display_number 59)
-[ ! -e "/tmp/.X$number-lock" ] || fail "display :$number is in use (/tmp/.X$number-lock)"
-export DISPLAY=:$number
 # NOTE: the frames are copied from the server's framebuffer file: reading the root window
 # through the X protocol takes a tenth of a second and more, and xwd shows the ARGB fly windows
 # without the compositor's blending.
 mkdir -p "$work/screen"
-Xvfb ":$number" -screen 0 "${width}x${height}x24" -fbdir "$work/screen" -nocursor -noreset \
-    -nolisten tcp >/dev/null 2>&1 &
-started+=($!)
-for ((i = 0; i < 50; i++)); do
-    xdpyinfo >/dev/null 2>&1 && break
-    sleep 0.1
-done
+start_xvfb 59 -screen 0 "${width}x${height}x24" -fbdir "$work/screen" -nocursor
 xcompmgr >/dev/null 2>&1 &
 started+=($!)
 

@@ -37,22 +37,28 @@ display_number() {
     echo $(($1 + ${QUILLOP_DISPLAY_OFFSET:-0}))
 }
 
+# start_xvfb NUMBER XVFB_ARGS...: Xvfb alone on the test's display NUMBER, which becomes
+# $DISPLAY; returns once it answers.
+start_xvfb() {
+    local number i
+    number=$(display_number "$1")
+    shift
+    [ ! -e "/tmp/.X$number-lock" ] || fail "display :$number is in use (/tmp/.X$number-lock)"
+    export DISPLAY=:$number
+    Xvfb ":$number" "$@" -noreset -nolisten tcp >"$work/xvfb.log" 2>&1 &
+    started+=($!)
+    for ((i = 0; i < 50; i++)); do
+        xdpyinfo >/dev/null 2>&1 && return 0
+        sleep 0.1
+    done
+    fail "Xvfb did not start on :$number ($(cat "$work/xvfb.log"))"
+}
+
 # start_display NUMBER WIDTH HEIGHT [RIGHT_MARGIN BOTTOM_MARGIN]: Xvfb with openbox; the
 # margins shrink openbox's work area.
 start_display() {
-    local number width=$2 height=$3 right=${4:-0} bottom=${5:-0}
-    number=$(display_number "$1")
-    [ ! -e "/tmp/.X$number-lock" ] || fail "display :$number is in use (/tmp/.X$number-lock)"
-    export DISPLAY=:$number
-    Xvfb ":$number" -screen 0 "${width}x${height}x24" -noreset -nolisten tcp \
-        >"$work/xvfb.log" 2>&1 &
-    started+=($!)
-    local i
-    for ((i = 0; i < 50; i++)); do
-        xdpyinfo >/dev/null 2>&1 && break
-        sleep 0.1
-    done
-    xdpyinfo >/dev/null 2>&1 || fail "Xvfb did not start on :$number ($(cat "$work/xvfb.log"))"
+    local right=${4:-0} bottom=${5:-0} i
+    start_xvfb "$1" -screen 0 "${2}x${3}x24"
     sed -e "/<margins>/,/<\/margins>/{s|<right>[0-9]*</right>|<right>$right</right>|;" \
         -e "s|<bottom>[0-9]*</bottom>|<bottom>$bottom</bottom>|}" \
         /etc/xdg/openbox/rc.xml >"$work/rc.xml"

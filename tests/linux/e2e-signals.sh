@@ -35,15 +35,7 @@ cleanup_processes() {
     started=()
 }
 cleanup_processes
-bare=$(display_number 55)
-export DISPLAY=:$bare
-[ ! -e "/tmp/.X$bare-lock" ] || fail "display :$bare is in use (/tmp/.X$bare-lock)"
-Xvfb ":$bare" -screen 0 640x480x24 -extension Composite -noreset -nolisten tcp >/dev/null 2>&1 &
-started+=($!)
-for ((i = 0; i < 50; i++)); do
-    xdpyinfo >/dev/null 2>&1 && break
-    sleep 0.1
-done
+start_xvfb 55 -screen 0 640x480x24 -extension Composite
 start_quillop
 box=$(wait_for_window --name '^Application Error$')
 kill -0 "$quillop_pid" || fail "quillop ended before its start-up report was closed"
