@@ -1,6 +1,6 @@
 // The Linux program: flies on the X11 desktop.
 #include "main/MainForm.h"
-#include "main/Platform_qt.h"
+#include "main/qt/QtPlatform.h"
 #include "resources/EmbeddedSprites.h"
 
 int main(int, char** argv) {

@@ -3,9 +3,9 @@
 
 #include <exception>
 
+#include "clFly/win32/ResourceSprites.h"
 #include "main/MainForm.h"
-#include "main/Platform_win32.h"
-#include "resources/SpriteResources_win32.h"
+#include "main/win32/Win32Platform.h"
 
 // The program's entry: the flies of the settings, then the message loop until the main window
 // closes.

@@ -19,4 +19,8 @@ class Failure : public std::runtime_error {
     const void* raisedAt_;
 };
 
+// Cuts trailing blanks, control characters and full stops from a system error text and keeps
+// it within 255 characters.
+std::string TrimSystemMessage(std::string text);
+
 }  // namespace quillop

@@ -1,16 +1,4 @@
-# The Windows program: the platform layer over the core, and Quillop.exe with its resources.
-add_library(quillop_win32 STATIC
-    clFly/FlyWindow_win32.cpp
-    main/MainWindow_win32.cpp
-    main/Platform_win32.cpp
-    main/SettingsControls_win32.cpp
-    main/SettingsStore_win32.cpp
-    main/TrayIcon_win32.cpp
-    resources/SpriteResources_win32.cpp
-)
-target_link_libraries(quillop_win32 PUBLIC quillop_core user32 gdi32 kernel32 comctl32 shell32
-                                           advapi32)
-
+# The Windows program: Quillop.exe with its resources.
 # The icons and the 48 pictures; windres finds the files named in it from the top of the tree.
 set(QUILLOP_WIN32_RESOURCES ${PROJECT_SOURCE_DIR}/resources/Quillop.rc)
 set_source_files_properties(${QUILLOP_WIN32_RESOURCES} PROPERTIES
@@ -21,4 +9,4 @@ configure_file(${PROJECT_SOURCE_DIR}/resources/Version.rc.in ${CMAKE_BINARY_DIR}
 
 add_executable(Quillop WIN32 Quillop_win32.cpp ${QUILLOP_WIN32_RESOURCES}
                              ${CMAKE_BINARY_DIR}/Version.rc)
-target_link_libraries(Quillop PRIVATE quillop_win32)
+target_link_libraries(Quillop PRIVATE quillop_main_win32)

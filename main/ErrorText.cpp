@@ -27,15 +27,4 @@ std::string ApplicationErrorText(const std::string& className, const std::string
     return text;
 }
 
-std::string TrimSystemMessage(std::string text) {
-    if (text.size() > 255) {
-        text.resize(255);
-    }
-    while (!text.empty() &&
-           (static_cast<unsigned char>(text.back()) <= ' ' || text.back() == '.')) {
-        text.pop_back();
-    }
-    return text;
-}
-
 }  // namespace quillop

@@ -21,8 +21,4 @@ std::string ApplicationErrorText(const std::string& className, const std::string
 // The caption of that report.
 extern const char* const kApplicationErrorCaption;  // "Application Error"
 
-// Cuts trailing blanks, control characters and full stops from a system error text and keeps
-// it within 255 characters.
-std::string TrimSystemMessage(std::string text);
-
 }  // namespace quillop

@@ -1,6 +1,7 @@
 // The application object, its error reports and the start and end of the program.
 #include <gtest/gtest.h>
 
+#include "clFly/Failure.h"
 #include "fakes/FakePlatform.h"
 #include "fakes/OneSprite.h"
 #include "main/Application.h"
@@ -10,8 +11,8 @@
 namespace quillop {
 namespace {
 
-using testing::OneSprite;
 using testing::FakePlatform;
+using testing::OneSprite;
 
 TEST(ErrorTextTest, FullStopFollowsLettersAndDigitsOnly) {
     EXPECT_EQ(FailureText("Read Error"), "Read Error.");

@@ -9,8 +9,8 @@
 #include <memory>
 
 #include "main/MainForm.h"
-#include "main/Platform_qt.h"
 #include "main/Population.h"
+#include "main/qt/QtPlatform.h"
 #include "resources/EmbeddedSprites.h"
 
 int main(int, char** argv) {

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "clFly/FlyStacking_xcb.h"
-#include "clFly/XcbSprites_xcb.h"
+#include "clFly/x11/FlyStacking.h"
+#include "clFly/x11/XcbSprites.h"
 
 namespace quillop {
 namespace {

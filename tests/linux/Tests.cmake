@@ -11,20 +11,20 @@ target_link_libraries(quillop_testwindow PRIVATE PkgConfig::QUILLOP_XCB)
 add_executable(quillop_raisecheck ${CMAKE_CURRENT_LIST_DIR}/RaiseCheck_xcb.cpp)
 target_link_libraries(quillop_raisecheck PRIVATE PkgConfig::QUILLOP_XCB)
 
-# The fly timers' schedule on a Qt event loop; needs no display.
-add_executable(quillop_flytimers_tests ${CMAKE_CURRENT_LIST_DIR}/FlyTimersTest_qt.cpp)
-target_link_libraries(quillop_flytimers_tests PRIVATE quillop_qt GTest::gtest)
+# The fly timers' schedule on a clock the test moves; needs no display.
+add_executable(quillop_flytimers_tests ${CMAKE_CURRENT_LIST_DIR}/FlyTimersTest.cpp)
+target_link_libraries(quillop_flytimers_tests PRIVATE quillop_fly_x11 GTest::gtest_main)
 gtest_discover_tests(quillop_flytimers_tests DISCOVERY_MODE PRE_TEST)
 
 # The fly windows' stacking budget and cut rules; need no display.
 add_executable(quillop_stacking_tests ${CMAKE_CURRENT_LIST_DIR}/StackingTest_xcb.cpp)
-target_link_libraries(quillop_stacking_tests PRIVATE quillop_qt GTest::gtest_main)
+target_link_libraries(quillop_stacking_tests PRIVATE quillop_fly_x11 GTest::gtest_main)
 gtest_discover_tests(quillop_stacking_tests DISCOVERY_MODE PRE_TEST)
 
 # The real core and platform with a chosen number of flies, and the separate client that
 # measures what the screen did, for tools/bench-linux.sh.
 add_executable(quillop_bench ${CMAKE_CURRENT_LIST_DIR}/BenchQuillop_qt.cpp)
-target_link_libraries(quillop_bench PRIVATE quillop_qt quillop_sprite_data)
+target_link_libraries(quillop_bench PRIVATE quillop_main_qt quillop_sprite_data)
 add_executable(quillop_screenwatch ${CMAKE_CURRENT_LIST_DIR}/ScreenWatch_xcb.cpp)
 target_link_libraries(quillop_screenwatch PRIVATE PkgConfig::QUILLOP_XCB)
 

@@ -2,10 +2,10 @@
 // flies brought up one by one as start-up does, and no main window (the benchmark ends it).
 #include <windows.h>
 
+#include "clFly/win32/ResourceSprites.h"
 #include "main/Application.h"
-#include "main/Platform_win32.h"
 #include "main/UserSettings.h"
-#include "resources/SpriteResources_win32.h"
+#include "main/win32/Win32Platform.h"
 
 // The benchmark program's entry.
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {

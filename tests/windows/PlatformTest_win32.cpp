@@ -10,10 +10,10 @@
 
 #include "clFly/Failure.h"
 #include "clFly/SpriteCache.h"
-#include "main/MainWindow_win32.h"
-#include "main/Platform_win32.h"
+#include "clFly/win32/ResourceSprites.h"
+#include "main/win32/Win32MainWindow.h"
+#include "main/win32/Win32Platform.h"
 #include "resources/EmbeddedSprites.h"
-#include "resources/SpriteResources_win32.h"
 
 namespace quillop {
 namespace {

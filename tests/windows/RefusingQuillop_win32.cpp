@@ -3,10 +3,10 @@
 // control window through which the test closes all flies (as the tray menu will).
 #include <windows.h>
 
+#include "clFly/win32/ResourceSprites.h"
 #include "main/Application.h"
-#include "main/Platform_win32.h"
 #include "main/Population.h"
-#include "resources/SpriteResources_win32.h"
+#include "main/win32/Win32Platform.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 
 #include <vector>
 
-#include "main/MainWindow_win32.h"
-#include "main/Platform_win32.h"
+#include "main/win32/Win32MainWindow.h"
+#include "main/win32/Win32Platform.h"
 #include "tests/windows/Tray_win32.h"
 
 namespace quillop {

@@ -23,7 +23,7 @@ add_executable(quillop_platform_tests ${CMAKE_CURRENT_SOURCE_DIR}/windows/Platfo
                                       ${CMAKE_CURRENT_SOURCE_DIR}/windows/Desktop_win32.cpp
                                       ${QUILLOP_WIN32_RESOURCES})
 target_include_directories(quillop_platform_tests PRIVATE ${PROJECT_SOURCE_DIR})
-target_link_libraries(quillop_platform_tests PRIVATE quillop_win32 quillop_sprite_data
+target_link_libraries(quillop_platform_tests PRIVATE quillop_main_win32 quillop_sprite_data
                                                      GTest::gtest_main)
 add_test(NAME windows_platform
          COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/run-wine.sh
@@ -33,7 +33,7 @@ set_tests_properties(windows_platform PROPERTIES TIMEOUT 120 RUN_SERIAL TRUE)
 # Quillop with every fly draw refused, for the tests of failure handling.
 add_executable(RefusingQuillop WIN32 ${CMAKE_CURRENT_SOURCE_DIR}/windows/RefusingQuillop_win32.cpp
                                      ${QUILLOP_WIN32_RESOURCES})
-target_link_libraries(RefusingQuillop PRIVATE quillop_win32)
+target_link_libraries(RefusingQuillop PRIVATE quillop_main_win32)
 
 add_test(NAME windows_e2e
          COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/run-e2e.sh $<TARGET_FILE:Quillop>
@@ -44,7 +44,7 @@ set_tests_properties(windows_e2e PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE)
 # The benchmark (tools/bench-windows.sh): the program with 99 flies, and its measuring driver.
 add_executable(BenchQuillop WIN32 ${CMAKE_CURRENT_SOURCE_DIR}/windows/BenchQuillop_win32.cpp
                                   ${QUILLOP_WIN32_RESOURCES})
-target_link_libraries(BenchQuillop PRIVATE quillop_win32)
+target_link_libraries(BenchQuillop PRIVATE quillop_main_win32)
 add_executable(quillop_bench_driver ${CMAKE_CURRENT_SOURCE_DIR}/windows/BenchDriver_win32.cpp
                                     ${CMAKE_CURRENT_SOURCE_DIR}/windows/Desktop_win32.cpp)
 target_include_directories(quillop_bench_driver PRIVATE ${PROJECT_SOURCE_DIR})

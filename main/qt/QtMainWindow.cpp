@@ -12,11 +12,11 @@
 
 #include <algorithm>
 
-#include "clFly/XcbAtoms_xcb.h"
-#include "main/CountField_qt.h"
+#include "clFly/x11/XcbAtoms.h"
 #include "main/MainForm.h"
-#include "main/Platform_qt.h"
 #include "main/SettingsLayout.h"
+#include "main/qt/QtCountField.h"
+#include "main/qt/QtPlatform.h"
 
 namespace quillop {
 

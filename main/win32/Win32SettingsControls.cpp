@@ -1,4 +1,4 @@
-#include "main/SettingsControls_win32.h"
+#include "main/win32/Win32SettingsControls.h"
 
 #include <commctrl.h>
 #include <windowsx.h>

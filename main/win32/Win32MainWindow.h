@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "main/Platform.h"
-#include "main/TrayIcon_win32.h"
+#include "main/win32/Win32TrayIcon.h"
 
 namespace quillop {
 

@@ -1,4 +1,4 @@
-#include "main/TrayIcon_qt.h"
+#include "main/qt/QtTrayIcon.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "main/Platform_qt.h"
+#include "main/qt/QtPlatform.h"
 
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -24,11 +24,12 @@
 #include <filesystem>
 
 #include "clFly/Failure.h"
-#include "clFly/FlyWindow_xcb.h"
-#include "clFly/XcbAtoms_xcb.h"
+#include "clFly/x11/XcbAtoms.h"
+#include "clFly/x11/XcbFlyWindow.h"
 #include "main/ErrorText.h"
-#include "main/SettingsStore_qt.h"
-#include "main/TrayIcon_qt.h"
+#include "main/qt/QtSettingsStore.h"
+#include "main/qt/QtTimerWake.h"
+#include "main/qt/QtTrayIcon.h"
 
 namespace quillop {
 
@@ -100,6 +101,7 @@ struct QtPlatform::Shell {
     xcb_atom_t ActiveWindowAtom = 0;
     int ScreenNumber = 0;
     MonotonicClock Clock;
+    QtTimerWake FlyWake;
     // Made with the first fly, so that a screen without per-pixel alpha fails the start-up.
     std::unique_ptr<XcbFlyDisplay> Display;
     std::unique_ptr<FlyEventFilter> Filter;
@@ -264,7 +266,8 @@ std::unique_ptr<FlyWindow> QtPlatform::CreateFlyWindow(FlyEvents& events, const 
         const QStyleHints* hints = QGuiApplication::styleHints();
         shell.Display = std::make_unique<XcbFlyDisplay>(
             shell.Connection, shell.ScreenNumber,
-            DoubleClickRules{hints->mouseDoubleClickInterval(), hints->mouseDoubleClickDistance()});
+            DoubleClickRules{hints->mouseDoubleClickInterval(), hints->mouseDoubleClickDistance()},
+            shell.FlyWake);
         WatchStacking();
     }
     return shell.Display->CreateWindow(events, name, bounds);

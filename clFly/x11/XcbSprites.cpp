@@ -1,4 +1,4 @@
-#include "clFly/XcbSprites_xcb.h"
+#include "clFly/x11/XcbSprites.h"
 
 #include <xcb/shape.h>
 #include <xcb/xfixes.h>
@@ -8,7 +8,7 @@
 #include <string>
 
 #include "clFly/Failure.h"
-#include "clFly/XcbAtoms_xcb.h"
+#include "clFly/x11/XcbAtoms.h"
 
 namespace quillop {
 

@@ -1,9 +1,9 @@
-#include "clFly/FlyStacking_xcb.h"
+#include "clFly/x11/FlyStacking.h"
 
 #include <chrono>
 #include <vector>
 
-#include "clFly/XcbAtoms_xcb.h"
+#include "clFly/x11/XcbAtoms.h"
 
 namespace quillop {
 

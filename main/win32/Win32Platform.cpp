@@ -1,9 +1,9 @@
-#include "main/Platform_win32.h"
+#include "main/win32/Win32Platform.h"
 
 #include "clFly/Failure.h"
 #include "main/ErrorText.h"
-#include "main/MainWindow_win32.h"
-#include "main/SettingsStore_win32.h"
+#include "main/win32/Win32MainWindow.h"
+#include "main/win32/Win32SettingsStore.h"
 
 #include <shellapi.h>
 

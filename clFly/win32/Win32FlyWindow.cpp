@@ -1,10 +1,10 @@
-#include "clFly/FlyWindow_win32.h"
+#include "clFly/win32/Win32FlyWindow.h"
 
 #include <cstring>
 
 #include "clFly/Failure.h"
-#include "clFly/ScopedWin_win32.h"
-#include "main/ErrorText.h"
+#include "clFly/win32/ScopedWin.h"
+#include "clFly/win32/SystemError.h"
 
 namespace quillop {
 
@@ -191,13 +191,6 @@ std::unique_ptr<FlyWindow> CreateWin32FlyWindow(HINSTANCE instance, SpriteBitmap
                                                 FlyEvents& events, const std::string& name,
                                                 const Rect& bounds) {
     return std::make_unique<Win32FlyWindow>(instance, bitmaps, events, name, bounds);
-}
-
-std::string SystemErrorText(DWORD error) {
-    char buffer[512] = {};
-    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                        nullptr, error, 0, buffer, sizeof buffer, nullptr);
-    return TrimSystemMessage(std::string(buffer, length));
 }
 
 }  // namespace quillop

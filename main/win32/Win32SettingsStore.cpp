@@ -1,4 +1,4 @@
-#include "main/SettingsStore_win32.h"
+#include "main/win32/Win32SettingsStore.h"
 
 #include <windows.h>
 

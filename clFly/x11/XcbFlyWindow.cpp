@@ -1,7 +1,7 @@
-#include "clFly/FlyWindow_xcb.h"
+#include "clFly/x11/XcbFlyWindow.h"
 
-#include "clFly/FlyTimers_xcb.h"
-#include "clFly/XcbAtoms_xcb.h"
+#include "clFly/x11/FlyTimers.h"
+#include "clFly/x11/XcbAtoms.h"
 
 #include <unistd.h>
 
@@ -282,11 +282,12 @@ void XcbFlyWindow::ApplyBoundingShape() {
     }
 }
 
-XcbFlyDisplay::XcbFlyDisplay(xcb_connection_t* connection, int screenNumber, DoubleClickRules rules)
+XcbFlyDisplay::XcbFlyDisplay(xcb_connection_t* connection, int screenNumber, DoubleClickRules rules,
+                             TimerWake& wake)
     : connection_(connection),
       sprites_(connection, screenNumber),
       rules_(rules),
-      timers_(std::make_unique<FlyTimers>()),
+      timers_(std::make_unique<FlyTimers>(wake)),
       stacking_(connection, sprites_.Screen()->root) {
     static_assert(std::size(kAtomNames) == kAtomCount);
     InternAtoms(connection, kAtomNames, atoms_);

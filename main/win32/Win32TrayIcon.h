@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "clFly/ScopedWin_win32.h"
+#include "clFly/win32/ScopedWin.h"
 #include "main/TrayMenu.h"
 
 namespace quillop {

@@ -1,4 +1,4 @@
-#include "main/CountField_qt.h"
+#include "main/qt/QtCountField.h"
 
 #include <QApplication>
 #include <QFocusEvent>

@@ -1,4 +1,4 @@
-#include "main/SettingsStore_qt.h"
+#include "main/qt/QtSettingsStore.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,7 +1,6 @@
-#include "clFly/FlyTimers_xcb.h"
+#include "clFly/x11/FlyTimers.h"
 
 #include <algorithm>
-#include <chrono>
 #include <limits>
 
 namespace quillop {
@@ -20,24 +19,16 @@ std::int64_t NearestSlotAfter(std::int64_t ms, std::int64_t now) {
     return slot > now ? slot : slot + kSlotMs;
 }
 
-std::int64_t NowMs() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
 }  // namespace
 
-FlyTimers::FlyTimers() {
-    wake_.setSingleShot(true);
-    wake_.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&wake_, &QTimer::timeout, [this] { Expire(); });
+FlyTimers::FlyTimers(TimerWake& wake) : wake_(wake) {
+    wake_.SetHandler([this] { Expire(); });
 }
 
 std::int64_t FlyTimers::Start(TimerTarget& target, int intervalMs) {
     const std::int64_t id = ++lastId_;
     const int interval = std::max(intervalMs, 1);
-    const std::int64_t now = NowMs();
+    const std::int64_t now = wake_.NowMs();
     entries_.push_back(Entry{id, &target, interval, NearestSlotAfter(now + interval, now)});
     Arm();
     return id;
@@ -63,20 +54,20 @@ void FlyTimers::Arm() {
         earliest = std::min(earliest, entry.Due);
     }
     if (entries_.empty()) {
-        wake_.stop();
+        wake_.Stop();
         return;
     }
     // A wake-up already set for that time or earlier stays: one that comes early finds nothing
-    // due and sets the next. Restarting Qt's timer for every fly that starts a run costs more.
-    if (wake_.isActive() && armedFor_ <= earliest) {
+    // due and sets the next. Restarting the wake-up for every fly that starts a run costs more.
+    if (wake_.IsActive() && armedFor_ <= earliest) {
         return;
     }
     armedFor_ = earliest;
-    wake_.start(static_cast<int>(std::clamp<std::int64_t>(earliest - NowMs(), 0, 1 << 30)));
+    wake_.Start(std::clamp<std::int64_t>(earliest - wake_.NowMs(), 0, 1 << 30));
 }
 
 void FlyTimers::Expire() {
-    const std::int64_t now = NowMs();
+    const std::int64_t now = wake_.NowMs();
     // All due timers get their next expiry before any target runs, and the wake-up is set,
     // so that a message box opened by one target lets every timer tick on inside it.
     struct Due {

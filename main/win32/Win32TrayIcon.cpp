@@ -1,4 +1,4 @@
-#include "main/TrayIcon_win32.h"
+#include "main/win32/Win32TrayIcon.h"
 
 #include <shellapi.h>
 

@@ -1,4 +1,4 @@
-#include "resources/SpriteResources_win32.h"
+#include "clFly/win32/ResourceSprites.h"
 
 #include <string>
 

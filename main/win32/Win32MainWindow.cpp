@@ -1,12 +1,12 @@
-#include "main/MainWindow_win32.h"
+#include "main/win32/Win32MainWindow.h"
 
 #include <commctrl.h>
 
 #include "clFly/Failure.h"
-#include "clFly/FlyWindow_win32.h"
+#include "clFly/win32/SystemError.h"
 #include "main/MainForm.h"
-#include "main/SettingsControls_win32.h"
 #include "main/SettingsLayout.h"
+#include "main/win32/Win32SettingsControls.h"
 
 namespace quillop {
 

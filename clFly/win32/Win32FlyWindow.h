@@ -35,7 +35,4 @@ std::unique_ptr<FlyWindow> CreateWin32FlyWindow(HINSTANCE instance, SpriteBitmap
                                                 FlyEvents& events, const std::string& name,
                                                 const Rect& bounds);
 
-// The system's message text for an error code, trimmed as the program shows it.
-std::string SystemErrorText(DWORD error);
-
 }  // namespace quillop

@@ -1,9 +1,8 @@
-// The timers of the fly windows, kept in one schedule on the Qt event loop.
+// The timers of the fly windows, kept in one schedule over one wake-up of the event loop.
 #pragma once
 
-#include <QTimer>
-
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace quillop {
@@ -16,13 +15,27 @@ class TimerTarget {
     virtual void OnTimerExpiry() = 0;
 };
 
+// What the event loop gives the schedule: a monotonic clock and one wake-up.
+class TimerWake {
+  public:
+    virtual ~TimerWake() = default;
+    // Milliseconds of a monotonic clock.
+    virtual std::int64_t NowMs() const = 0;
+    // Runs the handler once, this many milliseconds from now; replaces a wake-up already set.
+    virtual void Start(std::int64_t delayMs) = 0;
+    virtual void Stop() = 0;
+    virtual bool IsActive() const = 0;
+    // What a wake-up runs; the schedule sets it once.
+    virtual void SetHandler(std::function<void()> handler) = 0;
+};
+
 // Periodic timers, one per fly. Expiries fall on a grid of a few milliseconds, so that the
 // flies due in the same slot share one wake-up of the event loop instead of waking it one by
 // one (99 flies stepping every 10 ms would wake it nearly 10,000 times a second). An expiry
 // that comes late is not made up: the next one is due a full period later.
 class FlyTimers {
   public:
-    FlyTimers();
+    explicit FlyTimers(TimerWake& wake);
     FlyTimers(const FlyTimers&) = delete;
     FlyTimers& operator=(const FlyTimers&) = delete;
 
@@ -48,7 +61,7 @@ class FlyTimers {
 
     // By id: ids only grow (64 bits do not run out), and new timers go to the end.
     std::vector<Entry> entries_;
-    QTimer wake_;
+    TimerWake& wake_;
     std::int64_t armedFor_ = 0;  // the expiry the running wake-up was set for
     std::int64_t lastId_ = 0;
 };

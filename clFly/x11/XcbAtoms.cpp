@@ -1,4 +1,4 @@
-#include "clFly/XcbAtoms_xcb.h"
+#include "clFly/x11/XcbAtoms.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -8,14 +8,15 @@
 #include <unordered_map>
 #include <vector>
 
-#include "clFly/FlyStacking_xcb.h"
 #include "clFly/FlyWindow.h"
-#include "clFly/XcbSprites_xcb.h"
+#include "clFly/x11/FlyStacking.h"
+#include "clFly/x11/XcbSprites.h"
 
 namespace quillop {
 
 class XcbFlyWindow;
 class FlyTimers;
+class TimerWake;
 
 // How far apart two presses of the left button may be to make a double click.
 struct DoubleClickRules {
@@ -27,8 +28,10 @@ struct DoubleClickRules {
 // window manager, which would otherwise have to answer every step of every fly.
 class XcbFlyDisplay {
   public:
-    // Throws Failure when the screen cannot show windows with per-pixel alpha.
-    XcbFlyDisplay(xcb_connection_t* connection, int screenNumber, DoubleClickRules rules);
+    // Throws Failure when the screen cannot show windows with per-pixel alpha. The flies'
+    // timers run on the wake-up, which must outlive the display.
+    XcbFlyDisplay(xcb_connection_t* connection, int screenNumber, DoubleClickRules rules,
+                  TimerWake& wake);
     ~XcbFlyDisplay();
     XcbFlyDisplay(const XcbFlyDisplay&) = delete;
     XcbFlyDisplay& operator=(const XcbFlyDisplay&) = delete;

@@ -4,9 +4,9 @@
 
 #include <windows.h>
 
-#include "clFly/FlyWindow_win32.h"
+#include "clFly/win32/Win32FlyWindow.h"
 #include "main/Platform.h"
-#include "main/TrayIcon_win32.h"
+#include "main/win32/Win32TrayIcon.h"
 
 namespace quillop {
 

@@ -1,0 +1,54 @@
+# Checks the direction of every include in the product code, and fails when one runs the wrong
+# way. Run as a script: cmake -DROOT=<source tree> [-DSTAMP=<file>] -P LayoutRules.cmake
+#
+# - Portable code (clFly/, main/, resources/, not their platform folders) includes only the
+#   C++ library, libpng and other portable code.
+# - clFly/ and its platform folders never include main/.
+# - A platform folder includes no other platform's folder, and clFly/x11/ no Qt header (the
+#   Qt shell lives in main/qt/).
+set(_platforms win32 x11 qt)
+set(_problems "")
+
+file(GLOB_RECURSE _files RELATIVE "${ROOT}" "${ROOT}/clFly/*.h" "${ROOT}/clFly/*.cpp"
+     "${ROOT}/main/*.h" "${ROOT}/main/*.cpp" "${ROOT}/resources/*.h" "${ROOT}/resources/*.cpp")
+foreach(_file IN LISTS _files)
+    string(REGEX MATCH "^(clFly|main|resources)/(([a-z0-9]+)/)?" _where "${_file}")
+    set(_subsystem "${CMAKE_MATCH_1}")
+    set(_platform "${CMAKE_MATCH_3}")
+    file(STRINGS "${ROOT}/${_file}" _includes REGEX "^[ \t]*#[ \t]*include")
+    foreach(_line IN LISTS _includes)
+        string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*" "" _target "${_line}")
+        string(REGEX MATCH "^(<[^>]*>|\"[^\"]*\")" _target "${_target}")
+        set(_wrong "")
+        if(_target MATCHES "^\"(clFly|main|resources)/(([a-z0-9]+)/)?")
+            set(_to_subsystem "${CMAKE_MATCH_1}")
+            set(_to_platform "${CMAKE_MATCH_3}")
+            if(_subsystem STREQUAL "clFly" AND _to_subsystem STREQUAL "main")
+                set(_wrong "the fly reaches up into the shell")
+            elseif(_to_platform AND NOT _platform)
+                set(_wrong "portable code reaches a platform folder")
+            elseif(_to_platform AND NOT _to_platform STREQUAL _platform
+                   AND NOT (_platform STREQUAL "qt" AND _to_platform STREQUAL "x11"))
+                set(_wrong "one platform reaches another")
+            endif()
+        elseif(_target MATCHES "^<")
+            if(NOT _platform AND NOT _target MATCHES "^<([a-z_]+|png\\.h)>$")
+                set(_wrong "portable code includes a system header")
+            elseif(_platform STREQUAL "x11" AND _target MATCHES "^<Q")
+                set(_wrong "the X11 fly windows include Qt")
+            endif()
+        else()
+            set(_wrong "includes a header by a path that is not from the top of the tree")
+        endif()
+        if(_wrong)
+            string(APPEND _problems "  ${_file}: #include ${_target}: ${_wrong}\n")
+        endif()
+    endforeach()
+endforeach()
+
+if(_problems)
+    message(FATAL_ERROR "Includes that run the wrong way:\n${_problems}")
+endif()
+if(STAMP)
+    file(TOUCH "${STAMP}")
+endif()
