@@ -19,8 +19,7 @@ TFlyForm::TFlyForm(FlyHost& host)
     : host_(host),
       name_(kFlyNamePrefix + std::to_string(host.SystemClock().TickCount())),
       window_(host.CreateFlyWindow(*this, name_, kInitialBounds)),
-      walker_(*this, host.Random()),
-      bounds_(kInitialBounds) {}
+      walker_(*this, host.Random()) {}
 
 TFlyForm::~TFlyForm() {
     *alive_ = false;
@@ -30,7 +29,10 @@ TFlyForm::~TFlyForm() {
 
 bool TFlyForm::Show() {
     const std::shared_ptr<bool> alive = alive_;
-    Guarded([this] { FlyShow(); });
+    Guarded([this] {
+        FlyShow();
+        StandAt();
+    });
     if (!*alive) {
         return false;
     }
@@ -42,7 +44,6 @@ bool TFlyForm::Show() {
 }
 
 void TFlyForm::SetOnTop(bool onTop) {
-    window_->SetOwnerToDesktop();
     window_->SetTopMost(onTop);
 }
 
@@ -56,28 +57,25 @@ void TFlyForm::SetInputEnabled(bool enabled) {
 
 void TFlyForm::FlyShow() {
     host_.HideApplicationWindow();
-    window_->SetOwnerToDesktop();
     host_.Random().Randomize(host_.SystemClock());
     const Size screen = host_.ScreenSize();
     walker_.X = screen.Width / 2;
     walker_.Y = screen.Height / 2;
     MoveTo(screen.Width / 2, screen.Height / 2);
     walker_.NewMove(true);
-    Alpha = 255;
     DrawSprite();
 }
 
-void TFlyForm::SetBound(int Rect::*field, int value) {
-    if (bounds_.*field == value) {
-        return;
-    }
-    bounds_.*field = value;
-    window_->SetBounds(bounds_);
+void TFlyForm::MoveTo(int left, int top) {
+    // The window moves with the step's picture, or at the end of a step that draws none.
+    place_ = Point{left, top};
 }
 
-void TFlyForm::MoveTo(int left, int top) {
-    SetBound(&Rect::Left, left);
-    SetBound(&Rect::Top, top);
+void TFlyForm::StandAt() {
+    if (place_ != placed_) {
+        window_->Present(place_, nullptr);
+        placed_ = place_;
+    }
 }
 
 void TFlyForm::DrawSprite() {
@@ -85,15 +83,19 @@ void TFlyForm::DrawSprite() {
     if (hiddenForGood_) {
         return;
     }
-    if (auto refused = window_->MakeLayered()) {
-        ShowNotice(*refused);
+    const CachedSprite* sprite = nullptr;
+    try {
+        sprite = &host_.Sprites().Get(walker_.SpriteName);
+    } catch (...) {
+        StandAt();
+        throw;
     }
-    const CachedSprite& sprite = host_.Sprites().Get(walker_.SpriteName);
-    const int left = bounds_.Left;
-    const int top = bounds_.Top;
-    SetBound(&Rect::Width, sprite.Picture.Width);
-    SetBound(&Rect::Height, sprite.Picture.Height);
-    if (!window_->Present(sprite, left, top, Alpha)) {
+    const PresentResult result = window_->Present(place_, sprite);
+    placed_ = place_;
+    if (result.Refusal) {
+        ShowNotice(*result.Refusal);
+    }
+    if (!result.Shown) {
         ShowNotice("No!!!!!");
     }
 }
@@ -131,7 +133,10 @@ void TFlyForm::Guarded(Handler&& handler) {
 }
 
 void TFlyForm::OnTimer() {
-    Guarded([this] { walker_.MoveTimerTick(); });
+    Guarded([this] {
+        walker_.MoveTimerTick();
+        StandAt();
+    });
 }
 
 void TFlyForm::OnMouseMove() {

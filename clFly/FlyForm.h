@@ -1,7 +1,6 @@
 // One fly: its walker and its window, and how the two meet.
 #pragma once
 
-#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -34,12 +33,11 @@ class TFlyForm final : public Component, private WalkerWindow, private FlyEvents
 
     // Whether a close request has hidden the fly for good.
     bool IsHiddenForGood() const { return hiddenForGood_; }
-    const Rect& Bounds() const { return bounds_; }
+    // Where the window stands now.
+    Point Place() const { return placed_; }
     FlyWalker& Walker() { return walker_; }
     const FlyWalker& Walker() const { return walker_; }
     FlyEvents& Events() { return *this; }
-
-    std::uint8_t Alpha = 0;
 
   private:
     // WalkerWindow
@@ -57,8 +55,8 @@ class TFlyForm final : public Component, private WalkerWindow, private FlyEvents
 
     // The show handler: hide the application window, start at the screen centre, first draw.
     void FlyShow();
-    // Sets one coordinate of the window's bounds, making one platform call if it changed.
-    void SetBound(int Rect::*field, int value);
+    // Stands the window where the walker put it, if a step moved it without drawing.
+    void StandAt();
     // Shows a report with this fly's timer stopped, so its failing draws cannot stack boxes.
     // Throws FlyGone when the fly was destroyed while the box was open.
     void ShowNotice(const std::string& text);
@@ -70,7 +68,9 @@ class TFlyForm final : public Component, private WalkerWindow, private FlyEvents
     std::string name_;
     std::unique_ptr<FlyWindow> window_;
     FlyWalker walker_;
-    Rect bounds_;
+    // Where the walker wants the window, and where the window was last put.
+    Point place_;
+    Point placed_;
     bool hiddenForGood_ = false;
     // Cleared by the destructor; handlers keep a copy to learn that the fly is gone.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);

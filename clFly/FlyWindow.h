@@ -1,4 +1,8 @@
 // The fly's window as each platform provides it, and what a fly needs from its application.
+//
+// Errors: a platform's fly window returns what the system refused (PresentResult) and throws
+// Failure only when a window cannot be made at all; the fly turns both into reports through
+// its host (ShowNotice, ShowFailure) and never lets them end the program.
 #pragma once
 
 #include <cstdint>
@@ -19,25 +23,36 @@ struct Rect {
     int Height = 0;
 };
 
-// A borderless, taskbar-less top-level window showing one premultiplied picture. Destroying the
-// object destroys the window and its timer.
+// Where a fly window stands: its top-left corner on the screen.
+struct Point {
+    int Left = 0;
+    int Top = 0;
+    bool operator==(const Point&) const = default;
+};
+
+// What the system refused of one step; the fly reports it and walks on.
+struct PresentResult {
+    // The system's text when it refused the window's per-pixel transparency.
+    std::optional<std::string> Refusal;
+    // False when the system refused to show the picture.
+    bool Shown = true;
+};
+
+// A borderless, taskbar-less top-level window showing one premultiplied picture at full
+// opacity. Destroying the object destroys the window and its timer.
 class FlyWindow : public TimerDriver {
   public:
-    // Places the window; called once for each coordinate that changes.
-    virtual void SetBounds(const Rect& bounds) = 0;
+    // One step: stands the window's top-left corner at `at` and, given a picture, shows it
+    // there at the picture's size. Nothing is shown of a window that is hidden.
+    virtual PresentResult Present(Point at, const CachedSprite* sprite) = 0;
     // Shows the window as a normal window.
     virtual void Show() = 0;
     virtual void Hide() = 0;
     virtual bool IsVisible() const = 0;
     virtual void SetInputEnabled(bool enabled) = 0;
-    // Makes the desktop the window's owner window, which keeps it off the taskbar.
-    virtual void SetOwnerToDesktop() = 0;
-    // Puts the window above all normal windows, or back among them.
+    // Puts the window above all normal windows, or back among them, raising it within its
+    // group either way.
     virtual void SetTopMost(bool topMost) = 0;
-    // Gives the window per-pixel alpha; returns the system's error text when that is refused.
-    virtual std::optional<std::string> MakeLayered() = 0;
-    // Shows the sprite with its top-left corner at (left, top); false when the system refused.
-    virtual bool Present(const CachedSprite& sprite, int left, int top, std::uint8_t alpha) = 0;
 };
 
 // What the platform tells a fly about its window.

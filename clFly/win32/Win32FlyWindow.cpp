@@ -12,6 +12,8 @@ namespace {
 
 const char* const kFlyWindowClass = "QuillopFly";
 constexpr UINT_PTR kMoveTimerId = 1;
+// Flies are always drawn at full opacity; only the pictures' own alpha shows through.
+constexpr BYTE kOpacity = 255;
 
 class Win32FlyWindow final : public FlyWindow {
   public:
@@ -26,36 +28,46 @@ class Win32FlyWindow final : public FlyWindow {
         SetTimer(hwnd_, kMoveTimerId, static_cast<UINT>(intervalMs), nullptr);
     }
     void StopTimer() override { KillTimer(hwnd_, kMoveTimerId); }
-    void SetBounds(const Rect& bounds) override {
-        SetWindowPos(hwnd_, nullptr, bounds.Left, bounds.Top, bounds.Width, bounds.Height,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-    }
+    PresentResult Present(Point at, const CachedSprite* sprite) override;
     void Show() override { ShowWindow(hwnd_, SW_SHOWNORMAL); }
     void Hide() override { ShowWindow(hwnd_, SW_HIDE); }
     bool IsVisible() const override { return IsWindowVisible(hwnd_) != FALSE; }
     void SetInputEnabled(bool enabled) override { EnableWindow(hwnd_, enabled ? TRUE : FALSE); }
-    void SetOwnerToDesktop() override {
-        SetWindowLongPtrA(hwnd_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(GetDesktopWindow()));
-    }
+    // The owner first, so that the window stays off the taskbar; then top-most or not, with
+    // no flags but these, so the window is also activated and raised within its group.
     void SetTopMost(bool topMost) override {
+        SetOwnerToDesktop();
         SetWindowPos(hwnd_, topMost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE);
     }
-    std::optional<std::string> MakeLayered() override;
-    bool Present(const CachedSprite& sprite, int left, int top, std::uint8_t alpha) override;
 
     // The window procedure of every fly window.
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
   private:
+    // The desktop as owner window keeps the window off the taskbar and apart from the
+    // program's other windows.
+    void SetOwnerToDesktop() {
+        SetWindowLongPtrA(hwnd_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(GetDesktopWindow()));
+    }
+    // Sets one coordinate of the window's bounds: one SetWindowPos, neither activating nor
+    // raising, and none when the value is already there.
+    void SetBound(int Rect::*field, int value);
+    // Gives the window per-pixel alpha; the system's text when that was refused.
+    std::optional<std::string> MakeLayered();
+    // Shows the picture with its top-left corner at `at`; false when the system refused.
+    bool Draw(const CachedSprite& sprite, Point at);
+
     SpriteBitmaps& bitmaps_;
     FlyEvents& events_;
     HWND hwnd_ = nullptr;
+    Rect bounds_;
+    bool owned_ = false;
 };
 
 Win32FlyWindow::Win32FlyWindow(HINSTANCE instance, SpriteBitmaps& bitmaps, FlyEvents& events,
                                const std::string& name, const Rect& bounds)
-    : bitmaps_(bitmaps), events_(events) {
+    : bitmaps_(bitmaps), events_(events), bounds_(bounds) {
     hwnd_ = CreateWindowExA(WS_EX_CONTROLPARENT, kFlyWindowClass, name.c_str(),
                             WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, bounds.Left, bounds.Top,
                             bounds.Width, bounds.Height, nullptr, nullptr, instance, this);
@@ -82,7 +94,36 @@ std::optional<std::string> Win32FlyWindow::MakeLayered() {
     return std::nullopt;
 }
 
-bool Win32FlyWindow::Present(const CachedSprite& sprite, int left, int top, std::uint8_t alpha) {
+PresentResult Win32FlyWindow::Present(Point at, const CachedSprite* sprite) {
+    // The owner is set once before the first step; SetTopMost sets it again each time.
+    if (!owned_) {
+        SetOwnerToDesktop();
+        owned_ = true;
+    }
+    // The left, then the top, then (with a picture) the width, then the height.
+    SetBound(&Rect::Left, at.Left);
+    SetBound(&Rect::Top, at.Top);
+    PresentResult result;
+    if (sprite == nullptr) {
+        return result;
+    }
+    result.Refusal = MakeLayered();
+    SetBound(&Rect::Width, sprite->Picture.Width);
+    SetBound(&Rect::Height, sprite->Picture.Height);
+    result.Shown = Draw(*sprite, at);
+    return result;
+}
+
+void Win32FlyWindow::SetBound(int Rect::*field, int value) {
+    if (bounds_.*field == value) {
+        return;
+    }
+    bounds_.*field = value;
+    SetWindowPos(hwnd_, nullptr, bounds_.Left, bounds_.Top, bounds_.Width, bounds_.Height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool Win32FlyWindow::Draw(const CachedSprite& sprite, Point at) {
     const HBITMAP bitmap = bitmaps_.Get(sprite);
     if (bitmap == nullptr) {
         return false;
@@ -93,10 +134,10 @@ bool Win32FlyWindow::Present(const CachedSprite& sprite, int left, int top, std:
     if (screen.Get() == nullptr || memory.Get() == nullptr || !selection.Selected()) {
         return false;
     }
-    POINT destination{left, top};
+    POINT destination{at.Left, at.Top};
     SIZE size{sprite.Picture.Width, sprite.Picture.Height};
     POINT source{0, 0};
-    BLENDFUNCTION blend{AC_SRC_OVER, 0, alpha, AC_SRC_ALPHA};
+    BLENDFUNCTION blend{AC_SRC_OVER, 0, kOpacity, AC_SRC_ALPHA};
     return UpdateLayeredWindow(hwnd_, screen.Get(), &destination, &size, memory.Get(), &source, 0,
                                &blend, ULW_ALPHA) != FALSE;
 }

@@ -46,30 +46,24 @@ class XcbFlyWindow final : public FlyWindow, private TimerTarget {
 
     void StartTimer(int intervalMs) override;
     void StopTimer() override;
-    void SetBounds(const Rect& bounds) override;
+    PresentResult Present(Point at, const CachedSprite* sprite) override;
     void Show() override;
     void Hide() override;
     bool IsVisible() const override { return mapped_; }
     bool IsTopMost() const { return topMost_; }
     void SetInputEnabled(bool enabled) override { inputEnabled_ = enabled; }
-    // NOTE: X has no owner window that keeps a window off the taskbar; a window that bypasses
-    // the window manager is on no taskbar, so there is nothing to do here.
-    void SetOwnerToDesktop() override {}
     void SetTopMost(bool topMost) override;
-    // The window was made with an alpha channel, so nothing can be refused here.
-    std::optional<std::string> MakeLayered() override { return std::nullopt; }
-    bool Present(const CachedSprite& sprite, int left, int top, std::uint8_t alpha) override;
 
     xcb_window_t Id() const { return window_; }
     FlyEvents& Events() { return events_; }
     bool InputEnabled() const { return inputEnabled_; }
-    // Sends the move that SetBounds asked for, if it is not sent yet.
-    void SendMove();
     // Clips the window to the solid pixels when nothing composites, and not at all otherwise.
     void ApplyBoundingShape();
 
   private:
     void OnTimerExpiry() override;
+    // Shows the picture as the window's background, and cuts the window to it.
+    void ShowPicture(const XcbSprite& sprite);
     // Writes the _NET_WM_STATE list, which tells compositors and tools what the fly is.
     void WriteStateProperty();
 
@@ -79,9 +73,7 @@ class XcbFlyWindow final : public FlyWindow, private TimerTarget {
     xcb_connection_t* connection_;
     xcb_window_t window_;
     std::int64_t timerId_ = 0;
-    Rect sent_;
-    Rect wanted_;
-    bool movePending_ = false;
+    Rect bounds_;
     bool mapped_ = false;
     bool inputEnabled_ = true;
     bool topMost_ = false;
@@ -102,8 +94,7 @@ XcbFlyWindow::XcbFlyWindow(XcbFlyDisplay& display, FlyTimers& timers, FlyEvents&
       events_(events),
       connection_(display.connection_),
       window_(xcb_generate_id(connection_)),
-      sent_(bounds),
-      wanted_(bounds) {
+      bounds_(bounds) {
     XcbSprites& sprites = display.sprites_;
     const std::uint32_t values[] = {XCB_BACK_PIXMAP_NONE, 0, 1, kFlyEventMask, sprites.Colormap()};
     xcb_create_window(connection_, 32, window_, sprites.Screen()->root,
@@ -145,7 +136,6 @@ XcbFlyWindow::~XcbFlyWindow() {
         --display_.shownCount_;
     }
     display_.windows_.erase(window_);
-    std::erase(display_.pendingMoves_, this);
     xcb_destroy_window(connection_, window_);
     xcb_flush(connection_);
 }
@@ -162,28 +152,23 @@ void XcbFlyWindow::StopTimer() {
     }
 }
 
-void XcbFlyWindow::SetBounds(const Rect& bounds) {
-    // The core sets one coordinate at a time; the server gets them all in one request.
-    wanted_ = bounds;
-    if (!movePending_) {
-        movePending_ = true;
-        display_.pendingMoves_.push_back(this);
+PresentResult XcbFlyWindow::Present(Point at, const CachedSprite* cached) {
+    // NOTE: the window was made with an alpha channel, so there is no transparency to be
+    // refused, and the shared pictures are copied at full opacity as they are.
+    const XcbSprite* sprite = cached != nullptr ? &display_.sprites_.Get(*cached) : nullptr;
+    Rect wanted{at.Left, at.Top, bounds_.Width, bounds_.Height};
+    if (cached != nullptr) {
+        wanted.Width = cached->Picture.Width;
+        wanted.Height = cached->Picture.Height;
     }
-}
-
-void XcbFlyWindow::SendMove() {
-    if (!movePending_) {
-        return;
-    }
-    // The window may still be on the display's list; the list's flush finds nothing pending.
-    movePending_ = false;
+    // One request for the whole step.
     std::uint16_t mask = 0;
     std::uint32_t values[4];
     int count = 0;
     auto change = [&](int Rect::*field, std::uint16_t bit) {
-        if (wanted_.*field != sent_.*field) {
+        if (wanted.*field != bounds_.*field) {
             mask |= bit;
-            values[count++] = static_cast<std::uint32_t>(wanted_.*field);
+            values[count++] = static_cast<std::uint32_t>(wanted.*field);
         }
     };
     change(&Rect::Left, XCB_CONFIG_WINDOW_X);
@@ -192,8 +177,12 @@ void XcbFlyWindow::SendMove() {
     change(&Rect::Height, XCB_CONFIG_WINDOW_HEIGHT);
     if (mask != 0) {
         xcb_configure_window(connection_, window_, mask, values);
-        sent_ = wanted_;
+        bounds_ = wanted;
     }
+    if (sprite != nullptr && sprite != shown_) {
+        ShowPicture(*sprite);
+    }
+    return {};
 }
 
 void XcbFlyWindow::WriteStateProperty() {
@@ -210,7 +199,6 @@ void XcbFlyWindow::Show() {
     if (mapped_) {
         return;
     }
-    SendMove();
     mapped_ = true;
     ++display_.shownCount_;
     xcb_map_window(connection_, window_);
@@ -248,14 +236,7 @@ void XcbFlyWindow::SetTopMost(bool topMost) {
     }
 }
 
-bool XcbFlyWindow::Present(const CachedSprite& cached, int, int, std::uint8_t) {
-    // NOTE: the core always draws at full opacity (alpha 255), so the shared pictures are
-    // copied as they are; the position is the one SetBounds gave.
-    const XcbSprite& sprite = display_.sprites_.Get(cached);
-    SendMove();
-    if (&sprite == shown_) {
-        return true;
-    }
+void XcbFlyWindow::ShowPicture(const XcbSprite& sprite) {
     shown_ = &sprite;
     // The sprite becomes the window's background, which the server paints wherever the window
     // is uncovered, and is painted now over the whole window.
@@ -266,7 +247,6 @@ bool XcbFlyWindow::Present(const CachedSprite& cached, int, int, std::uint8_t) {
         ApplyBoundingShape();
     }
     xcb_clear_area(connection_, 0, window_, 0, 0, 0, 0);
-    return true;
 }
 
 void XcbFlyWindow::ApplyBoundingShape() {
@@ -300,12 +280,7 @@ std::unique_ptr<FlyWindow> XcbFlyDisplay::CreateWindow(FlyEvents& events, const 
     return std::make_unique<XcbFlyWindow>(*this, *timers_, events, name, bounds);
 }
 
-void XcbFlyDisplay::FlushMoves() {
-    // Sending a move leaves the list as it is, and one already sent sends nothing.
-    for (XcbFlyWindow* window : pendingMoves_) {
-        window->SendMove();
-    }
-    pendingMoves_.clear();
+void XcbFlyDisplay::Flush() {
     stacking_.Update([this](xcb_window_t id) { return RoleOf(id); });
 }
 

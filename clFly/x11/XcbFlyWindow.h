@@ -41,10 +41,10 @@ class XcbFlyDisplay {
     // Handles an event of the connection; true when it belonged to a fly window and nobody
     // else needs it. The fly may be destroyed inside.
     bool Dispatch(const xcb_generic_event_t* event);
-    // Sends the moves that the flies asked for since the last call, and puts the top-most flies
-    // back on top if another window came above them.
-    void FlushMoves();
-    // The socket of the connection that watches the other windows' stacking; FlushMoves takes
+    // Puts the top-most flies back on top if another window came above them; called before
+    // the event loop sleeps.
+    void Flush();
+    // The socket of the connection that watches the other windows' stacking; Flush takes
     // what it brings. -1 when nothing is watched.
     int StackingWatch() const { return stacking_.FileDescriptor(); }
 
@@ -80,8 +80,6 @@ class XcbFlyDisplay {
     FlyStacking stacking_;
     xcb_atom_t atoms_[kAtomCount] = {};
     std::unordered_map<xcb_window_t, XcbFlyWindow*> windows_;
-    // The windows whose move waits for the next flush (some may have sent it meanwhile).
-    std::vector<XcbFlyWindow*> pendingMoves_;
     // The fly windows that are mapped.
     int shownCount_ = 0;
     xcb_window_t lastPressWindow_ = 0;

@@ -118,7 +118,7 @@ struct QtPlatform::Shell {
     xcb_window_t ActiveWindow() const;
     // Gives the focus back to a window that had it (if it still exists).
     void Activate(xcb_window_t window) const;
-    // Sends the flies' gathered moves and everything else waiting to the server.
+    // Restacks the flies if need be and sends the requests waiting to the server.
     void Flush() const;
 };
 
@@ -162,7 +162,7 @@ void QtPlatform::Shell::Activate(xcb_window_t window) const {
 
 void QtPlatform::Shell::Flush() const {
     if (Display != nullptr) {
-        Display->FlushMoves();
+        Display->Flush();
     }
     xcb_flush(Connection);
 }
@@ -196,7 +196,7 @@ QtPlatform::QtPlatform() : shell_(std::make_unique<Shell>()) {
     qApp->installEventFilter(shell.Quit.get());
     shell.Filter = std::make_unique<FlyEventFilter>(shell.Display);
     qApp->installNativeEventFilter(shell.Filter.get());
-    // Moves are gathered while the flies handle their ticks and sent before Qt sleeps.
+    // The flies' steps wait in the connection's buffer and go out together before Qt sleeps.
     QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
                      shell.Quit.get(), [&shell] { shell.Flush(); });
 

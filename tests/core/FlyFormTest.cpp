@@ -54,15 +54,11 @@ TEST_F(FlyFormTest, NewFlyStandsAtScreenCentreShowingFirstPictureAndRests) {
     EXPECT_EQ(fly->Name(), "frmPngFly4021");
     EXPECT_EQ(window.name, "frmPngFly4021");
     EXPECT_TRUE(window.visible);
-    EXPECT_TRUE(window.ownedByDesktop);
-    EXPECT_TRUE(window.layered);
     EXPECT_EQ(platform.applicationWindowHides, 1);
-    EXPECT_EQ(window.bounds.Left, 683);
-    EXPECT_EQ(window.bounds.Top, 384);
-    EXPECT_EQ(window.bounds.Width, 60);
+    // One step: the place and the first picture together.
+    EXPECT_EQ(window.steps, (std::vector<Point>{Point{683, 384}}));
     EXPECT_EQ(window.presented, std::vector<std::string>{"1_1"});
     EXPECT_EQ(fly->Walker().X, 683.0);
-    EXPECT_EQ(fly->Alpha, 255);
     EXPECT_TRUE(window.timerRunning);
     EXPECT_EQ(window.timerInterval, fly->Walker().Timer().Interval());
     RandomSource fromClock;  // the show restarted the generator from the counter's low bits
@@ -70,16 +66,29 @@ TEST_F(FlyFormTest, NewFlyStandsAtScreenCentreShowingFirstPictureAndRests) {
     EXPECT_EQ(fly->Walker().Heading, fromClock.Random(8) + 1);
 }
 
-TEST_F(FlyFormTest, MovesMakeOneCallPerChangedCoordinate) {
+TEST_F(FlyFormTest, EachStepAsksTheWindowOnceAndAStepOutOfBoundsOnlyMovesIt) {
     TFlyForm* fly = app.CreateFly();
     FakeFlyWindow& window = WindowOf(fly);
-    window.moves.clear();
+    window.steps.clear();
     fly->Walker().X = 683.0;
     fly->Walker().Y = 500.0;
     fly->Walker().SetMove(5, 1, 10);
     window.events.OnTimer();
-    ASSERT_EQ(window.moves.size(), 1u);  // left unchanged: only the top moved
-    EXPECT_EQ(window.moves[0].Top, 500);
+    EXPECT_EQ(window.steps, (std::vector<Point>{Point{683, 500}}));
+    EXPECT_EQ(window.presented.size(), 2u);
+    window.events.OnMouseMove();
+    window.events.OnTimer();  // frozen: no step, and the window is not asked
+    EXPECT_EQ(window.steps.size(), 1u);
+    // A step that leaves the work area moves the window where the walker was, and draws
+    // nothing.
+    fly->Walker().FreezeTicks = 0;
+    fly->Walker().X = -19.0;
+    fly->Walker().Y = 300.0;
+    fly->Walker().SetMove(5, 7, 10);
+    window.events.OnTimer();
+    EXPECT_EQ(window.steps.back(), (Point{-19, 300}));
+    EXPECT_EQ(window.presented.size(), 2u);
+    EXPECT_EQ(fly->Place(), (Point{-19, 300}));
 }
 
 TEST_F(FlyFormTest, PointerMovementFreezesAndDoubleClickHidesForGood) {

@@ -54,7 +54,7 @@ TEST_F(PopulationTest, CloseAllDestroysEveryFlyNewestFirstHiddenOnesToo) {
     EXPECT_EQ(app.Components()[0]->Name(), "frmMain");
     CloseAllFlies(app);  // nothing left: nothing happens
     AddFlies(app, 1);
-    EXPECT_EQ(platform.flyWindows[0]->bounds.Left, 683);
+    EXPECT_EQ(platform.flyWindows[0]->place.Left, 683);
 }
 
 TEST_F(PopulationTest, OnTopStateReachesEveryFlyAndHiddenOnesStayHidden) {
@@ -63,7 +63,6 @@ TEST_F(PopulationTest, OnTopStateReachesEveryFlyAndHiddenOnesStayHidden) {
     SetFliesOnTop(app, false);
     for (auto* window : platform.flyWindows) {
         EXPECT_FALSE(window->topMost);
-        EXPECT_TRUE(window->ownedByDesktop);
     }
     EXPECT_FALSE(platform.flyWindows[0]->visible);
     SetFliesOnTop(app, true);

@@ -6,7 +6,10 @@ namespace quillop::testing {
 
 FakeFlyWindow::FakeFlyWindow(FakePlatform& owner, FlyEvents& flyEvents, std::string windowName,
                              const Rect& initial)
-    : platform(owner), events(flyEvents), name(std::move(windowName)), bounds(initial) {}
+    : platform(owner),
+      events(flyEvents),
+      name(std::move(windowName)),
+      place{initial.Left, initial.Top} {}
 
 FakeFlyWindow::~FakeFlyWindow() {
     platform.destroyed.push_back(name);
@@ -23,25 +26,22 @@ void FakeFlyWindow::StopTimer() {
     timerRunning = false;
 }
 
-void FakeFlyWindow::SetBounds(const Rect& value) {
-    bounds = value;
-    moves.push_back(value);
-}
-
-std::optional<std::string> FakeFlyWindow::MakeLayered() {
-    layered = true;
+PresentResult FakeFlyWindow::Present(Point at, const CachedSprite* sprite) {
+    place = at;
+    steps.push_back(at);
+    if (sprite == nullptr) {
+        return {};
+    }
+    PresentResult result;
     if (platform.failLayered) {
-        return std::string("Access is denied");
+        result.Refusal = "Access is denied";
     }
-    return std::nullopt;
-}
-
-bool FakeFlyWindow::Present(const CachedSprite& sprite, int, int, std::uint8_t) {
     if (platform.failPresent) {
-        return false;
+        result.Shown = false;
+    } else {
+        presented.push_back(sprite->Name);
     }
-    presented.push_back(sprite.Name);
-    return true;
+    return result;
 }
 
 std::unique_ptr<MainWindow> FakePlatform::CreateMainWindow(MainFormEvents& events) {

@@ -29,27 +29,22 @@ class FakeFlyWindow final : public FlyWindow {
 
     void StartTimer(int intervalMs) override;
     void StopTimer() override;
-    void SetBounds(const Rect& bounds) override;
+    PresentResult Present(Point at, const CachedSprite* sprite) override;
     void Show() override { visible = true; }
     void Hide() override { visible = false; }
     bool IsVisible() const override { return visible; }
     void SetInputEnabled(bool enabled) override { inputEnabled = enabled; }
-    void SetOwnerToDesktop() override { ownedByDesktop = true; }
     void SetTopMost(bool value) override { topMost = value; }
-    std::optional<std::string> MakeLayered() override;
-    bool Present(const CachedSprite& sprite, int left, int top, std::uint8_t alpha) override;
 
     FakePlatform& platform;
     FlyEvents& events;
     std::string name;
-    Rect bounds;
-    std::vector<Rect> moves;  // one entry per SetBounds call
+    Point place;
+    std::vector<Point> steps;  // one entry per Present call
     std::vector<std::string> presented;
     bool visible = false;
     bool inputEnabled = true;
-    bool ownedByDesktop = false;
     bool topMost = false;
-    bool layered = false;
     bool timerRunning = false;
     int timerInterval = 0;
     int timerStarts = 0;

@@ -184,20 +184,23 @@ TEST_F(Win32PlatformTest, FlyWindowIsAHiddenOwnedPopUpThatBecomesLayered) {
     EXPECT_TRUE(GetWindowLongPtrA(hwnd, GWL_EXSTYLE) & WS_EX_CONTROLPARENT);
     EXPECT_FALSE(GetWindowLongPtrA(hwnd, GWL_EXSTYLE) & WS_EX_LAYERED);
 
-    window->SetOwnerToDesktop();
+    // A step without a picture moves the window and sets its owner, nothing more.
+    EXPECT_TRUE(window->Present(Point{100, 120}, nullptr).Shown);
     EXPECT_EQ(GetWindow(hwnd, GW_OWNER), GetDesktopWindow());
-    window->SetBounds(Rect{100, 120, 60, 60});
     RECT r{};
     GetWindowRect(hwnd, &r);
     EXPECT_EQ(r.left, 100);
     EXPECT_EQ(r.top, 120);
+    EXPECT_FALSE(GetWindowLongPtrA(hwnd, GWL_EXSTYLE) & WS_EX_LAYERED);
 
-    EXPECT_EQ(window->MakeLayered(), std::nullopt);
-    EXPECT_TRUE(GetWindowLongPtrA(hwnd, GWL_EXSTYLE) & WS_EX_LAYERED);
-    EXPECT_EQ(window->MakeLayered(), std::nullopt) << "a second time changes nothing";
     const ResourceSprites resources(GetModuleHandleA(nullptr));
     SpriteCache cache(resources);
-    EXPECT_TRUE(window->Present(cache.Get("3_2"), 100, 120, 255));
+    const PresentResult first = window->Present(Point{100, 120}, &cache.Get("3_2"));
+    EXPECT_EQ(first.Refusal, std::nullopt);
+    EXPECT_TRUE(first.Shown);
+    EXPECT_TRUE(GetWindowLongPtrA(hwnd, GWL_EXSTYLE) & WS_EX_LAYERED);
+    EXPECT_EQ(window->Present(Point{100, 120}, &cache.Get("3_3")).Refusal, std::nullopt)
+        << "a second time changes nothing";
     EXPECT_FALSE(window->IsVisible()) << "a picture does not show a hidden window";
 
     window->Show();

@@ -23,15 +23,17 @@ class RefusingFlyWindow final : public quillop::FlyWindow {
 
     void StartTimer(int intervalMs) override { window_->StartTimer(intervalMs); }
     void StopTimer() override { window_->StopTimer(); }
-    void SetBounds(const quillop::Rect& bounds) override { window_->SetBounds(bounds); }
+    quillop::PresentResult Present(quillop::Point at,
+                                   const quillop::CachedSprite* sprite) override {
+        quillop::PresentResult result = window_->Present(at, nullptr);
+        result.Shown = sprite == nullptr;
+        return result;
+    }
     void Show() override { window_->Show(); }
     void Hide() override { window_->Hide(); }
     bool IsVisible() const override { return window_->IsVisible(); }
     void SetInputEnabled(bool enabled) override { window_->SetInputEnabled(enabled); }
-    void SetOwnerToDesktop() override { window_->SetOwnerToDesktop(); }
     void SetTopMost(bool topMost) override { window_->SetTopMost(topMost); }
-    std::optional<std::string> MakeLayered() override { return window_->MakeLayered(); }
-    bool Present(const quillop::CachedSprite&, int, int, std::uint8_t) override { return false; }
 
   private:
     std::unique_ptr<quillop::FlyWindow> window_;
