@@ -4,8 +4,6 @@
 
 namespace quillop {
 
-const char* const kFlyNamePrefix = "frmPngFly";
-
 namespace {
 
 // Thrown past a handler whose fly was destroyed inside a message box; nothing may touch it.

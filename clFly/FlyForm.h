@@ -5,12 +5,11 @@
 #include <string>
 
 #include "clFly/Component.h"
+#include "clFly/ExternalNames.h"
 #include "clFly/FlyWindow.h"
 #include "clFly/Walker.h"
 
 namespace quillop {
-
-extern const char* const kFlyNamePrefix;  // "frmPngFly"
 
 class TFlyForm final : public Component, private WalkerWindow, private FlyEvents {
   public:

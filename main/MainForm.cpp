@@ -10,8 +10,6 @@
 
 namespace quillop {
 
-const char* const kMainWindowClass = "TfrmMain";
-const char* const kMainWindowCaption = "Quillop 1.1";
 const char* const kHomePageAddress = QUILLOP_HOME_PAGE;
 const char* const kButton1Caption = "Button1";
 const char* const kGroupBoxCaption = " Settings ";
@@ -20,25 +18,6 @@ const char* const kStartupCaption = "Load on startup";
 const char* const kLabel1Caption = "Number of flies at start";
 const char* const kOkCaption = "OK";
 const char* const kHomePageCaption = "More fun program...";
-
-bool ControlUserSettings::OnTop() const {
-    return controls_.OnTopChecked();
-}
-void ControlUserSettings::SetOnTop(bool onTop) {
-    controls_.SetOnTopChecked(onTop);
-}
-bool ControlUserSettings::Startup() const {
-    return controls_.StartupChecked();
-}
-void ControlUserSettings::SetStartup(bool startup) {
-    controls_.SetStartupChecked(startup);
-}
-int ControlUserSettings::Flies() const {
-    return static_cast<int>(CountFieldValue(controls_.CountText()));
-}
-void ControlUserSettings::SetFlies(std::int64_t count) {
-    controls_.SetCountText(CountFieldText(count));
-}
 
 namespace {
 

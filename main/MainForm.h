@@ -6,15 +6,14 @@
 #include <string>
 
 #include "clFly/Component.h"
+#include "clFly/ExternalNames.h"
 #include "main/Application.h"
 #include "main/SettingsStore.h"
 #include "main/UserSettings.h"
 
 namespace quillop {
 
-extern const char* const kMainWindowClass;    // "TfrmMain"
-extern const char* const kMainWindowCaption;  // "Quillop 1.1"
-extern const char* const kHomePageAddress;    // the maker's home page, set at build time
+extern const char* const kHomePageAddress;  // the maker's home page, set at build time
 
 class TfrmMain final : public Component, private MainFormEvents {
   public:

@@ -4,11 +4,6 @@
 
 namespace quillop {
 
-const char* const kOnTopName = "OnTop";
-const char* const kStartupReadName = "StartUp";
-const char* const kStartupWriteName = "Startup";
-const char* const kFliesName = "Flies";
-
 namespace {
 
 const char* const kStoreFailureClass = "ERegistryException";
@@ -76,22 +71,23 @@ void LoadSettings(SettingsStore& store, UserSettings& settings,
     if (const std::string problem = store.TakeOpenProblem(); !problem.empty()) {
         report(Failure(problem));
     }
-    ReadSetting(
-        store, kStartupReadName, [&](std::int32_t v) { settings.SetStartup(v != 0); }, report);
-    ReadSetting(
-        store, kOnTopName, [&](std::int32_t v) { settings.SetOnTop(v != 0); }, report);
-    ReadSetting(
-        store, kFliesName, [&](std::int32_t v) { settings.SetFlies(v); }, report);
+    for (const SettingInfo& info : kSettingTable) {
+        ReadSetting(
+            store, info.ReadName, [&](std::int32_t v) { SetFromStored(settings, info.Id, v); },
+            report);
+    }
 }
 
 void SaveSettings(SettingsStore& store, const UserSettings& settings) {
     OpenStore open(store);
-    WriteInteger(store, kOnTopName, settings.OnTop() ? 1 : 0);
-    WriteInteger(store, kStartupWriteName, settings.Startup() ? 1 : 0);
-    WriteInteger(store, kFliesName, settings.Flies());
+    std::string last;
+    for (const SettingId id : {SettingId::OnTop, SettingId::Startup, SettingId::Flies}) {
+        last = Setting(id).WriteName;
+        WriteInteger(store, last, StoredValueOf(settings, id));
+    }
+    // What could not be kept is reported under the last value written.
     if (!open.Close()) {
-        throw Failure("Failed to set data for '" + std::string(kFliesName) + "'",
-                      kStoreFailureClass);
+        throw Failure("Failed to set data for '" + last + "'", kStoreFailureClass);
     }
     if (!store.SetRunAtLogon(settings.Startup())) {
         throw Failure("Failed to set data for '" + store.RunAtLogonName() + "'",

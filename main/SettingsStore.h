@@ -41,13 +41,6 @@ class SettingsStore {
     virtual std::string TakeOpenProblem() { return {}; }
 };
 
-// The names of the stored values. Reading asks for "StartUp" and writing writes "Startup":
-// names match without regard to case, so both are the same value.
-extern const char* const kOnTopName;
-extern const char* const kStartupReadName;
-extern const char* const kStartupWriteName;
-extern const char* const kFliesName;
-
 // Reads the stored settings into `settings`. A value of the wrong type, or a store that could
 // not be read at all, is reported through `report`; what could not be read keeps what it had,
 // and the others are read all the same.

@@ -4,8 +4,6 @@
 
 namespace quillop {
 
-const char* const kTrayIconTip = "Vantrel";
-
 const std::vector<MenuEntry>& PopupMenuEntries() {
     static const std::vector<MenuEntry> entries = {
         {"Settings1", "Settings", MenuCommand::Settings, true, true},

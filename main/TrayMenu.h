@@ -5,12 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "clFly/ExternalNames.h"
+
 namespace quillop {
 
 enum class MenuCommand { None, Settings, AddFly, AddFiveFlies, CloseAllFlies, About, Exit };
 
 // The tray icon's tooltip.
-extern const char* const kTrayIconTip;  // "Vantrel"
 
 struct MenuEntry {
     const char* Name;     // the component name, e.g. "pmiAdd"

@@ -1,13 +1,46 @@
-// The three user settings, reached only through operations that read and set each value.
+// The three user settings: the one table of their names, defaults and limits, and the
+// operations that read and set each value.
 #pragma once
 
 #include <cstdint>
 
 namespace quillop {
 
-constexpr int kMinFlies = 1;
-constexpr int kMaxFlies = 99;
-constexpr int kDefaultFlies = 3;
+enum class SettingId { OnTop, Startup, Flies };
+
+// One stored setting. Stored names match without regard to case.
+struct SettingInfo {
+    SettingId Id;
+    const char* ReadName;
+    const char* WriteName;
+    std::int32_t Default;
+    std::int32_t Min;  // a yes-or-no setting is stored as 0 or 1
+    std::int32_t Max;
+};
+
+// The settings, in the order they are read. They are written in the order of SettingId.
+inline constexpr SettingInfo kSettingTable[] = {
+    // "StartUp" and "Startup" are the same value: reading asks for one, writing writes the other.
+    {SettingId::Startup, "StartUp", "Startup", 1, 0, 1},
+    {SettingId::OnTop, "OnTop", "OnTop", 1, 0, 1},
+    {SettingId::Flies, "Flies", "Flies", 3, 1, 99},
+};
+
+// The table's line for a setting.
+constexpr const SettingInfo& Setting(SettingId id) {
+    for (const SettingInfo& info : kSettingTable) {
+        if (info.Id == id) {
+            return info;
+        }
+    }
+    return kSettingTable[0];
+}
+
+constexpr int kMinFlies = Setting(SettingId::Flies).Min;
+constexpr int kMaxFlies = Setting(SettingId::Flies).Max;
+constexpr int kDefaultFlies = Setting(SettingId::Flies).Default;
+constexpr bool kDefaultOnTop = Setting(SettingId::OnTop).Default != 0;
+constexpr bool kDefaultStartup = Setting(SettingId::Startup).Default != 0;
 
 // Holds a number of flies to 1..99.
 constexpr int ClampFlies(std::int64_t count) {
@@ -39,10 +72,14 @@ class PlainUserSettings final : public UserSettings {
     void SetFlies(std::int64_t count) override { flies_ = ClampFlies(count); }
 
   private:
-    bool onTop_ = true;
-    bool startup_ = true;
+    bool onTop_ = kDefaultOnTop;
+    bool startup_ = kDefaultStartup;
     int flies_ = kDefaultFlies;
 };
+
+// A setting's value as it is stored, and setting it from a stored value.
+std::int32_t StoredValueOf(const UserSettings& settings, SettingId id);
+void SetFromStored(UserSettings& settings, SettingId id, std::int32_t value);
 
 class SettingsControls;
 

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "clFly/ExternalNames.h"
 #include "clFly/Failure.h"
 #include "clFly/win32/ScopedWin.h"
 #include "clFly/win32/SystemError.h"
@@ -10,7 +11,6 @@ namespace quillop {
 
 namespace {
 
-const char* const kFlyWindowClass = "QuillopFly";
 constexpr UINT_PTR kMoveTimerId = 1;
 // Flies are always drawn at full opacity; only the pictures' own alpha shows through.
 constexpr BYTE kOpacity = 255;

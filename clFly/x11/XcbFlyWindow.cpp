@@ -1,5 +1,6 @@
 #include "clFly/x11/XcbFlyWindow.h"
 
+#include "clFly/ExternalNames.h"
 #include "clFly/x11/FlyTimers.h"
 #include "clFly/x11/XcbAtoms.h"
 
@@ -8,6 +9,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <iterator>
+#include <string>
 
 namespace quillop {
 
@@ -115,8 +117,8 @@ XcbFlyWindow::XcbFlyWindow(XcbFlyDisplay& display, FlyTimers& timers, FlyEvents&
     property(XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8, name.size(), name.data());
     property(atoms[XcbFlyDisplay::kNetWmName], atoms[XcbFlyDisplay::kUtf8String], 8, name.size(),
              name.data());
-    static const char kClass[] = "quillop\0TFlyForm";
-    property(XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8, sizeof kClass, kClass);
+    const std::string wmClass = std::string(kFlyX11Instance) + '\0' + kFlyX11Class + '\0';
+    property(XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8, wmClass.size(), wmClass.data());
     // WM_HINTS: the input field is set and false, so the window never takes the focus.
     const std::uint32_t wmHints[9] = {1, 0, 0, 0, 0, 0, 0, 0, 0};
     property(XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 32, 9, wmHints);

@@ -110,11 +110,11 @@ class SettingsWindow final : public QDialog {
         OnTop = new QCheckBox(kOnTopCaption, group);
         OnTop->setObjectName("chbOnTop");
         OnTop->setGeometry(Rect(kOnTopPlace));
-        OnTop->setChecked(true);
+        OnTop->setChecked(kDefaultOnTop);
         Startup = new QCheckBox(kStartupCaption, group);
         Startup->setObjectName("chbStartup");
         Startup->setGeometry(Rect(kStartupPlace));
-        Startup->setChecked(true);
+        Startup->setChecked(kDefaultStartup);
         auto* label = new QLabel(kLabel1Caption, group);
         label->setObjectName("Label1");
         // Like a label sized to its text, it grows when the font is wider than the original's.

@@ -11,6 +11,7 @@
 #include <limits>
 #include <utility>
 
+#include "clFly/ExternalNames.h"
 #include "main/Autostart.h"
 
 namespace quillop {
@@ -34,8 +35,9 @@ QString FindKey(const QSettings& settings, const QString& name) {
 class ConfigFileStore final : public SettingsStore {
   public:
     void Open() override {
-        settings_ = std::make_unique<QSettings>(ConfigHome() + "/QuillopPro/QuillopPro.conf",
-                                                QSettings::IniFormat);
+        settings_ = std::make_unique<QSettings>(
+            ConfigHome() + "/" + kSettingsName + "/" + kSettingsName + ".conf",
+            QSettings::IniFormat);
         // NOTE: refusing a non-atomic write (the default) keeps an interrupted write from
         // leaving a damaged file: QSettings writes a new file and renames it over the old.
         settings_->setAtomicSyncRequired(true);
@@ -106,7 +108,7 @@ class ConfigFileStore final : public SettingsStore {
 
     bool SetRunAtLogon(bool run) override {
         const QString folder = ConfigHome() + "/autostart";
-        const QString path = folder + "/QuillopPro.desktop";
+        const QString path = folder + "/" + kSettingsName + ".desktop";
         if (!run) {
             return !QFile::exists(path) || QFile::remove(path);
         }
@@ -123,7 +125,7 @@ class ConfigFileStore final : public SettingsStore {
         return file.commit();
     }
 
-    std::string RunAtLogonName() const override { return "QuillopPro"; }
+    std::string RunAtLogonName() const override { return kSettingsName; }
 
   private:
     // Renames a file that could not be read to "<name>.damaged", as it is, so that the settings

@@ -6,13 +6,14 @@
 
 #include <memory>
 
+#include "clFly/ExternalNames.h"
 #include "main/Platform.h"
 #include "main/win32/Win32TrayIcon.h"
 
 namespace quillop {
 
 // The message another program sends or posts to the main window to end Quillop.
-constexpr UINT WM_CLOSEAPP = 0x467;
+constexpr UINT WM_CLOSEAPP = kCloseAppMessage;
 
 // Registers the main window's class; call once before the main window is created.
 void RegisterMainWindowClass(HINSTANCE instance);

@@ -210,8 +210,8 @@ Win32SettingsControls::Win32SettingsControls(HWND window)
                         kIdOk, kOkPlace, font_);
     homePage_ = CreateControl(window, "STATIC", kHomePageCaption, SS_LEFT | SS_NOTIFY, 0,
                               kIdHomePage, kHomePagePlace, linkFont_);
-    Check(onTop_, true);
-    Check(startup_, true);
+    Check(onTop_, kDefaultOnTop);
+    Check(startup_, kDefaultStartup);
     SetWindowSubclass(count_, CountFieldProc, kCountFieldSubclass, 0);
     SetWindowSubclass(countButtons_, CountButtonsProc, kCountButtonsSubclass,
                       reinterpret_cast<DWORD_PTR>(&pressedButton_));

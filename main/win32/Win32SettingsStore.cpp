@@ -4,16 +4,21 @@
 
 #include <string>
 
+#include "clFly/ExternalNames.h"
+
 namespace quillop {
 
 namespace {
 
-const wchar_t* const kSettingsKey = L"Software\\QuillopPro";
 const wchar_t* const kRunKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-const wchar_t* const kRunValue = L"QuillopPro";
 
 std::wstring Wide(const std::string& text) {
     return std::wstring(text.begin(), text.end());
+}
+
+// The settings' key below HKEY_CURRENT_USER.
+std::wstring SettingsKey() {
+    return L"Software\\" + Wide(kSettingsName);
 }
 
 // Opens a key of the current user with full access, creating it if needed; null on failure.
@@ -50,7 +55,7 @@ class RegistryStore final : public SettingsStore {
 
     void Open() override {
         Close();
-        key_ = OpenUserKey(kSettingsKey);
+        key_ = OpenUserKey(SettingsKey().c_str());
     }
 
     StoredValue Read(const std::string& name) override {
@@ -99,11 +104,11 @@ class RegistryStore final : public SettingsStore {
         LSTATUS status;
         if (run) {
             const std::wstring command = RunCommand();
-            status = RegSetValueExW(key, kRunValue, 0, REG_SZ,
+            status = RegSetValueExW(key, Wide(kSettingsName).c_str(), 0, REG_SZ,
                                     reinterpret_cast<const BYTE*>(command.c_str()),
                                     DWORD((command.size() + 1) * sizeof(wchar_t)));
         } else {
-            status = RegDeleteValueW(key, kRunValue);
+            status = RegDeleteValueW(key, Wide(kSettingsName).c_str());
             if (status == ERROR_FILE_NOT_FOUND) {
                 status = ERROR_SUCCESS;
             }
@@ -112,7 +117,7 @@ class RegistryStore final : public SettingsStore {
         return status == ERROR_SUCCESS;
     }
 
-    std::string RunAtLogonName() const override { return "QuillopPro"; }
+    std::string RunAtLogonName() const override { return kSettingsName; }
 
   private:
     HKEY key_ = nullptr;

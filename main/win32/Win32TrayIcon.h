@@ -3,13 +3,14 @@
 
 #include <windows.h>
 
+#include "clFly/ExternalNames.h"
 #include "clFly/win32/ScopedWin.h"
 #include "main/TrayMenu.h"
 
 namespace quillop {
 
 // The shell's callback message for the icon's mouse messages.
-constexpr UINT WM_TRAYICON = WM_USER + 1;
+constexpr UINT WM_TRAYICON = kTrayIconMessage;  // WM_USER + 1
 
 // The main window's tray icon: uID 1, tooltip "Vantrel", the 16 x 16 "TRAYICON" resource.
 class Win32TrayIcon {
