@@ -3,13 +3,13 @@
 #include <xcb/shape.h>
 #include <xcb/xfixes.h>
 
-#include <cstdlib>
 #include <string>
 #include <utility>
 
 #include "clFly/Failure.h"
 #include "clFly/x11/ShapeMask.h"
 #include "clFly/x11/XcbAtoms.h"
+#include "clFly/x11/XcbReply.h"
 
 namespace quillop {
 
@@ -74,8 +74,10 @@ XcbSprites::XcbSprites(xcb_connection_t* connection, int screenNumber) : connect
     // per client and window, and Qt watches the same selection on the root window.
     const xcb_query_extension_reply_t* xfixes = xcb_get_extension_data(connection, &xcb_xfixes_id);
     if (xfixes != nullptr && xfixes->present) {
-        std::free(xcb_xfixes_query_version_reply(
-            connection, xcb_xfixes_query_version(connection, 5, 0), nullptr));
+        // NOTE: XFixes takes no other request from a client that has not asked for its version.
+        [[maybe_unused]] const XcbReply<xcb_xfixes_query_version_reply_t> version(
+            xcb_xfixes_query_version_reply(connection, xcb_xfixes_query_version(connection, 5, 0),
+                                           nullptr));
         haveXfixes_ = true;
         xfixesEvent_ = xfixes->first_event;
         watcher_ = xcb_generate_id(connection);
@@ -120,10 +122,9 @@ XcbSprites::~XcbSprites() {
 }
 
 void XcbSprites::ReadCompositorOwner() {
-    auto* reply = xcb_get_selection_owner_reply(
-        connection_, xcb_get_selection_owner(connection_, compositorSelection_), nullptr);
+    const XcbReply<xcb_get_selection_owner_reply_t> reply(xcb_get_selection_owner_reply(
+        connection_, xcb_get_selection_owner(connection_, compositorSelection_), nullptr));
     compositing_ = reply != nullptr && reply->owner != XCB_WINDOW_NONE;
-    std::free(reply);
 }
 
 bool XcbSprites::HandleEvent(const xcb_generic_event_t* event) {
