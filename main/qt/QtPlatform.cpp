@@ -1,8 +1,6 @@
 #include "main/qt/QtPlatform.h"
 
 #include <dlfcn.h>
-#include <fcntl.h>
-#include <unistd.h>
 #include <xcb/xcb.h>
 #include <QAbstractEventDispatcher>
 #include <QAbstractNativeEventFilter>
@@ -17,7 +15,6 @@
 #include <QTimer>
 #include <QUrl>
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -28,6 +25,7 @@
 #include "clFly/x11/XcbFlyWindow.h"
 #include "main/ErrorText.h"
 #include "main/qt/QtSettingsStore.h"
+#include "main/qt/QtSignalPipe.h"
 #include "main/qt/QtTimerWake.h"
 #include "main/qt/QtTrayIcon.h"
 
@@ -50,16 +48,6 @@ class MonotonicClock final : public Clock {
         return static_cast<std::uint32_t>(*HighResolutionCounter() / 1000000u);
     }
 };
-
-// The write end of the pipe that carries termination signals into the event loop.
-int signalPipeWrite = -1;
-
-void OnTerminationSignal(int) {
-    const int saved = errno;
-    const char byte = 1;
-    [[maybe_unused]] const auto written = write(signalPipeWrite, &byte, 1);
-    errno = saved;
-}
 
 // Hands the connection's events to the fly windows before Qt sees them.
 class FlyEventFilter final : public QAbstractNativeEventFilter {
@@ -105,14 +93,13 @@ struct QtPlatform::Shell {
     // Made with the first fly, so that a screen without per-pixel alpha fails the start-up.
     std::unique_ptr<XcbFlyDisplay> Display;
     std::unique_ptr<FlyEventFilter> Filter;
-    std::unique_ptr<QSocketNotifier> SignalNotifier;
+    std::unique_ptr<SignalPipe> Signals;
     // Wakes the loop when other windows are restacked while no fly is due to step.
     std::unique_ptr<QSocketNotifier> StackingNotifier;
     QTimer StackingPause;
     std::unique_ptr<QuitWatch> Quit;
     std::unique_ptr<PopupMenu> Menu;
     std::unique_ptr<TrayIcon> Tray;
-    int SignalPipeRead = -1;
 
     // The window that has the focus: the window manager's active window, else the X focus.
     xcb_window_t ActiveWindow() const;
@@ -201,30 +188,13 @@ QtPlatform::QtPlatform() : shell_(std::make_unique<Shell>()) {
                      shell.Quit.get(), [&shell] { shell.Flush(); });
 
     // SIGTERM, SIGINT and SIGHUP close the program as "Exit" does.
-    int fds[2];
-    if (pipe2(fds, O_CLOEXEC | O_NONBLOCK) == 0) {
-        shell.SignalPipeRead = fds[0];
-        signalPipeWrite = fds[1];
-        shell.SignalNotifier = std::make_unique<QSocketNotifier>(fds[0], QSocketNotifier::Read);
-        QObject::connect(shell.SignalNotifier.get(), &QSocketNotifier::activated, shell.Quit.get(),
-                         [this] {
-                             char bytes[16];
-                             while (read(shell_->SignalPipeRead, bytes, sizeof bytes) > 0) {
-                             }
-                             if (mainEvents_ != nullptr) {
-                                 mainEvents_->OnCloseRequest();
-                             } else {
-                                 Terminate();
-                             }
-                         });
-        struct sigaction action {};
-        action.sa_handler = OnTerminationSignal;
-        sigemptyset(&action.sa_mask);
-        action.sa_flags = SA_RESTART;
-        for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
-            sigaction(signal, &action, nullptr);
+    shell.Signals = std::make_unique<SignalPipe>([this] {
+        if (mainEvents_ != nullptr) {
+            mainEvents_->OnCloseRequest();
+        } else {
+            Terminate();
         }
-    }
+    });
 
     QGuiApplication::setQuitOnLastWindowClosed(false);
 #if QT_CONFIG(sessionmanager)
@@ -238,16 +208,8 @@ QtPlatform::QtPlatform() : shell_(std::make_unique<Shell>()) {
 }
 
 QtPlatform::~QtPlatform() {
-    for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
-        std::signal(signal, SIG_DFL);
-    }
+    shell_->Signals.reset();
     qApp->removeNativeEventFilter(shell_->Filter.get());
-    shell_->SignalNotifier.reset();
-    if (shell_->SignalPipeRead >= 0) {
-        close(shell_->SignalPipeRead);
-        close(signalPipeWrite);
-        signalPipeWrite = -1;
-    }
 }
 
 std::unique_ptr<MainWindow> QtPlatform::CreateMainWindow(MainFormEvents& events) {
