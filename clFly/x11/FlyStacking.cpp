@@ -3,7 +3,7 @@
 #include <chrono>
 #include <vector>
 
-#include "clFly/x11/XcbAtoms.h"
+#include "clFly/x11/XcbReply.h"
 
 namespace quillop {
 
@@ -49,9 +49,8 @@ void FlyStacking::ReadEvents(const RoleOf& roleOf) {
     if (watch_ == nullptr) {
         return;
     }
-    while (xcb_generic_event_t* event = xcb_poll_for_event(watch_)) {
-        HandleEvent(event, roleOf);
-        std::free(event);
+    while (const XcbReply<xcb_generic_event_t> event{xcb_poll_for_event(watch_)}) {
+        HandleEvent(event.get(), roleOf);
     }
 }
 

@@ -1,8 +1,8 @@
 #include "clFly/x11/XcbAtoms.h"
 
-#include <cstdlib>
-#include <cstring>
 #include <vector>
+
+#include "clFly/x11/XcbReply.h"
 
 namespace quillop {
 
@@ -13,10 +13,9 @@ xcb_intern_atom_cookie_t AskForAtom(xcb_connection_t* connection, std::string_vi
 }
 
 xcb_atom_t AtomOf(xcb_connection_t* connection, xcb_intern_atom_cookie_t cookie) {
-    auto* reply = xcb_intern_atom_reply(connection, cookie, nullptr);
-    const xcb_atom_t atom = reply != nullptr ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-    std::free(reply);
-    return atom;
+    const XcbReply<xcb_intern_atom_reply_t> reply(
+        xcb_intern_atom_reply(connection, cookie, nullptr));
+    return reply != nullptr ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
 }
 
 }  // namespace

@@ -1,21 +1,12 @@
-// Looking up X atoms by name, and owning the server's replies.
+// Looking up X atoms by name.
 #pragma once
 
 #include <xcb/xcb.h>
 
-#include <cstdlib>
-#include <memory>
 #include <span>
 #include <string_view>
 
 namespace quillop {
-
-// A reply of XCB, which the caller frees with free().
-struct FreeReply {
-    void operator()(void* reply) const { std::free(reply); }
-};
-template <typename T>
-using XcbReply = std::unique_ptr<T, FreeReply>;
 
 // The atom of a name, waiting for the server's answer; XCB_ATOM_NONE when it cannot be had.
 xcb_atom_t InternAtom(xcb_connection_t* connection, std::string_view name);

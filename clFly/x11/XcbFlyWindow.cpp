@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <iterator>
 #include <string>
 
@@ -268,7 +267,7 @@ XcbFlyDisplay::XcbFlyDisplay(xcb_connection_t* connection, int screenNumber, Dou
                              TimerWake& wake)
     : connection_(connection),
       sprites_(connection, screenNumber),
-      rules_(rules),
+      doubleClick_(rules),
       timers_(std::make_unique<FlyTimers>(wake)),
       stacking_(connection, sprites_.Screen()->root) {
     static_assert(std::size(kAtomNames) == kAtomCount);
@@ -296,20 +295,6 @@ FlyStacking::Role XcbFlyDisplay::RoleOf(xcb_window_t id) const {
         return FlyStacking::Role::HiddenFly;
     }
     return window.IsTopMost() ? FlyStacking::Role::TopMostFly : FlyStacking::Role::LowerFly;
-}
-
-bool XcbFlyDisplay::IsDoubleClick(const xcb_button_press_event_t& press) {
-    const bool second =
-        press.event == lastPressWindow_ &&
-        press.time - lastPressTime_ <= static_cast<xcb_timestamp_t>(rules_.IntervalMs) &&
-        std::abs(press.root_x - lastPressX_) <= rules_.Distance &&
-        std::abs(press.root_y - lastPressY_) <= rules_.Distance;
-    // A third press starts a new pair rather than making a second double click.
-    lastPressWindow_ = second ? 0 : press.event;
-    lastPressTime_ = press.time;
-    lastPressX_ = press.root_x;
-    lastPressY_ = press.root_y;
-    return second;
 }
 
 void XcbFlyDisplay::ApplyCompositing() {
@@ -346,7 +331,8 @@ bool XcbFlyDisplay::Dispatch(const xcb_generic_event_t* event) {
             if (window == nullptr) {
                 return false;
             }
-            if (window->InputEnabled() && press->detail == 1 && IsDoubleClick(*press)) {
+            if (window->InputEnabled() && press->detail == 1 &&
+                doubleClick_.Press(press->event, press->time, press->root_x, press->root_y)) {
                 window->Events().OnDoubleClick();
             }
             return true;

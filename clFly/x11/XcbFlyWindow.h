@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "clFly/FlyWindow.h"
+#include "clFly/x11/DoubleClick.h"
 #include "clFly/x11/FlyStacking.h"
 #include "clFly/x11/XcbSprites.h"
 
@@ -17,12 +18,6 @@ namespace quillop {
 class XcbFlyWindow;
 class FlyTimers;
 class TimerWake;
-
-// How far apart two presses of the left button may be to make a double click.
-struct DoubleClickRules {
-    int IntervalMs = 400;
-    int Distance = 5;
-};
 
 // The fly windows of one X screen: creates them and hands them their events. They bypass the
 // window manager, which would otherwise have to answer every step of every fly.
@@ -66,8 +61,6 @@ class XcbFlyDisplay {
         kAtomCount
     };
 
-    // A two-press test of the left button; true when this press completes a double click.
-    bool IsDoubleClick(const xcb_button_press_event_t& press);
     // Gives every fly the bounding shape that suits the compositing state.
     void ApplyCompositing();
     // What a child of the root window is to the flies.
@@ -75,17 +68,13 @@ class XcbFlyDisplay {
 
     xcb_connection_t* connection_;
     XcbSprites sprites_;
-    DoubleClickRules rules_;
+    DoubleClick doubleClick_;
     std::unique_ptr<FlyTimers> timers_;
     FlyStacking stacking_;
     xcb_atom_t atoms_[kAtomCount] = {};
     std::unordered_map<xcb_window_t, XcbFlyWindow*> windows_;
     // The fly windows that are mapped.
     int shownCount_ = 0;
-    xcb_window_t lastPressWindow_ = 0;
-    xcb_timestamp_t lastPressTime_ = 0;
-    int lastPressX_ = 0;
-    int lastPressY_ = 0;
 };
 
 }  // namespace quillop

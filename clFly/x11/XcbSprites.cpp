@@ -3,12 +3,13 @@
 #include <xcb/shape.h>
 #include <xcb/xfixes.h>
 
-#include <algorithm>
-#include <cstdlib>
 #include <string>
+#include <utility>
 
 #include "clFly/Failure.h"
+#include "clFly/x11/ShapeMask.h"
 #include "clFly/x11/XcbAtoms.h"
+#include "clFly/x11/XcbReply.h"
 
 namespace quillop {
 
@@ -46,35 +47,6 @@ xcb_visualid_t FindArgbVisual(xcb_screen_t* screen) {
 
 }  // namespace
 
-void CoarsenCut(std::vector<std::uint8_t>& bits, int width, int height) {
-    const auto row = [&](int y) { return bits.begin() + static_cast<std::ptrdiff_t>(y) * width; };
-    const auto count = [](auto first, auto last) { return std::count(first, last, 1); };
-    int y = 0;
-    while (y < height) {
-        std::vector<std::uint8_t> band(row(y), row(y) + width);
-        long original = count(band.begin(), band.end());
-        int end = y + 1;
-        for (; end < height; ++end) {
-            std::vector<std::uint8_t> joined(band);
-            for (int x = 0; x < width; ++x) {
-                joined[x] &= row(end)[x];
-            }
-            const long kept = count(joined.begin(), joined.end());
-            const long withRow = original + count(row(end), row(end) + width);
-            const int rows = end - y + 1;
-            if ((kept == 0) != (original == 0) || withRow - kept * rows > rows) {
-                break;
-            }
-            band = std::move(joined);
-            original = withRow;
-        }
-        for (int r = y; r < end; ++r) {
-            std::copy(band.begin(), band.end(), row(r));
-        }
-        y = end;
-    }
-}
-
 XcbSprites::XcbSprites(xcb_connection_t* connection, int screenNumber) : connection_(connection) {
     screen_ = ScreenOf(connection, screenNumber);
     visual_ = screen_ != nullptr ? FindArgbVisual(screen_) : 0;
@@ -102,8 +74,10 @@ XcbSprites::XcbSprites(xcb_connection_t* connection, int screenNumber) : connect
     // per client and window, and Qt watches the same selection on the root window.
     const xcb_query_extension_reply_t* xfixes = xcb_get_extension_data(connection, &xcb_xfixes_id);
     if (xfixes != nullptr && xfixes->present) {
-        std::free(xcb_xfixes_query_version_reply(
-            connection, xcb_xfixes_query_version(connection, 5, 0), nullptr));
+        // NOTE: XFixes takes no other request from a client that has not asked for its version.
+        [[maybe_unused]] const XcbReply<xcb_xfixes_query_version_reply_t> version(
+            xcb_xfixes_query_version_reply(connection, xcb_xfixes_query_version(connection, 5, 0),
+                                           nullptr));
         haveXfixes_ = true;
         xfixesEvent_ = xfixes->first_event;
         watcher_ = xcb_generate_id(connection);
@@ -148,10 +122,9 @@ XcbSprites::~XcbSprites() {
 }
 
 void XcbSprites::ReadCompositorOwner() {
-    auto* reply = xcb_get_selection_owner_reply(
-        connection_, xcb_get_selection_owner(connection_, compositorSelection_), nullptr);
+    const XcbReply<xcb_get_selection_owner_reply_t> reply(xcb_get_selection_owner_reply(
+        connection_, xcb_get_selection_owner(connection_, compositorSelection_), nullptr));
     compositing_ = reply != nullptr && reply->owner != XCB_WINDOW_NONE;
-    std::free(reply);
 }
 
 bool XcbSprites::HandleEvent(const xcb_generic_event_t* event) {
@@ -189,13 +162,8 @@ const XcbSprite& XcbSprites::Get(const CachedSprite& cached) {
             std::swap(data[i * 4 + 1], data[i * 4 + 2]);
         }
     }
-    std::vector<std::uint8_t> input(pixels);
-    std::vector<std::uint8_t> solid(pixels);
-    for (std::size_t i = 0; i < pixels; ++i) {
-        const std::uint8_t alpha = picture.Pixels[i * 4 + 3];
-        input[i] = alpha > 0;
-        solid[i] = alpha >= 128;
-    }
+    const std::vector<std::uint8_t> input = AlphaMask(picture.Pixels, 1);
+    const std::vector<std::uint8_t> solid = AlphaMask(picture.Pixels, 128);
     sprite.Width = width;
     sprite.Height = height;
     sprite.Picture = xcb_generate_id(connection_);
@@ -274,24 +242,10 @@ void XcbSprites::SetBoundingShape(xcb_window_t window, std::uint32_t cut) {
 xcb_pixmap_t XcbSprites::UploadMask(const std::vector<std::uint8_t>& bits, int width, int height) {
     // Bitmap rows in the server's own layout: scanline unit and pad, bit and byte order.
     const xcb_setup_t* setup = xcb_get_setup(connection_);
-    const int unit = setup->bitmap_format_scanline_unit;
-    const int pad = setup->bitmap_format_scanline_pad;
-    const bool lsbBits = setup->bitmap_format_bit_order == XCB_IMAGE_ORDER_LSB_FIRST;
-    const bool lsbBytes = setup->image_byte_order == XCB_IMAGE_ORDER_LSB_FIRST;
-    const int stride = (width + pad - 1) / pad * pad / 8;
-    std::vector<std::uint8_t> rows(static_cast<std::size_t>(stride) * height);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            if (bits[static_cast<std::size_t>(y) * width + x] == 0) {
-                continue;
-            }
-            const int unitStart = x / unit * unit / 8;
-            const int bit = lsbBits ? x % unit : unit - 1 - x % unit;
-            const int byteInUnit = lsbBytes ? bit / 8 : unit / 8 - 1 - bit / 8;
-            rows[static_cast<std::size_t>(y) * stride + unitStart + byteInUnit] |=
-                static_cast<std::uint8_t>(1u << (bit % 8));
-        }
-    }
+    const BitmapLayout layout{setup->bitmap_format_scanline_unit, setup->bitmap_format_scanline_pad,
+                              setup->bitmap_format_bit_order == XCB_IMAGE_ORDER_LSB_FIRST,
+                              setup->image_byte_order == XCB_IMAGE_ORDER_LSB_FIRST};
+    const std::vector<std::uint8_t> rows = PackBitmap(bits, width, height, layout);
     const xcb_pixmap_t mask = xcb_generate_id(connection_);
     xcb_create_pixmap(connection_, 1, mask, screen_->root, width, height);
     xcb_put_image(connection_, XCB_IMAGE_FORMAT_XY_PIXMAP, mask, maskGc_, width, height, 0, 0, 0, 1,

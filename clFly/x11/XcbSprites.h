@@ -38,11 +38,6 @@ struct XcbCut {
     std::uint32_t Region = 0;
 };
 
-// Makes runs of neighbouring rows of a mask (one byte a pixel, 0 or 1) alike wherever that
-// takes away at most one pixel a row on average, so that the server keeps the mask as fewer
-// rectangles. Never adds a pixel.
-void CoarsenCut(std::vector<std::uint8_t>& bits, int width, int height);
-
 class XcbSprites {
   public:
     // Finds the 32-bit ARGB visual and starts to watch the compositing manager's selection.

@@ -1,4 +1,3 @@
-#include <xcb/xcb.h>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDialog>
@@ -12,7 +11,7 @@
 
 #include <algorithm>
 
-#include "clFly/x11/XcbAtoms.h"
+#include "clFly/x11/XcbDesktop.h"
 #include "main/MainForm.h"
 #include "main/SettingsLayout.h"
 #include "main/qt/QtCountField.h"
@@ -148,13 +147,20 @@ class SettingsWindow final : public QDialog {
 
 class QtMainWindow final : public MainWindow, private SettingsControls {
   public:
-    QtMainWindow(MainFormEvents& events, QMenu& contextMenu) : window_(events, contextMenu) {
-        SetWindowClass();
+    QtMainWindow(MainFormEvents& events, QMenu& contextMenu, const XcbDesktop& desktop)
+        : window_(events, contextMenu), desktop_(desktop) {
+        // NOTE: Qt names every window's class after the program when it creates the X window;
+        // writing the property afterwards replaces that. Other programs find this one by it.
+        desktop_.SetWindowClass(XWindow(), kMainWindowClass);
     }
 
     void Show() override {
+        // NOTE: Qt states only the frame's functions, which some window managers disregard
+        // for the buttons. It keeps the states it finds on a window that is not yet mapped and
+        // adds its own, so a state written before each show stays; the window manager drops
+        // them when the window is hidden.
         if (!window_.isVisible()) {
-            SetFrameHints();
+            desktop_.SetDialogFrameHints(XWindow());
         }
         window_.ShowForward();
     }
@@ -173,55 +179,18 @@ class QtMainWindow final : public MainWindow, private SettingsControls {
         window_.Count->Edit().setText(QString::fromStdString(text));
     }
 
-    // Names the X window's class "TfrmMain", by which other programs find it.
-    void SetWindowClass() {
-        auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
-        if (x11 == nullptr) {
-            return;
-        }
-        // NOTE: Qt names every window's class after the program when it creates the X window;
-        // writing the property afterwards replaces that.
-        const auto window = static_cast<xcb_window_t>(window_.winId());
-        const std::string wmClass = std::string(kMainWindowClass) + '\0' + kMainWindowClass + '\0';
-        xcb_change_property(x11->connection(), XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_CLASS,
-                            XCB_ATOM_STRING, 8, static_cast<std::uint32_t>(wmClass.size()),
-                            wmClass.data());
-        xcb_flush(x11->connection());
-    }
-
-    // Asks the window manager for a title bar without buttons and for no taskbar entry.
-    void SetFrameHints() {
-        auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
-        if (x11 == nullptr) {
-            return;
-        }
-        xcb_connection_t* connection = x11->connection();
-        const auto window = static_cast<xcb_window_t>(window_.winId());
-        // NOTE: Qt states only the frame's functions, which some window managers disregard for
-        // the buttons, so the decorations are stated as well: functions and decorations given;
-        // move only; border and title only. openbox draws its buttons all the same.
-        static const char* const kNames[] = {"_MOTIF_WM_HINTS", "_NET_WM_STATE",
-                                             "_NET_WM_STATE_SKIP_TASKBAR"};
-        xcb_atom_t atoms[3];
-        InternAtoms(connection, kNames, atoms);
-        const std::uint32_t motif[5] = {1 | 2, 4, 2 | 8, 0, 0};
-        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, atoms[0], atoms[0], 32, 5,
-                            motif);
-        // NOTE: Qt keeps the states it finds on a window that is not yet mapped and adds its
-        // own, so a state written before each show stays; the window manager drops them when
-        // the window is hidden.
-        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, atoms[1], XCB_ATOM_ATOM, 32,
-                            1, &atoms[2]);
-        xcb_flush(connection);
-    }
+    // The settings window's X window, made now if Qt has not made it yet.
+    xcb_window_t XWindow() const { return static_cast<xcb_window_t>(window_.winId()); }
 
     SettingsWindow window_;
+    XcbDesktop desktop_;
 };
 
 }  // namespace
 
-std::unique_ptr<MainWindow> CreateQtMainWindow(MainFormEvents& events, QMenu& contextMenu) {
-    return std::make_unique<QtMainWindow>(events, contextMenu);
+std::unique_ptr<MainWindow> CreateQtMainWindow(MainFormEvents& events, QMenu& contextMenu,
+                                               const XcbDesktop& desktop) {
+    return std::make_unique<QtMainWindow>(events, contextMenu, desktop);
 }
 
 }  // namespace quillop

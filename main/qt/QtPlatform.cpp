@@ -1,9 +1,6 @@
 #include "main/qt/QtPlatform.h"
 
 #include <dlfcn.h>
-#include <fcntl.h>
-#include <unistd.h>
-#include <xcb/xcb.h>
 #include <QAbstractEventDispatcher>
 #include <QAbstractNativeEventFilter>
 #include <QApplication>
@@ -17,17 +14,16 @@
 #include <QTimer>
 #include <QUrl>
 
-#include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 
 #include "clFly/Failure.h"
-#include "clFly/x11/XcbAtoms.h"
+#include "clFly/x11/XcbDesktop.h"
 #include "clFly/x11/XcbFlyWindow.h"
 #include "main/ErrorText.h"
 #include "main/qt/QtSettingsStore.h"
+#include "main/qt/QtSignalPipe.h"
 #include "main/qt/QtTimerWake.h"
 #include "main/qt/QtTrayIcon.h"
 
@@ -51,14 +47,14 @@ class MonotonicClock final : public Clock {
     }
 };
 
-// The write end of the pipe that carries termination signals into the event loop.
-int signalPipeWrite = -1;
-
-void OnTerminationSignal(int) {
-    const int saved = errno;
-    const char byte = 1;
-    [[maybe_unused]] const auto written = write(signalPipeWrite, &byte, 1);
-    errno = saved;
+// Qt's connection to the X server; throws Failure when Qt does not run on X11.
+xcb_connection_t* QtX11Connection() {
+    auto* x11 =
+        qApp != nullptr ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    if (x11 == nullptr || x11->connection() == nullptr) {
+        throw Failure(kNeedsX11Message);
+    }
+    return x11->connection();
 }
 
 // Hands the connection's events to the fly windows before Qt sees them.
@@ -96,101 +92,35 @@ class QuitWatch final : public QObject {
 
 // What the platform keeps of Qt and X.
 struct QtPlatform::Shell {
-    xcb_connection_t* Connection = nullptr;
-    xcb_window_t Root = 0;
-    xcb_atom_t ActiveWindowAtom = 0;
-    int ScreenNumber = 0;
+    explicit Shell(xcb_connection_t* connection) : Desktop(connection) {}
+
+    XcbDesktop Desktop;
     MonotonicClock Clock;
     QtTimerWake FlyWake;
     // Made with the first fly, so that a screen without per-pixel alpha fails the start-up.
     std::unique_ptr<XcbFlyDisplay> Display;
     std::unique_ptr<FlyEventFilter> Filter;
-    std::unique_ptr<QSocketNotifier> SignalNotifier;
+    std::unique_ptr<SignalPipe> Signals;
     // Wakes the loop when other windows are restacked while no fly is due to step.
     std::unique_ptr<QSocketNotifier> StackingNotifier;
     QTimer StackingPause;
     std::unique_ptr<QuitWatch> Quit;
     std::unique_ptr<PopupMenu> Menu;
     std::unique_ptr<TrayIcon> Tray;
-    int SignalPipeRead = -1;
 
-    // The window that has the focus: the window manager's active window, else the X focus.
-    xcb_window_t ActiveWindow() const;
-    // Gives the focus back to a window that had it (if it still exists).
-    void Activate(xcb_window_t window) const;
     // Restacks the flies if need be and sends the requests waiting to the server.
     void Flush() const;
 };
-
-xcb_window_t QtPlatform::Shell::ActiveWindow() const {
-    auto* reply = xcb_get_property_reply(
-        Connection, xcb_get_property(Connection, 0, Root, ActiveWindowAtom, XCB_ATOM_WINDOW, 0, 1),
-        nullptr);
-    xcb_window_t active = 0;
-    if (reply != nullptr && xcb_get_property_value_length(reply) == 4) {
-        active = *static_cast<xcb_window_t*>(xcb_get_property_value(reply));
-    }
-    std::free(reply);
-    if (active != 0) {
-        return active;
-    }
-    auto* focus = xcb_get_input_focus_reply(Connection, xcb_get_input_focus(Connection), nullptr);
-    active = focus != nullptr ? focus->focus : 0;
-    std::free(focus);
-    return active;
-}
-
-void QtPlatform::Shell::Activate(xcb_window_t window) const {
-    if (window == 0) {
-        return;
-    }
-    // A window manager decides who gets the focus, so it is asked; without one, the focus
-    // is set directly. A window that vanished meanwhile only earns an error, which is dropped.
-    xcb_client_message_event_t message{};
-    message.response_type = XCB_CLIENT_MESSAGE;
-    message.format = 32;
-    message.window = window;
-    message.type = ActiveWindowAtom;
-    message.data.data32[0] = 2;  // from a pager-like tool, so it is not refused as stealing
-    xcb_send_event(Connection, 0, Root,
-                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                   reinterpret_cast<const char*>(&message));
-    std::free(xcb_request_check(
-        Connection, xcb_set_input_focus_checked(Connection, XCB_INPUT_FOCUS_POINTER_ROOT, window,
-                                                XCB_CURRENT_TIME)));
-}
 
 void QtPlatform::Shell::Flush() const {
     if (Display != nullptr) {
         Display->Flush();
     }
-    xcb_flush(Connection);
+    Desktop.Flush();
 }
 
-QtPlatform::QtPlatform() : shell_(std::make_unique<Shell>()) {
-    auto* x11 =
-        qApp != nullptr ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    if (x11 == nullptr || x11->connection() == nullptr) {
-        throw Failure(kNeedsX11Message);
-    }
+QtPlatform::QtPlatform() : shell_(std::make_unique<Shell>(QtX11Connection())) {
     Shell& shell = *shell_;
-    shell.Connection = x11->connection();
-    // Qt connected to $DISPLAY, whose screen number is the one to use.
-    char* host = nullptr;
-    int displayNumber = 0;
-    int screenNumber = 0;
-    if (xcb_parse_display(nullptr, &host, &displayNumber, &screenNumber) == 0) {
-        screenNumber = 0;
-    }
-    std::free(host);
-    shell.ScreenNumber = screenNumber;
-    auto screens = xcb_setup_roots_iterator(xcb_get_setup(shell.Connection));
-    for (int i = 0; i < screenNumber && screens.rem > 1; ++i) {
-        xcb_screen_next(&screens);
-    }
-    shell.Root = screens.data->root;
-    shell.ActiveWindowAtom = InternAtom(shell.Connection, "_NET_ACTIVE_WINDOW");
-
     // The connections below end with this object, so none outlives the platform.
     shell.Quit = std::make_unique<QuitWatch>(mainEvents_);
     qApp->installEventFilter(shell.Quit.get());
@@ -201,30 +131,13 @@ QtPlatform::QtPlatform() : shell_(std::make_unique<Shell>()) {
                      shell.Quit.get(), [&shell] { shell.Flush(); });
 
     // SIGTERM, SIGINT and SIGHUP close the program as "Exit" does.
-    int fds[2];
-    if (pipe2(fds, O_CLOEXEC | O_NONBLOCK) == 0) {
-        shell.SignalPipeRead = fds[0];
-        signalPipeWrite = fds[1];
-        shell.SignalNotifier = std::make_unique<QSocketNotifier>(fds[0], QSocketNotifier::Read);
-        QObject::connect(shell.SignalNotifier.get(), &QSocketNotifier::activated, shell.Quit.get(),
-                         [this] {
-                             char bytes[16];
-                             while (read(shell_->SignalPipeRead, bytes, sizeof bytes) > 0) {
-                             }
-                             if (mainEvents_ != nullptr) {
-                                 mainEvents_->OnCloseRequest();
-                             } else {
-                                 Terminate();
-                             }
-                         });
-        struct sigaction action {};
-        action.sa_handler = OnTerminationSignal;
-        sigemptyset(&action.sa_mask);
-        action.sa_flags = SA_RESTART;
-        for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
-            sigaction(signal, &action, nullptr);
+    shell.Signals = std::make_unique<SignalPipe>([this] {
+        if (mainEvents_ != nullptr) {
+            mainEvents_->OnCloseRequest();
+        } else {
+            Terminate();
         }
-    }
+    });
 
     QGuiApplication::setQuitOnLastWindowClosed(false);
 #if QT_CONFIG(sessionmanager)
@@ -238,16 +151,8 @@ QtPlatform::QtPlatform() : shell_(std::make_unique<Shell>()) {
 }
 
 QtPlatform::~QtPlatform() {
-    for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
-        std::signal(signal, SIG_DFL);
-    }
+    shell_->Signals.reset();
     qApp->removeNativeEventFilter(shell_->Filter.get());
-    shell_->SignalNotifier.reset();
-    if (shell_->SignalPipeRead >= 0) {
-        close(shell_->SignalPipeRead);
-        close(signalPipeWrite);
-        signalPipeWrite = -1;
-    }
 }
 
 std::unique_ptr<MainWindow> QtPlatform::CreateMainWindow(MainFormEvents& events) {
@@ -256,7 +161,7 @@ std::unique_ptr<MainWindow> QtPlatform::CreateMainWindow(MainFormEvents& events)
         shell_->Menu = std::make_unique<PopupMenu>(mainEvents_);
         shell_->Tray = std::make_unique<TrayIcon>(mainEvents_, *shell_->Menu);
     }
-    return CreateQtMainWindow(events, *shell_->Menu);
+    return CreateQtMainWindow(events, *shell_->Menu, shell_->Desktop);
 }
 
 std::unique_ptr<FlyWindow> QtPlatform::CreateFlyWindow(FlyEvents& events, const std::string& name,
@@ -265,7 +170,7 @@ std::unique_ptr<FlyWindow> QtPlatform::CreateFlyWindow(FlyEvents& events, const 
     if (shell.Display == nullptr) {
         const QStyleHints* hints = QGuiApplication::styleHints();
         shell.Display = std::make_unique<XcbFlyDisplay>(
-            shell.Connection, shell.ScreenNumber,
+            shell.Desktop.Connection(), shell.Desktop.ScreenNumber(),
             DoubleClickRules{hints->mouseDoubleClickInterval(), hints->mouseDoubleClickDistance()},
             shell.FlyWake);
         WatchStacking();
@@ -316,12 +221,12 @@ const Clock& QtPlatform::SystemClock() {
 }
 
 void QtPlatform::ShowMessageBox(const std::string& text, const std::string& caption, BoxIcon icon) {
-    const xcb_window_t previous = shell_->ActiveWindow();
+    const xcb_window_t previous = shell_->Desktop.ActiveWindow();
     QMessageBox box(icon == BoxIcon::Stop ? QMessageBox::Critical : QMessageBox::NoIcon,
                     QString::fromStdString(caption), QString::fromStdString(text), QMessageBox::Ok);
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();
-    shell_->Activate(previous);
+    shell_->Desktop.Activate(previous);
 }
 
 void QtPlatform::ProcessMessages() {
@@ -393,11 +298,7 @@ int RunOnQt(const char* programPath, const std::function<int(Platform&)>& progra
     // there, unless the user chose a platform for Qt.
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "xcb");
-        int screen = 0;
-        xcb_connection_t* probe = xcb_connect(nullptr, &screen);
-        const bool reachable = xcb_connection_has_error(probe) == 0;
-        xcb_disconnect(probe);
-        if (!reachable) {
+        if (!CanReachX11Display()) {
             std::fprintf(stderr, "%s\n", kNeedsX11Message);
             return 1;
         }

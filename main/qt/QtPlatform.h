@@ -10,6 +10,7 @@ class QMenu;
 
 namespace quillop {
 
+class XcbDesktop;
 class XcbFlyDisplay;
 
 // The text printed when there is no X11 display to run on.
@@ -50,8 +51,9 @@ class QtPlatform final : public Platform {
 };
 
 // The main window `frmMain`: the settings window of class "TfrmMain" captioned "Quillop 1.1",
-// hidden until asked for, with the tray menu as its context menu.
-std::unique_ptr<MainWindow> CreateQtMainWindow(MainFormEvents& events, QMenu& contextMenu);
+// hidden until asked for, with the tray menu as its context menu. The desktop writes its X hints.
+std::unique_ptr<MainWindow> CreateQtMainWindow(MainFormEvents& events, QMenu& contextMenu,
+                                               const XcbDesktop& desktop);
 
 // Starts Qt on X11 (through XWayland under a Wayland session), ignoring the program's
 // arguments, and runs the program on the platform. Returns the exit code; 1 with a message on

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "clFly/x11/FlyStacking.h"
-#include "clFly/x11/XcbSprites.h"
+#include "clFly/x11/ShapeMask.h"
 
 namespace quillop {
 namespace {

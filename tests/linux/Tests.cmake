@@ -21,6 +21,12 @@ add_executable(quillop_stacking_tests ${CMAKE_CURRENT_LIST_DIR}/StackingTest_xcb
 target_link_libraries(quillop_stacking_tests PRIVATE quillop_fly_x11 GTest::gtest_main)
 gtest_discover_tests(quillop_stacking_tests DISCOVERY_MODE PRE_TEST)
 
+# The double-click rule of the fly windows and their mask packing; need no display.
+add_executable(quillop_x11_rules_tests ${CMAKE_CURRENT_LIST_DIR}/DoubleClickTest.cpp
+                                       ${CMAKE_CURRENT_LIST_DIR}/ShapeMaskTest.cpp)
+target_link_libraries(quillop_x11_rules_tests PRIVATE quillop_fly_x11 GTest::gtest_main)
+gtest_discover_tests(quillop_x11_rules_tests DISCOVERY_MODE PRE_TEST)
+
 # The real core and platform with a chosen number of flies, and the separate client that
 # measures what the screen did, for tools/bench-linux.sh.
 add_executable(quillop_bench ${CMAKE_CURRENT_LIST_DIR}/BenchQuillop_qt.cpp)

@@ -1,0 +1,34 @@
+// The 1-bit masks that shape the fly windows, made from the sprites' alpha and packed the way
+// the X server takes bitmaps.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace quillop {
+
+// How the server lays out the rows of a bitmap (from its connection setup).
+struct BitmapLayout {
+    // Bits in a scanline unit (8, 16 or 32), and the multiple of bits each row is padded to.
+    int ScanlineUnit = 32;
+    int ScanlinePad = 32;
+    // The first pixel is the lowest bit of its unit / the unit's lowest byte comes first.
+    bool LsbBitFirst = true;
+    bool LsbByteFirst = true;
+};
+
+// One byte a pixel, 1 where the alpha of premultiplied blue-green-red-alpha pixels is at least
+// `minAlpha`, else 0.
+std::vector<std::uint8_t> AlphaMask(std::span<const std::uint8_t> bgra, std::uint8_t minAlpha);
+
+// Packs a mask (one byte a pixel, 0 or 1, row after row) into bitmap rows of the layout.
+std::vector<std::uint8_t> PackBitmap(std::span<const std::uint8_t> bits, int width, int height,
+                                     const BitmapLayout& layout);
+
+// Makes runs of neighbouring rows of a mask (one byte a pixel, 0 or 1) alike wherever that
+// takes away at most one pixel a row on average, so that the server keeps the mask as fewer
+// rectangles. Never adds a pixel.
+void CoarsenCut(std::vector<std::uint8_t>& bits, int width, int height);
+
+}  // namespace quillop

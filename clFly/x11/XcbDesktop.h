@@ -1,0 +1,44 @@
+// What the application shell asks of the X desktop around its own windows: who has the focus,
+// giving it back, and the hints other programs and the window manager read on a window.
+#pragma once
+
+#include <xcb/xcb.h>
+
+#include <string_view>
+
+namespace quillop {
+
+// Whether an X server answers at $DISPLAY.
+bool CanReachX11Display();
+
+// The screen of $DISPLAY on a connection to it. Copies share the connection, which outlives them.
+class XcbDesktop {
+  public:
+    explicit XcbDesktop(xcb_connection_t* connection);
+
+    xcb_connection_t* Connection() const { return connection_; }
+    int ScreenNumber() const { return screenNumber_; }
+
+    // The window that has the focus: the window manager's active window, else the X focus; 0
+    // when there is none.
+    xcb_window_t ActiveWindow() const;
+    // Gives the focus back to a window that had it (if it still exists); 0 does nothing.
+    void Activate(xcb_window_t window) const;
+    // Names a window's class (instance and class alike), by which other programs find it.
+    void SetWindowClass(xcb_window_t window, std::string_view name) const;
+    // Asks the window manager for a title bar without buttons and for no taskbar entry; written
+    // before each show of the window.
+    void SetDialogFrameHints(xcb_window_t window) const;
+    // Sends everything waiting to the server.
+    void Flush() const;
+
+  private:
+    enum AtomName { kNetActiveWindow, kMotifWmHints, kNetWmState, kNetWmStateSkipTaskbar, kCount };
+
+    xcb_connection_t* connection_;
+    int screenNumber_ = 0;
+    xcb_window_t root_ = 0;
+    xcb_atom_t atoms_[kCount] = {};
+};
+
+}  // namespace quillop
