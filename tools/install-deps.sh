@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing Quillop need, if any are
-# missing. Uses sudo when not run as root.
+# missing (with clang-format and clang-tidy, which CI runs). Uses sudo when not run as root.
 set -euo pipefail
 packages=(
-    cmake ninja-build g++ pkg-config clang-format
+    cmake ninja-build g++ pkg-config git clang-format clang-tidy
     libpng-dev zlib1g-dev googletest libbenchmark-dev
     qt6-base-dev libxcb1-dev libxcb-shape0-dev libxcb-xfixes0-dev
     g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev

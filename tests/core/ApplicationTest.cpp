@@ -138,6 +138,15 @@ TEST_F(ApplicationTest, CloseRequestsAndSessionEndStopTheLoop) {
 TEST_F(ApplicationTest, RunQuillopReturnsZeroAfterTheLoopAndOneWhenStartFails) {
     EXPECT_EQ(RunQuillop(platform, sprites), 0);
     EXPECT_EQ(platform.destroyed.size(), 3u);
+    struct NoFlyWindows final : FakePlatform {
+        std::unique_ptr<FlyWindow> CreateFlyWindow(FlyEvents&, const std::string&,
+                                                   const Rect&) override {
+            throw Failure("Error creating window");
+        }
+    } refusing;
+    EXPECT_EQ(RunQuillop(refusing, sprites), 1);
+    EXPECT_EQ(refusing.startupFailure, "Error creating window");
+    EXPECT_TRUE(refusing.boxes.empty());
 }
 
 }  // namespace

@@ -42,23 +42,6 @@ struct Reference {
     }
 };
 
-struct ExpectedRun {
-    int heading, steps, direction, rest;
-};
-
-// What NewMove must produce from a given generator state.
-ExpectedRun ExpectedNewMove(std::uint32_t state, int heading, bool changeHeading) {
-    Reference r{state};
-    if (changeHeading) {
-        heading = r.Random(8) + 1;
-    }
-    const int steps = r.Random(100) + 10;
-    int direction = r.Random(3) - 1 + heading;
-    direction = direction == 0 ? 8 : direction == 9 ? 1 : direction;
-    const int rest = r.Random(10) == 0 ? r.Random(5000) + 1000 : r.Random(1000) + 1;
-    return {heading, steps, direction, rest};
-}
-
 class WalkerTest : public ::testing::Test {
   protected:
     WalkerTest() { window.walker = &walker; }
@@ -77,17 +60,27 @@ class WalkerTest : public ::testing::Test {
 };
 
 TEST_F(WalkerTest, NewMoveDrawsHeadingStepsTurnAndRestInThatOrder) {
-    for (std::uint32_t state : {0u, 1u, 77u, 123456789u, 0xFFFFFFFFu, 0x80000000u}) {
-        random.SetState(state);
+    // From seed 0 the five draws are Random(8) = 0, Random(100) = 3, Random(3) = 2 (a turn to
+    // the right), Random(10) = 2 (a short rest) and Random(1000) = 272. From 123456789 they are
+    // 4, 39, 1, then Random(10) = 0 (a long rest) and Random(5000) = 4049.
+    const struct {
+        std::uint32_t seed;
+        int heading, steps, direction, rest;
+        std::uint32_t after;
+    } cases[] = {
+        {0u, 1, 13, 2, 273, 1172187917u},
+        {123456789u, 5, 49, 5, 5049, 3478552678u},
+        {0xFFFFFFFFu, 8, 30, 8, 875, 3754609368u},
+    };
+    for (const auto& c : cases) {
+        random.SetState(c.seed);
         walker.NewMove(true);
-        const ExpectedRun expected = ExpectedNewMove(state, 0, true);
-        EXPECT_EQ(walker.Heading, expected.heading);
-        EXPECT_EQ(walker.StepsLeft, expected.steps);
-        EXPECT_EQ(walker.Direction, expected.direction);
-        EXPECT_EQ(walker.Timer().Interval(), expected.rest);
+        EXPECT_EQ(walker.Heading, c.heading);
+        EXPECT_EQ(walker.StepsLeft, c.steps);
+        EXPECT_EQ(walker.Direction, c.direction);
+        EXPECT_EQ(walker.Timer().Interval(), c.rest);
         EXPECT_TRUE(walker.Timer().Enabled());
-        EXPECT_GE(walker.StepsLeft, 10);
-        EXPECT_LE(walker.StepsLeft, 109);
+        EXPECT_EQ(random.State(), c.after);  // five draws, no more
     }
 }
 
@@ -116,20 +109,16 @@ TEST_F(WalkerTest, RestsAreShortNineTimesInTenAndOnlyOneRestDrawIsMade) {
 }
 
 TEST_F(WalkerTest, TurnsWrapAroundBetweenOneAndEight) {
-    bool sawEight = false, sawOne = false;
-    for (std::uint32_t state = 0; state < 200 && !(sawEight && sawOne); ++state) {
-        for (int heading : {1, 8}) {
-            walker.Heading = heading;
-            random.SetState(state);
-            walker.NewMove(false);
-            const ExpectedRun expected = ExpectedNewMove(state, heading, false);
-            EXPECT_EQ(walker.Direction, expected.direction);
-            sawEight |= heading == 1 && walker.Direction == 8;
-            sawOne |= heading == 8 && walker.Direction == 1;
-        }
-    }
-    EXPECT_TRUE(sawEight);
-    EXPECT_TRUE(sawOne);
+    walker.Heading = 1;
+    random.SetState(0);  // Random(3) = 0: one to the left
+    walker.NewMove(false);
+    EXPECT_EQ(walker.Direction, 8);
+    EXPECT_EQ(walker.Heading, 1);
+    walker.Heading = 8;
+    random.SetState(1);  // Random(3) = 2: one to the right
+    walker.NewMove(false);
+    EXPECT_EQ(walker.Direction, 1);
+    EXPECT_EQ(walker.Heading, 8);
 }
 
 TEST_F(WalkerTest, FirstTickAfterRestSwitchesToTenMillisecondSteps) {
@@ -173,18 +162,16 @@ TEST_F(WalkerTest, PositionsRoundHalfToEven) {
 TEST_F(WalkerTest, LeftEdgePushesBackWithoutDrawingAndDrawsNewHeading) {
     Walking(-19.0, 300.0, 7, 40);
     walker.Frame = 2;
-    const std::uint32_t state = 4242;
-    random.SetState(state);
+    random.SetState(4242);  // Random(8) = 0, Random(100) = 48, ..., Random(1000) = 698
     walker.MoveTimerTick();
     EXPECT_DOUBLE_EQ(walker.X, -19.0);  // -22 pushed back by 3
     EXPECT_DOUBLE_EQ(walker.Y, 301.5);
     EXPECT_TRUE(window.draws.empty());
     EXPECT_EQ(walker.SpriteName, "7_2");  // name and frame advance all the same
     EXPECT_EQ(walker.Frame, 3);
-    const ExpectedRun expected = ExpectedNewMove(state, 0, true);
-    EXPECT_EQ(walker.Heading, expected.heading);
-    EXPECT_EQ(walker.StepsLeft, expected.steps);  // the run ended at once
-    EXPECT_EQ(walker.Timer().Interval(), expected.rest);
+    EXPECT_EQ(walker.Heading, 1);
+    EXPECT_EQ(walker.StepsLeft, 58);  // the run ended at once
+    EXPECT_EQ(walker.Timer().Interval(), 699);
     EXPECT_TRUE(window.running);
 }
 
@@ -198,6 +185,18 @@ TEST_F(WalkerTest, RightAndBottomEdgesUseTheWorkAreaSize) {
     EXPECT_DOUBLE_EQ(walker.Y, 608.0);  // 611 + 40 > 650
     EXPECT_DOUBLE_EQ(walker.X, 302.0);
     EXPECT_TRUE(window.draws.empty());
+}
+
+TEST_F(WalkerTest, AStepOntoTheLimitsIsInBounds) {
+    Walking(982.0, 725.0, 5);  // to 984 + 40 = 1024 and 728 + 40 = 768
+    walker.MoveTimerTick();
+    EXPECT_DOUBLE_EQ(walker.X, 984.0);
+    EXPECT_DOUBLE_EQ(walker.Y, 728.0);
+    Walking(-17.0, -18.5, 8);  // to -20, -20
+    walker.MoveTimerTick();
+    EXPECT_DOUBLE_EQ(walker.X, -20.0);
+    EXPECT_DOUBLE_EQ(walker.Y, -20.0);
+    EXPECT_EQ(window.draws.size(), 2u);
 }
 
 TEST_F(WalkerTest, AFlyOutsideShrunkenLimitsIsPushedBackAtEveryTick) {
@@ -241,13 +240,12 @@ TEST_F(WalkerTest, LastDrawnStepEndsTheRunUnderTheSameHeading) {
     walker.Frame = 6;
     walker.MoveTimerTick();
     EXPECT_EQ(walker.StepsLeft, 1);
-    random.SetState(99);
+    random.SetState(99);  // Random(100) = 10, Random(3) = 0, Random(10) = 6, Random(1000) = 166
     walker.MoveTimerTick();
-    const ExpectedRun expected = ExpectedNewMove(99, 2, false);
     EXPECT_EQ(walker.Heading, 2);
-    EXPECT_EQ(walker.Direction, expected.direction);
-    EXPECT_EQ(walker.StepsLeft, expected.steps);
-    EXPECT_EQ(walker.Timer().Interval(), expected.rest);
+    EXPECT_EQ(walker.Direction, 1);
+    EXPECT_EQ(walker.StepsLeft, 20);
+    EXPECT_EQ(walker.Timer().Interval(), 167);
     EXPECT_EQ(walker.Frame, 2);  // never reset by a new run
 }
 
