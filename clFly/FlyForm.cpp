@@ -56,10 +56,13 @@ void TFlyForm::SetInputEnabled(bool enabled) {
 void TFlyForm::FlyShow() {
     host_.HideApplicationWindow();
     host_.Random().Randomize(host_.SystemClock());
+    // The centre of the whole screen, not of the work area, in whole pixels.
     const Size screen = host_.ScreenSize();
-    walker_.X = screen.Width / 2;
-    walker_.Y = screen.Height / 2;
-    MoveTo(screen.Width / 2, screen.Height / 2);
+    const int left = screen.Width / 2;
+    const int top = screen.Height / 2;
+    walker_.X = left;
+    walker_.Y = top;
+    MoveTo(left, top);
     walker_.NewMove(true);
     DrawSprite();
 }
