@@ -1,4 +1,7 @@
 // The decoded fly pictures, kept premultiplied so that a draw does not decode again.
+//
+// Errors: a missing or damaged picture throws Failure at each Get that asks for it (nothing is
+// kept of it); the fly catches it, as it does the decoder's.
 #pragma once
 
 #include <array>

@@ -1,4 +1,7 @@
 // Decoding of the fly pictures: PNG bytes in memory to premultiplied 32-bit pixels.
+//
+// Errors: a picture that cannot be decoded throws Failure with libpng's message; the fly's
+// handlers catch it and show it through the default error handler.
 #pragma once
 
 #include <cstddef>

@@ -1,4 +1,7 @@
 // Where the 48 fly pictures come from: each platform finds them by name in its own way.
+//
+// Errors: a name without a picture is an empty answer, never an exception; the cache turns it
+// into the failure the user sees.
 #pragma once
 
 #include <cstdint>

@@ -1,5 +1,10 @@
 // The operating system as the application shell uses it; one implementation per platform and
 // a fake one for the tests.
+//
+// Errors: a platform shows nothing of its own accord. It throws Failure only where the shell
+// catches it (a window or store that cannot be made, which ends the start-up through
+// ReportStartupFailure or reaches the default error handler) and otherwise answers with what
+// the system refused; the shell decides what the user is told.
 #pragma once
 
 #include <exception>

@@ -1,4 +1,8 @@
 // Reading and writing the user settings: the rules, over a store each platform provides.
+//
+// Errors: a store answers false or an empty value and never throws. LoadSettings reports each
+// value it cannot read through its callback and goes on; SaveSettings throws Failure, which
+// the close query catches and shows.
 #pragma once
 
 #include <cstddef>

@@ -1,4 +1,7 @@
 // The fly window on Windows: a layered pop-up window showing one sprite bitmap.
+//
+// Errors: a window that cannot be made throws Failure with the system's text; a refused style
+// or draw comes back in the step's PresentResult.
 #pragma once
 
 #include <windows.h>

@@ -1,5 +1,8 @@
 // What the application shell asks of the X desktop around its own windows: who has the focus,
 // giving it back, and the hints other programs and the window manager read on a window.
+//
+// Errors: none are reported: a window that is gone or a property that is missing answers 0
+// or does nothing, as a desktop without a window manager does.
 #pragma once
 
 #include <xcb/xcb.h>

@@ -1,4 +1,7 @@
 // Fly windows as plain X windows on the application's own XCB connection.
+//
+// Errors: a screen without per-pixel alpha throws Failure when the display is made; after
+// that a step has nothing to refuse, as the windows are made with an alpha channel.
 #pragma once
 
 #include <xcb/xcb.h>

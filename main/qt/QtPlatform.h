@@ -1,4 +1,7 @@
 // The Linux platform: a Qt application shell with fly windows drawn through XCB.
+//
+// Errors: no X11 display throws Failure (RunOnQt prints kNeedsX11Message); other refusals
+// are answered as Platform says.
 #pragma once
 
 #include <functional>

@@ -1,4 +1,7 @@
 // The settings in the user's configuration folder, and the XDG autostart entry.
+//
+// Errors: as SettingsStore; a file that cannot be read is told once through TakeOpenProblem
+// and kept, renamed, at the next save.
 #pragma once
 
 #include <memory>

@@ -1,5 +1,9 @@
 // The Windows platform: the application's hidden window, the message loop, screen, clock and
 // message boxes, through plain Win32 calls.
+//
+// Errors: windows that cannot be made throw Failure with the system's text; other refusals
+// are answered as Platform says, and most return codes are left unchecked where nothing can
+// be done about them.
 #pragma once
 
 #include <windows.h>

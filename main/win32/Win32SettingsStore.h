@@ -1,4 +1,6 @@
 // The settings in the current user's registry.
+//
+// Errors: as SettingsStore: a key that cannot be opened reads as empty and fails each write.
 #pragma once
 
 #include <memory>
