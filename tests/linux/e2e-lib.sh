@@ -9,14 +9,20 @@ started=()
 # The program's settings and autostart entry stay inside the test's own folder.
 export XDG_CONFIG_HOME=$work/config
 
-# Kills everything the test started, newest first, even when the test failed.
-cleanup() {
+# Kills everything started so far, newest first.
+stop_started() {
     local i
     for ((i = ${#started[@]} - 1; i >= 0; i--)); do
         if kill "${started[i]}" 2>/dev/null; then
             { wait "${started[i]}" || true; } 2>/dev/null
         fi
     done
+    started=()
+}
+
+# Stops everything the test started and removes its folder, even when the test failed.
+cleanup() {
+    stop_started
     rm -rf "$work"
 }
 trap cleanup EXIT
