@@ -28,7 +28,7 @@ install(TARGETS quillop RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${_packaging}/quillop.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${_generated}/io.github.quillop.Quillop.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
-foreach(size 16 24 32 48 64 128 256)
+foreach(size IN LISTS QUILLOP_APP_ICON_SIZES)
     install(FILES ${PROJECT_SOURCE_DIR}/resources/app${size}.png
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
             RENAME quillop.png)

@@ -5,6 +5,7 @@
 #include <QAbstractNativeEventFilter>
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QIcon>
 #include <QMessageBox>
 #include <QScreen>
@@ -308,8 +309,8 @@ int RunOnQt(const char* programPath, const std::function<int(Platform&)>& progra
     char* argv[] = {const_cast<char*>(programPath), nullptr};
     QApplication app(argc, argv);
     QIcon icon;
-    for (const char* size : {"16", "48", "128"}) {
-        icon.addFile(QString(":/quillop/app%1.png").arg(size));
+    for (const QString& file : QDir(":/quillop").entryList({"app*.png"})) {
+        icon.addFile(":/quillop/" + file);
     }
     QApplication::setWindowIcon(icon);
     std::unique_ptr<QtPlatform> platform;

@@ -250,16 +250,11 @@ void WritePicture(const std::string& path, const Raster& r) {
 
 void WriteIcons(const std::string& folder) {
     WritePicture(folder + "/tray16.png", TrayIcon());
-    const Raster app16 = AppIcon(16);
-    const Raster app48 = AppIcon(48);
-    WritePicture(folder + "/app16.png", app16);
-    WritePicture(folder + "/app48.png", app48);
-    WritePicture(folder + "/app128.png", AppIcon(128));
-    // The other sizes of the desktop's icon theme.
-    for (const int size : {24, 32, 64, 256}) {
+    // Every size the build installs and compiles in; the Windows icon holds two of them.
+    for (const int size : {QUILLOP_APP_ICON_SIZES}) {
         WritePicture(folder + "/app" + std::to_string(size) + ".png", AppIcon(size));
     }
-    WriteFile(folder + "/Quillop.ico", IconFile({app48, app16}));
+    WriteFile(folder + "/Quillop.ico", IconFile({AppIcon(48), AppIcon(16)}));
 }
 
 }  // namespace spritegen
