@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "clFly/FlyWindow.h"
+#include "clFly/win32/ScopedWin.h"
 
 namespace quillop {
 
@@ -16,7 +17,6 @@ namespace quillop {
 class SpriteBitmaps {
   public:
     SpriteBitmaps() = default;
-    ~SpriteBitmaps();
     SpriteBitmaps(const SpriteBitmaps&) = delete;
     SpriteBitmaps& operator=(const SpriteBitmaps&) = delete;
 
@@ -24,7 +24,7 @@ class SpriteBitmaps {
     HBITMAP Get(const CachedSprite& sprite);
 
   private:
-    std::vector<HBITMAP> bitmaps_;
+    std::vector<ScopedBitmap> bitmaps_;
 };
 
 // Registers the fly window class of the module; call once before the first fly window.

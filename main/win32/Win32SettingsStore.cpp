@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "clFly/win32/ScopedWin.h"
+
 namespace quillop {
 
 namespace {
@@ -17,13 +19,13 @@ std::wstring Wide(const std::string& text) {
 }
 
 // Opens a key of the current user with full access, creating it if needed; null on failure.
-HKEY OpenUserKey(const wchar_t* path) {
+ScopedKey OpenUserKey(const wchar_t* path) {
     HKEY key = nullptr;
     if (RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
                         nullptr) != ERROR_SUCCESS) {
-        return nullptr;
+        return ScopedKey();
     }
-    return key;
+    return ScopedKey(key);
 }
 
 // The running executable's full path, in double quotes when it holds a space, so that the
@@ -46,10 +48,8 @@ std::wstring RunCommand() {
 
 class RegistryStore final : public SettingsStore {
   public:
-    ~RegistryStore() override { Close(); }
-
     void Open() override {
-        Close();
+        key_.Reset();
         key_ = OpenUserKey(kSettingsKey);
     }
 
@@ -58,8 +58,8 @@ class RegistryStore final : public SettingsStore {
         DWORD type = 0;
         DWORD size = 0;
         // NOTE: RegQueryValueEx matches value names without regard to case.
-        if (key_ == nullptr || RegQueryValueExW(key_, Wide(name).c_str(), nullptr, &type, nullptr,
-                                                &size) != ERROR_SUCCESS) {
+        if (!key_ || RegQueryValueExW(key_.Get(), Wide(name).c_str(), nullptr, &type, nullptr,
+                                      &size) != ERROR_SUCCESS) {
             return stored;
         }
         stored.Exists = true;
@@ -67,7 +67,7 @@ class RegistryStore final : public SettingsStore {
         stored.IsInteger = type == REG_DWORD && size == sizeof(DWORD);
         if (stored.IsInteger) {
             DWORD value = 0;
-            if (RegQueryValueExW(key_, Wide(name).c_str(), nullptr, &type,
+            if (RegQueryValueExW(key_.Get(), Wide(name).c_str(), nullptr, &type,
                                  reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS) {
                 stored.IsInteger = false;
             }
@@ -78,44 +78,40 @@ class RegistryStore final : public SettingsStore {
 
     bool Write(const std::string& name, std::int32_t value) override {
         const DWORD data = static_cast<DWORD>(value);
-        return key_ != nullptr &&
-               RegSetValueExW(key_, Wide(name).c_str(), 0, REG_DWORD,
+        return key_ &&
+               RegSetValueExW(key_.Get(), Wide(name).c_str(), 0, REG_DWORD,
                               reinterpret_cast<const BYTE*>(&data), sizeof data) == ERROR_SUCCESS;
     }
 
     bool Close() override {
-        if (key_ != nullptr) {
-            RegCloseKey(key_);
-            key_ = nullptr;
-        }
+        key_.Reset();
         return true;
     }
 
     bool SetRunAtLogon(bool run) override {
-        HKEY key = OpenUserKey(kRunKey);
-        if (key == nullptr) {
+        const ScopedKey key = OpenUserKey(kRunKey);
+        if (!key) {
             return false;
         }
         LSTATUS status;
         if (run) {
             const std::wstring command = RunCommand();
-            status = RegSetValueExW(key, kRunValue, 0, REG_SZ,
+            status = RegSetValueExW(key.Get(), kRunValue, 0, REG_SZ,
                                     reinterpret_cast<const BYTE*>(command.c_str()),
                                     DWORD((command.size() + 1) * sizeof(wchar_t)));
         } else {
-            status = RegDeleteValueW(key, kRunValue);
+            status = RegDeleteValueW(key.Get(), kRunValue);
             if (status == ERROR_FILE_NOT_FOUND) {
                 status = ERROR_SUCCESS;
             }
         }
-        RegCloseKey(key);
         return status == ERROR_SUCCESS;
     }
 
     std::string RunAtLogonName() const override { return "QuillopPro"; }
 
   private:
-    HKEY key_ = nullptr;
+    ScopedKey key_;
 };
 
 }  // namespace
