@@ -278,8 +278,7 @@ TEST_F(QuillopTray, EveryRightClickAfterSettingsOpensTheMenu) {
         const HWND menu = OpenTrayMenu(main_);
         ASSERT_NE(menu, nullptr) << "no menu on the right click after \"Settings\", round "
                                  << round;
-        PressMenuKey(menu, VK_ESCAPE);
-        Pump(200);
+        ASSERT_TRUE(PressMenuKeyUntilClosed(menu, VK_ESCAPE)) << "round " << round;
         SendMessageA(ControlOf(main_, "Button", "OK"), BM_CLICK, 0, 0);
         ASSERT_FALSE(IsWindowVisible(main_));
     }
