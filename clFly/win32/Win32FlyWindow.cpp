@@ -1,6 +1,7 @@
 #include "clFly/win32/Win32FlyWindow.h"
 
 #include <cstring>
+#include <utility>
 
 #include "clFly/ExternalNames.h"
 #include "clFly/Failure.h"
@@ -182,18 +183,10 @@ LRESULT CALLBACK Win32FlyWindow::WindowProc(HWND hwnd, UINT message, WPARAM wPar
 
 }  // namespace
 
-SpriteBitmaps::~SpriteBitmaps() {
-    for (HBITMAP bitmap : bitmaps_) {
-        if (bitmap != nullptr) {
-            DeleteObject(bitmap);
-        }
-    }
-}
-
 HBITMAP SpriteBitmaps::Get(const CachedSprite& sprite) {
     const auto index = static_cast<std::size_t>(sprite.Id);
-    if (index < bitmaps_.size() && bitmaps_[index] != nullptr) {
-        return bitmaps_[index];
+    if (index < bitmaps_.size() && bitmaps_[index]) {
+        return bitmaps_[index].Get();
     }
     const Sprite& picture = sprite.Picture;
     BITMAPINFO info{};
@@ -204,17 +197,17 @@ HBITMAP SpriteBitmaps::Get(const CachedSprite& sprite) {
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (bitmap == nullptr || bits == nullptr) {
+    ScopedBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!bitmap || bits == nullptr) {
         return nullptr;
     }
     std::memcpy(bits, picture.Pixels.data(), picture.Pixels.size());
     GdiFlush();
     if (index >= bitmaps_.size()) {
-        bitmaps_.resize(index + 1, nullptr);
+        bitmaps_.resize(index + 1);
     }
-    bitmaps_[index] = bitmap;
-    return bitmap;
+    bitmaps_[index] = std::move(bitmap);
+    return bitmaps_[index].Get();
 }
 
 void RegisterFlyWindowClass(HINSTANCE instance) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "clFly/FlyWindow.h"
+#include "clFly/win32/ScopedWin.h"
 
 namespace quillop {
 
@@ -19,7 +20,6 @@ namespace quillop {
 class SpriteBitmaps {
   public:
     SpriteBitmaps() = default;
-    ~SpriteBitmaps();
     SpriteBitmaps(const SpriteBitmaps&) = delete;
     SpriteBitmaps& operator=(const SpriteBitmaps&) = delete;
 
@@ -27,7 +27,7 @@ class SpriteBitmaps {
     HBITMAP Get(const CachedSprite& sprite);
 
   private:
-    std::vector<HBITMAP> bitmaps_;
+    std::vector<ScopedBitmap> bitmaps_;
 };
 
 // Registers the fly window class of the module; call once before the first fly window.

@@ -186,41 +186,36 @@ Win32SettingsControls::Win32SettingsControls(HWND window)
     // Created in the tab order; the group box and the labels take no focus.
     button1_ =
         CreateControl(window, "BUTTON", kButton1Caption, WS_TABSTOP | BS_PUSHBUTTON | BS_NOTIFY, 0,
-                      kIdButton1, kButton1Place, font_);
+                      kIdButton1, kButton1Place, font_.Get());
     CreateControl(window, "BUTTON", kGroupBoxCaption, BS_GROUPBOX, 0, kIdGroupBox1, kGroupBoxPlace,
-                  font_);
+                  font_.Get());
     onTop_ =
         CreateControl(window, "BUTTON", kOnTopCaption, WS_TABSTOP | BS_AUTOCHECKBOX | BS_NOTIFY, 0,
-                      kIdOnTop, InGroup(kOnTopPlace), font_);
+                      kIdOnTop, InGroup(kOnTopPlace), font_.Get());
     startup_ =
         CreateControl(window, "BUTTON", kStartupCaption, WS_TABSTOP | BS_AUTOCHECKBOX | BS_NOTIFY,
-                      0, kIdStartup, InGroup(kStartupPlace), font_);
+                      0, kIdStartup, InGroup(kStartupPlace), font_.Get());
     CreateControl(window, "STATIC", kLabel1Caption, SS_LEFT, 0, kIdLabel1, InGroup(kLabel1Place),
-                  font_);
+                  font_.Get());
     count_ = CreateControl(window, "EDIT", CountFieldText(kDefaultFlies).c_str(),
                            WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, kIdCount,
-                           InGroup(kCountPlace), font_);
+                           InGroup(kCountPlace), font_.Get());
     // Aligned to the field's right, the buttons take their width from it: the field's place
     // holds both.
     countButtons_ = CreateControl(window, UPDOWN_CLASSA, "", UDS_ALIGNRIGHT, 0, kIdCountButtons,
-                                  Place{0, 0, 0, 0}, font_);
+                                  Place{0, 0, 0, 0}, font_.Get());
     SendMessageA(countButtons_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(count_), 0);
     SendMessageA(countButtons_, UDM_SETRANGE32, kMinFlies, kMaxFlies);
     ok_ = CreateControl(window, "BUTTON", kOkCaption, WS_TABSTOP | BS_DEFPUSHBUTTON | BS_NOTIFY, 0,
-                        kIdOk, kOkPlace, font_);
+                        kIdOk, kOkPlace, font_.Get());
     homePage_ = CreateControl(window, "STATIC", kHomePageCaption, SS_LEFT | SS_NOTIFY, 0,
-                              kIdHomePage, kHomePagePlace, linkFont_);
+                              kIdHomePage, kHomePagePlace, linkFont_.Get());
     Check(onTop_, kDefaultOnTop);
     Check(startup_, kDefaultStartup);
     SetWindowSubclass(count_, CountFieldProc, kCountFieldSubclass, 0);
     SetWindowSubclass(countButtons_, CountButtonsProc, kCountButtonsSubclass,
                       reinterpret_cast<DWORD_PTR>(&pressedButton_));
     SetWindowSubclass(homePage_, LinkProc, kLinkSubclass, 0);
-}
-
-Win32SettingsControls::~Win32SettingsControls() {
-    DeleteObject(font_);
-    DeleteObject(linkFont_);
 }
 
 std::string Win32SettingsControls::CountText() const {

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "clFly/win32/ScopedWin.h"
 #include "main/Platform.h"
 
 namespace quillop {
@@ -27,7 +28,6 @@ class Win32SettingsControls final : public SettingsControls {
   public:
     // Creates the controls on window, laid out at 96 dpi.
     explicit Win32SettingsControls(HWND window);
-    ~Win32SettingsControls() override;
     Win32SettingsControls(const Win32SettingsControls&) = delete;
     Win32SettingsControls& operator=(const Win32SettingsControls&) = delete;
 
@@ -51,8 +51,8 @@ class Win32SettingsControls final : public SettingsControls {
         SendMessageA(box, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
     }
 
-    HFONT font_ = nullptr;
-    HFONT linkFont_ = nullptr;
+    ScopedFont font_;
+    ScopedFont linkFont_;
     HWND button1_ = nullptr;
     HWND onTop_ = nullptr;
     HWND startup_ = nullptr;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "clFly/ExternalNames.h"
+#include "clFly/win32/ScopedWin.h"
 
 namespace quillop {
 
@@ -22,13 +23,13 @@ std::wstring SettingsKey() {
 }
 
 // Opens a key of the current user with full access, creating it if needed; null on failure.
-HKEY OpenUserKey(const wchar_t* path) {
+ScopedKey OpenUserKey(const wchar_t* path) {
     HKEY key = nullptr;
     if (RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
                         nullptr) != ERROR_SUCCESS) {
-        return nullptr;
+        return ScopedKey();
     }
-    return key;
+    return ScopedKey(key);
 }
 
 // The running executable's full path, in double quotes when it holds a space, so that the
@@ -51,10 +52,8 @@ std::wstring RunCommand() {
 
 class RegistryStore final : public SettingsStore {
   public:
-    ~RegistryStore() override { Close(); }
-
     void Open() override {
-        Close();
+        key_.Reset();
         key_ = OpenUserKey(SettingsKey().c_str());
     }
 
@@ -63,8 +62,8 @@ class RegistryStore final : public SettingsStore {
         DWORD type = 0;
         DWORD size = 0;
         // NOTE: RegQueryValueEx matches value names without regard to case.
-        if (key_ == nullptr || RegQueryValueExW(key_, Wide(name).c_str(), nullptr, &type, nullptr,
-                                                &size) != ERROR_SUCCESS) {
+        if (!key_ || RegQueryValueExW(key_.Get(), Wide(name).c_str(), nullptr, &type, nullptr,
+                                      &size) != ERROR_SUCCESS) {
             return stored;
         }
         stored.Exists = true;
@@ -72,7 +71,7 @@ class RegistryStore final : public SettingsStore {
         stored.IsInteger = type == REG_DWORD && size == sizeof(DWORD);
         if (stored.IsInteger) {
             DWORD value = 0;
-            if (RegQueryValueExW(key_, Wide(name).c_str(), nullptr, &type,
+            if (RegQueryValueExW(key_.Get(), Wide(name).c_str(), nullptr, &type,
                                  reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS) {
                 stored.IsInteger = false;
             }
@@ -83,44 +82,40 @@ class RegistryStore final : public SettingsStore {
 
     bool Write(const std::string& name, std::int32_t value) override {
         const DWORD data = static_cast<DWORD>(value);
-        return key_ != nullptr &&
-               RegSetValueExW(key_, Wide(name).c_str(), 0, REG_DWORD,
+        return key_ &&
+               RegSetValueExW(key_.Get(), Wide(name).c_str(), 0, REG_DWORD,
                               reinterpret_cast<const BYTE*>(&data), sizeof data) == ERROR_SUCCESS;
     }
 
     bool Close() override {
-        if (key_ != nullptr) {
-            RegCloseKey(key_);
-            key_ = nullptr;
-        }
+        key_.Reset();
         return true;
     }
 
     bool SetRunAtLogon(bool run) override {
-        HKEY key = OpenUserKey(kRunKey);
-        if (key == nullptr) {
+        const ScopedKey key = OpenUserKey(kRunKey);
+        if (!key) {
             return false;
         }
         LSTATUS status;
         if (run) {
             const std::wstring command = RunCommand();
-            status = RegSetValueExW(key, Wide(kSettingsName).c_str(), 0, REG_SZ,
+            status = RegSetValueExW(key.Get(), Wide(kSettingsName).c_str(), 0, REG_SZ,
                                     reinterpret_cast<const BYTE*>(command.c_str()),
                                     DWORD((command.size() + 1) * sizeof(wchar_t)));
         } else {
-            status = RegDeleteValueW(key, Wide(kSettingsName).c_str());
+            status = RegDeleteValueW(key.Get(), Wide(kSettingsName).c_str());
             if (status == ERROR_FILE_NOT_FOUND) {
                 status = ERROR_SUCCESS;
             }
         }
-        RegCloseKey(key);
         return status == ERROR_SUCCESS;
     }
 
     std::string RunAtLogonName() const override { return kSettingsName; }
 
   private:
-    HKEY key_ = nullptr;
+    ScopedKey key_;
 };
 
 }  // namespace

@@ -55,23 +55,23 @@ void Win32TrayIcon::OnTaskbarCreated() {
 // NOTE: the owner must be the foreground window while the menu is open, or the menu does not
 // close when the user clicks elsewhere; the WM_NULL after it lets a second open work at once.
 MenuCommand TrackTrayMenu(HWND owner, POINT at) {
-    const HMENU menu = CreatePopupMenu();
+    const ScopedMenu menu(CreatePopupMenu());
     // The access keys are worked out each time the menu opens.
     for (const ShownMenuLine& line : ShownMenuLines(PopupMenuEntries())) {
         if (line.Entry == nullptr) {
-            AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+            AppendMenuA(menu.Get(), MF_SEPARATOR, 0, nullptr);
             continue;
         }
         const auto command = static_cast<UINT>(line.Entry->Command);
-        AppendMenuA(menu, MF_STRING, command, line.Caption.c_str());
+        AppendMenuA(menu.Get(), MF_STRING, command, line.Caption.c_str());
         if (line.Entry->IsDefault) {
-            SetMenuDefaultItem(menu, command, FALSE);
+            SetMenuDefaultItem(menu.Get(), command, FALSE);
         }
     }
-    const UINT chosen = static_cast<UINT>(TrackPopupMenu(
-        menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, at.x, at.y, 0, owner, nullptr));
+    const UINT chosen = static_cast<UINT>(
+        TrackPopupMenu(menu.Get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, at.x, at.y, 0,
+                       owner, nullptr));
     PostMessageA(owner, WM_NULL, 0, 0);
-    DestroyMenu(menu);
     for (const MenuEntry& entry : PopupMenuEntries()) {
         if (chosen != 0 && static_cast<UINT>(entry.Command) == chosen) {
             return entry.Command;

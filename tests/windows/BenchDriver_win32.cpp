@@ -8,6 +8,7 @@
 #include <map>
 #include <vector>
 
+#include "clFly/win32/ScopedWin.h"
 #include "tests/windows/Desktop_win32.h"
 
 using namespace quillop::e2e;
@@ -53,7 +54,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "could not start %s\n", argv[1]);
         return 1;
     }
-    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, program.Id());
+    const quillop::ScopedKernelHandle process(
+        OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, program.Id()));
     const DWORD launched = GetTickCount();
     std::vector<HWND> flies;
     while (flies.size() < kFlies && GetTickCount() - launched < 180000) {
@@ -74,7 +76,7 @@ int main(int argc, char** argv) {
         last[fly] = WindowBounds(fly);
     }
     const auto serversBefore = ServerCpuSeconds("cpu-before.txt");
-    const double cpuBefore = ProcessCpuSeconds(process);
+    const double cpuBefore = ProcessCpuSeconds(process.Get());
     const DWORD start = GetTickCount();
     int samples = 0;
     while (GetTickCount() - start < seconds * 1000) {
@@ -89,7 +91,7 @@ int main(int argc, char** argv) {
         Sleep(10);
     }
     const double elapsed = (GetTickCount() - start) / 1000.0;
-    const double cpu = ProcessCpuSeconds(process) - cpuBefore;
+    const double cpu = ProcessCpuSeconds(process.Get()) - cpuBefore;
     const auto serversAfter = ServerCpuSeconds("cpu-after.txt");
 
     std::vector<double> rates;
@@ -110,6 +112,5 @@ int main(int argc, char** argv) {
                 cpu * perStep, (serversAfter.first - serversBefore.first) * perStep,
                 (serversAfter.second - serversBefore.second) * perStep);
     std::printf("program CPU: %.1f%% of one core\n", 100 * cpu / elapsed);
-    CloseHandle(process);
     return 0;
 }

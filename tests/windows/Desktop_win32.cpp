@@ -73,28 +73,26 @@ Program::Program(const std::string& path) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     std::string commandLine = "\"" + path + "\"";
-    if (!CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &process_)) {
-        process_ = {};
+    PROCESS_INFORMATION process{};
+    if (CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                       nullptr, &startup, &process)) {
+        const ScopedKernelHandle thread(process.hThread);  // only the process is waited on
+        process_ = ScopedKernelHandle(process.hProcess);
+        id_ = process.dwProcessId;
     }
 }
 
 Program::~Program() {
-    if (process_.hProcess == nullptr) {
-        return;
+    if (process_ && WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT) {
+        TerminateProcess(process_.Get(), 255);
+        WaitForSingleObject(process_.Get(), 5000);
     }
-    if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
-        TerminateProcess(process_.hProcess, 255);
-        WaitForSingleObject(process_.hProcess, 5000);
-    }
-    CloseHandle(process_.hThread);
-    CloseHandle(process_.hProcess);
 }
 
 DWORD Program::WaitForExit(DWORD milliseconds) {
     DWORD code = STILL_ACTIVE;
-    if (WaitForSingleObject(process_.hProcess, milliseconds) == WAIT_OBJECT_0) {
-        GetExitCodeProcess(process_.hProcess, &code);
+    if (WaitForSingleObject(process_.Get(), milliseconds) == WAIT_OBJECT_0) {
+        GetExitCodeProcess(process_.Get(), &code);
     }
     return code;
 }
@@ -108,12 +106,8 @@ bool StartUnix(const std::string& program, const std::string& arguments) {
                         0, nullptr, nullptr, &startup, &process)) {
         return false;
     }
-    if (process.hThread != nullptr) {
-        CloseHandle(process.hThread);
-    }
-    if (process.hProcess != nullptr) {
-        CloseHandle(process.hProcess);
-    }
+    const ScopedKernelHandle thread(process.hThread);
+    const ScopedKernelHandle started(process.hProcess);
     return true;
 }
 

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "clFly/win32/ScopedWin.h"
+
 namespace quillop::e2e {
 
 // The visible top-level windows of a process whose titles begin with prefix.
@@ -29,13 +31,14 @@ class Program {
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
 
-    bool Started() const { return process_.hProcess != nullptr; }
-    DWORD Id() const { return process_.dwProcessId; }
+    bool Started() const { return static_cast<bool>(process_); }
+    DWORD Id() const { return id_; }
     // The exit code, or STILL_ACTIVE when the program does not end within the time.
     DWORD WaitForExit(DWORD milliseconds);
 
   private:
-    PROCESS_INFORMATION process_{};
+    ScopedKernelHandle process_;
+    DWORD id_ = 0;
 };
 
 // Starts a Unix program without waiting. NOTE: Wine gives no waitable handle for a Unix

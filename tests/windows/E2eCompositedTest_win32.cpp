@@ -11,6 +11,7 @@
 
 #include "tests/windows/Desktop_win32.h"
 #include "tests/windows/FlyBounds_win32.h"
+#include "tests/windows/Registry_win32.h"
 
 namespace quillop::e2e {
 namespace {
@@ -63,6 +64,7 @@ int CountShadowPixels(const std::string& listingPath) {
     return count;
 }
 
+// The backdrop is the suite's; each test has a run of its own with the first settings.
 class QuillopComposited : public ::testing::Test {
   protected:
     // NOTE: without a window manager, a window shown later is stacked above the flies in X
@@ -70,19 +72,12 @@ class QuillopComposited : public ::testing::Test {
     static void SetUpTestSuite() {
         backdrop_ = std::make_unique<Backdrop>();
         Pump(300);
-        program_ = std::make_unique<Program>(Environment("QUILLOP_EXE", "Quillop.exe"));
     }
-    static void TearDownTestSuite() {
-        if (program_ && program_->Started()) {
-            const HWND main = FindWindowA("TfrmMain", "Quillop 1.1");
-            PostMessageA(main, 0x467, 0, 0);
-            program_->WaitForExit(5000);
-        }
-        program_.reset();
-        backdrop_.reset();
-    }
+    static void TearDownTestSuite() { backdrop_.reset(); }
 
     void SetUp() override {
+        ForgetSettings();
+        program_ = std::make_unique<Program>(Environment("QUILLOP_EXE", "Quillop.exe"));
         ASSERT_TRUE(program_->Started()) << "Quillop.exe did not start";
         const DWORD start = GetTickCount();
         while (WindowsOfProcess(program_->Id(), "frmPngFly").size() < 3 &&
@@ -93,13 +88,19 @@ class QuillopComposited : public ::testing::Test {
         ASSERT_EQ(flies_.size(), 3u);
     }
 
+    void TearDown() override {
+        if (program_->Started()) {
+            PostMessageA(FindWindowA("TfrmMain", "Quillop 1.1"), 0x467, 0, 0);
+            program_->WaitForExit(5000);
+        }
+    }
+
     static std::unique_ptr<Backdrop> backdrop_;
-    static std::unique_ptr<Program> program_;
+    std::unique_ptr<Program> program_;
     std::vector<HWND> flies_;
 };
 
 std::unique_ptr<Backdrop> QuillopComposited::backdrop_;
-std::unique_ptr<Program> QuillopComposited::program_;
 
 TEST_F(QuillopComposited, ShadowsBlendWithTheWindowBeneath) {
     const std::string dir = Environment("QUILLOP_E2E_DIR", "/tmp");

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "tests/windows/Desktop_win32.h"
+#include "tests/windows/Registry_win32.h"
 #include "tests/windows/Tray_win32.h"
 
 namespace quillop::e2e {
@@ -48,44 +49,50 @@ std::size_t CloseBoxesFor(DWORD processId, DWORD milliseconds) {
     return most;
 }
 
+// A run of each test's own with the first settings, its reports closed until its three flies
+// show.
 class QuillopRefusedDraws : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() {
+    void SetUp() override {
+        ForgetSettings();
         program_ = std::make_unique<Program>(Environment("QUILLOP_REFUSING_EXE"));
+        ASSERT_TRUE(program_->Started()) << "the test program did not start";
+        const DWORD start = GetTickCount();
+        while (WindowsOfProcess(program_->Id(), "frmPngFly").size() < 3 &&
+               GetTickCount() - start < 20000) {
+            CloseBoxesFor(program_->Id(), 200);
+        }
+        flies_ = WindowsOfProcess(program_->Id(), "frmPngFly");
+        ASSERT_EQ(flies_.size(), 3u);
     }
-    static void TearDownTestSuite() { program_.reset(); }
-    void SetUp() override { ASSERT_TRUE(program_->Started()) << "the test program did not start"; }
 
-    static std::unique_ptr<Program> program_;
+    // Asks two of the flies to close, closing the reports meanwhile: only the third one shows.
+    void CloseTwoFlies() {
+        PostMessageA(flies_[0], WM_CLOSE, 0, 0);
+        PostMessageA(flies_[1], WM_CLOSE, 0, 0);
+        CloseBoxesFor(program_->Id(), 1000);
+    }
+
+    std::unique_ptr<Program> program_;
+    std::vector<HWND> flies_;
 };
-
-std::unique_ptr<Program> QuillopRefusedDraws::program_;
 
 TEST_F(QuillopRefusedDraws, AFlyNeverStacksItsReports) {
     // Without care, a failing fly would open a box inside its last box at every tick.
-    const DWORD start = GetTickCount();
-    while (WindowsOfProcess(program_->Id(), "frmPngFly").size() < 3 &&
-           GetTickCount() - start < 20000) {
-        CloseBoxesFor(program_->Id(), 200);
-    }
-    ASSERT_EQ(WindowsOfProcess(program_->Id(), "frmPngFly").size(), 3u);
     const std::size_t most = CloseBoxesFor(program_->Id(), 3000);
     EXPECT_GE(most, 1u);
     EXPECT_LE(most, 3u) << "at most one report of each of the three flies at a time";
 }
 
 TEST_F(QuillopRefusedDraws, HiddenFliesReportNothingMore) {
-    const std::vector<HWND> flies = WindowsOfProcess(program_->Id(), "frmPngFly");
-    ASSERT_EQ(flies.size(), 3u);
-    PostMessageA(flies[0], WM_CLOSE, 0, 0);
-    PostMessageA(flies[1], WM_CLOSE, 0, 0);
-    CloseBoxesFor(program_->Id(), 1000);
-    EXPECT_FALSE(IsWindowVisible(flies[0]));
-    EXPECT_FALSE(IsWindowVisible(flies[1]));
+    CloseTwoFlies();
+    EXPECT_FALSE(IsWindowVisible(flies_[0]));
+    EXPECT_FALSE(IsWindowVisible(flies_[1]));
     EXPECT_LE(CloseBoxesFor(program_->Id(), 2000), 1u) << "only the shown fly still draws";
 }
 
 TEST_F(QuillopRefusedDraws, AFlyDestroyedWhileItsReportIsOpenIsLeftAlone) {
+    CloseTwoFlies();
     const HWND control = FindWindowA("QuillopTestControl", nullptr);
     ASSERT_NE(control, nullptr);
     // The shown fly reports at its next draw, after a rest of up to six seconds.

@@ -23,6 +23,10 @@ std::string SpacedCopy() {
     return copy;
 }
 
+std::wstring Wide(const std::string& text) {
+    return std::wstring(text.begin(), text.end());
+}
+
 // Ends a run with the close message and waits for its exit code.
 DWORD EndWithCloseMessage(Program& program) {
     const HWND main = MainWindowOf(program.Id());
@@ -40,8 +44,13 @@ std::vector<HWND> SettledFlies(const Program& program, std::size_t count) {
     return flies;
 }
 
-TEST(QuillopStore, AFirstRunStartsThreeTopMostFliesAndWritesTheDefaultsAndAQuotedLogonEntry) {
-    ForgetSettings();
+// Each test of the store starts from a first run: no settings, no logon entry.
+class QuillopStore : public ::testing::Test {
+  protected:
+    void SetUp() override { ForgetSettings(); }
+};
+
+TEST_F(QuillopStore, AFirstRunStartsThreeTopMostFliesAndWritesTheDefaultsAndAQuotedLogonEntry) {
     const std::string exe = SpacedCopy();
     Program program(exe);
     ASSERT_TRUE(program.Started());
@@ -62,12 +71,12 @@ TEST(QuillopStore, AFirstRunStartsThreeTopMostFliesAndWritesTheDefaultsAndAQuote
         << *run;
 }
 
-TEST(QuillopStore, StartupOffUnderAnotherCaseRemovesTheLogonEntry) {
-    ASSERT_TRUE(ReadString(kRunKey, "QuillopPro").has_value());
-    DeleteValue(kSettingsKey, "Startup");
+TEST_F(QuillopStore, StartupOffUnderAnotherCaseRemovesTheLogonEntry) {
+    const std::string exe = SpacedCopy();
+    ASSERT_TRUE(WriteWideString(kRunKey, "QuillopPro", L"\"" + Wide(exe) + L"\""));
     ASSERT_TRUE(WriteDword(kSettingsKey, "sTARTUP", 0));
     ASSERT_TRUE(WriteDword(kSettingsKey, "OnTop", 0));
-    Program program(SpacedCopy());
+    Program program(exe);
     const std::vector<HWND> flies = SettledFlies(program, 3);
     ASSERT_EQ(flies.size(), 3u);
     for (HWND fly : flies) {
@@ -79,7 +88,7 @@ TEST(QuillopStore, StartupOffUnderAnotherCaseRemovesTheLogonEntry) {
     EXPECT_EQ(ReadDword(kSettingsKey, "OnTop"), 0u);
 }
 
-TEST(QuillopStore, AFlyCountStoredAsTextIsReportedAndTheProgramRunsOnWithTheDefault) {
+TEST_F(QuillopStore, AFlyCountStoredAsTextIsReportedAndTheProgramRunsOnWithTheDefault) {
     ASSERT_TRUE(WriteWideString(kSettingsKey, "Flies", L"7"));
     Program program(Environment("QUILLOP_EXE", "Quillop.exe"));
     const HWND box = WaitForBox("Quillop", 15000);
@@ -91,7 +100,7 @@ TEST(QuillopStore, AFlyCountStoredAsTextIsReportedAndTheProgramRunsOnWithTheDefa
     EXPECT_EQ(ReadDword(kSettingsKey, "Flies"), 3u) << "the default is written back as a number";
 }
 
-TEST(QuillopStore, TheCloseMessageDuringTheReportOfAWrongTypeEndsTheRunAndWritesNothing) {
+TEST_F(QuillopStore, TheCloseMessageDuringTheReportOfAWrongTypeEndsTheRunAndWritesNothing) {
     ASSERT_TRUE(WriteWideString(kSettingsKey, "OnTop", L"maybe"));
     ASSERT_TRUE(WriteDword(kSettingsKey, "Startup", 0));
     ASSERT_TRUE(WriteDword(kSettingsKey, "Flies", 12));
@@ -103,27 +112,32 @@ TEST(QuillopStore, TheCloseMessageDuringTheReportOfAWrongTypeEndsTheRunAndWrites
     EXPECT_EQ(ReadDword(kSettingsKey, "Flies"), 12u) << "a default written over a stored value";
 }
 
-// One run of Quillop.exe driven through its tray icon, shared by the tests in their order.
+// A run of Quillop.exe of each test's own, driven through its tray icon: the first settings and
+// the three flies they start.
 class QuillopTray : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() {
+    void SetUp() override {
         ForgetSettings();
         program_ = std::make_unique<Program>(Environment("QUILLOP_EXE", "Quillop.exe"));
         main_ = MainWindowOf(program_->Id());
-        SettledFlies(*program_, 3);
+        ASSERT_NE(main_, nullptr) << "no main window";
+        ASSERT_EQ(SettledFlies(*program_, 3).size(), 3u);
     }
-    static void TearDownTestSuite() { program_.reset(); }
 
-    void SetUp() override { ASSERT_NE(main_, nullptr) << "no main window"; }
+    // Chooses "Settings" from the menu; true once the window is shown.
+    bool ShowSettings(DWORD settleMs = 300) {
+        if (!ChooseFromTrayMenu(main_, 'S')) {
+            return false;
+        }
+        Pump(settleMs);
+        return IsWindowVisible(main_) != FALSE;
+    }
 
-    static HWND CountField() { return ControlOf(main_, "Edit", nullptr); }
+    HWND CountField() const { return ControlOf(main_, "Edit", nullptr); }
 
-    static std::unique_ptr<Program> program_;
-    static HWND main_;
+    std::unique_ptr<Program> program_;
+    HWND main_ = nullptr;
 };
-
-std::unique_ptr<Program> QuillopTray::program_;
-HWND QuillopTray::main_ = nullptr;
 
 TEST_F(QuillopTray, AddFiveFliesAddsFiveTopMostFlies) {
     ASSERT_EQ(FliesOf(program_->Id()).size(), 3u);
@@ -169,6 +183,7 @@ TEST_F(QuillopTray, SettingsShowsTheWindowAtItsPlaceAndSizeWithItsControls) {
 }
 
 TEST_F(QuillopTray, TheMenuOpensWithItsTopLeftCornerAtThePointer) {
+    ASSERT_TRUE(ShowSettings());
     ASSERT_TRUE(MovePointer(640, 420));
     const HWND menu = OpenTrayMenu(main_);
     ASSERT_NE(menu, nullptr);
@@ -189,7 +204,7 @@ TEST_F(QuillopTray, TheMenuOpensWithItsTopLeftCornerAtThePointer) {
 }
 
 TEST_F(QuillopTray, ARightClickOnTheWindowsBackgroundOpensTheSameMenu) {
-    ASSERT_TRUE(IsWindowVisible(main_));
+    ASSERT_TRUE(ShowSettings());
     const POINT at = ClickAt(main_, 150, 150, 3);  // between the link label and OK
     const DWORD start = GetTickCount();
     HWND menu = nullptr;
@@ -207,19 +222,21 @@ TEST_F(QuillopTray, ARightClickOnTheWindowsBackgroundOpensTheSameMenu) {
 }
 
 TEST_F(QuillopTray, TheFirstEnterAfterTheFirstShowAddsAFlyAndKeepsTheWindowOpen) {
-    ASSERT_TRUE(IsWindowVisible(main_));
+    ASSERT_TRUE(ShowSettings());
     EXPECT_EQ(FocusOf(main_), ControlOf(main_, "Button", "Button1"));
     PressKey(main_, VK_RETURN);
-    EXPECT_EQ(SettledFlies(*program_, 9).size(), 9u);
+    EXPECT_EQ(SettledFlies(*program_, 4).size(), 4u);
     EXPECT_TRUE(IsWindowVisible(main_));
     PressKey(main_, VK_ESCAPE);
     EXPECT_TRUE(IsWindowVisible(main_)) << "Escape does nothing";
 }
 
 TEST_F(QuillopTray, TheCountFieldRefusesLettersAndStepsOnTheArrowKeys) {
-    // The new fly took the activation; "Settings" brings the window forward with its focus.
-    ASSERT_TRUE(ChooseFromTrayMenu(main_, 'S'));
-    Pump(200);
+    // A new fly takes the activation; "Settings" brings the window forward with its focus.
+    ASSERT_TRUE(ShowSettings());
+    PressKey(main_, VK_RETURN);
+    ASSERT_EQ(SettledFlies(*program_, 4).size(), 4u);
+    ASSERT_TRUE(ShowSettings(200));
     ASSERT_EQ(FocusOf(main_), ControlOf(main_, "Button", "Button1"));
     for (int i = 0; i < 3; ++i) {
         PressKey(main_, VK_TAB);
@@ -238,6 +255,7 @@ TEST_F(QuillopTray, TheCountFieldRefusesLettersAndStepsOnTheArrowKeys) {
 }
 
 TEST_F(QuillopTray, ClearingAlwaysOnTopAndTypingZeroThenAClickOnOkMakesFliesNormalAndShowsOne) {
+    ASSERT_TRUE(ShowSettings(200));
     SendMessageA(ControlOf(main_, "Button", "Always on top"), BM_CLICK, 0, 0);
     PressKey(main_, VK_TAB);
     PressKey(main_, VK_TAB);
@@ -248,7 +266,7 @@ TEST_F(QuillopTray, ClearingAlwaysOnTopAndTypingZeroThenAClickOnOkMakesFliesNorm
     EXPECT_EQ(TextOf(CountField()), "1") << "the field is clamped when OK takes the focus";
     EXPECT_FALSE(IsWindowVisible(main_));
     const std::vector<HWND> flies = FliesOf(program_->Id(), false);
-    ASSERT_EQ(flies.size(), 9u);
+    ASSERT_EQ(flies.size(), 3u);
     for (HWND fly : flies) {
         EXPECT_FALSE(IsTopMost(fly));
     }
@@ -260,8 +278,7 @@ TEST_F(QuillopTray, EveryRightClickAfterSettingsOpensTheMenu) {
         const HWND menu = OpenTrayMenu(main_);
         ASSERT_NE(menu, nullptr) << "no menu on the right click after \"Settings\", round "
                                  << round;
-        PressMenuKey(menu, VK_ESCAPE);
-        Pump(200);
+        ASSERT_TRUE(PressMenuKeyUntilClosed(menu, VK_ESCAPE)) << "round " << round;
         SendMessageA(ControlOf(main_, "Button", "OK"), BM_CLICK, 0, 0);
         ASSERT_FALSE(IsWindowVisible(main_));
     }
@@ -280,8 +297,8 @@ TEST_F(QuillopTray, CloseAllFliesDestroysEveryFlyHiddenOnesToo) {
 }
 
 TEST_F(QuillopTray, EnterAndAnotherWindowsActivationKeepATyped150AndExitWritesIt) {
-    ASSERT_TRUE(ChooseFromTrayMenu(main_, 'S'));
-    Pump(300);
+    ASSERT_TRUE(ShowSettings());
+    SendMessageA(ControlOf(main_, "Button", "Always on top"), BM_CLICK, 0, 0);
     while (FocusOf(main_) != CountField()) {
         PressKey(main_, VK_TAB);
     }
@@ -309,7 +326,8 @@ TEST_F(QuillopTray, EnterAndAnotherWindowsActivationKeepATyped150AndExitWritesIt
     EXPECT_EQ(ReadDword(kSettingsKey, "Flies"), 99u);
 }
 
-// Last: Wine keeps the key's access list until wineserver ends.
+// NOTE: Wine keeps the key's access list until wineserver ends; ForgetSettings gives the access
+// back for the tests after this one.
 TEST(QuillopStoreReadOnly, AKeyMadeReadOnlyWhileRunningIsReportedOnCloseAndTheProgramStillEnds) {
     ForgetSettings();
     Program program(Environment("QUILLOP_EXE", "Quillop.exe"));

@@ -11,6 +11,7 @@
 #include "clFly/Failure.h"
 #include "clFly/SpriteCache.h"
 #include "clFly/win32/ResourceSprites.h"
+#include "clFly/win32/ScopedWin.h"
 #include "main/win32/Win32MainWindow.h"
 #include "main/win32/Win32Platform.h"
 #include "resources/EmbeddedSprites.h"
@@ -120,10 +121,9 @@ DWORD WINAPI CloseBoxWhenOpen(void* parameter) {
 SeenBox WatchBox(const std::string& caption, const std::function<void()>& show) {
     SeenBox seen;
     seen.Caption = caption;
-    const HANDLE closer = CreateThread(nullptr, 0, CloseBoxWhenOpen, &seen, 0, nullptr);
+    const ScopedKernelHandle closer(CreateThread(nullptr, 0, CloseBoxWhenOpen, &seen, 0, nullptr));
     show();
-    WaitForSingleObject(closer, INFINITE);
-    CloseHandle(closer);
+    WaitForSingleObject(closer.Get(), INFINITE);
     return seen;
 }
 
@@ -261,14 +261,13 @@ TEST_F(Win32PlatformTest, ProcessMessagesReturnsWhileManyTimersKeepFiring) {
     auto closing = platform.CreateFlyWindow(waitingEvents, "frmPngFly46", Rect{0, 0, 60, 60});
     PostMessageA(FindFlyWindow("frmPngFly46"), WM_CLOSE, 0, 0);
     // A call that never returns ends the test program rather than hanging it.
-    const HANDLE returned = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    const HANDLE watchdog = CreateThread(nullptr, 0, Watchdog, returned, 0, nullptr);
+    const ScopedKernelHandle returned(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    const ScopedKernelHandle watchdog(
+        CreateThread(nullptr, 0, Watchdog, returned.Get(), 0, nullptr));
     const DWORD start = GetTickCount();
     platform.ProcessMessages();
-    SetEvent(returned);
-    WaitForSingleObject(watchdog, INFINITE);
-    CloseHandle(watchdog);
-    CloseHandle(returned);
+    SetEvent(returned.Get());
+    WaitForSingleObject(watchdog.Get(), INFINITE);
     EXPECT_LT(GetTickCount() - start, 2000u);
     EXPECT_EQ(waitingEvents.closeRequests, 1) << "a message waiting at the call is handled";
 }

@@ -2,6 +2,8 @@
 
 #include <aclapi.h>
 
+#include "clFly/win32/ScopedWin.h"
+
 namespace quillop::e2e {
 
 const char* const kSettingsKey = "Software\\QuillopPro";
@@ -23,11 +25,11 @@ std::optional<std::string> ReadRaw(const char* key, const char* name, DWORD want
 }
 
 // Opens a key for writing, creating it if needed.
-HKEY CreateKey(const char* key) {
+ScopedKey CreateKey(const char* key) {
     HKEY opened = nullptr;
     RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &opened,
                     nullptr);
-    return opened;
+    return ScopedKey(opened);
 }
 
 }  // namespace
@@ -49,24 +51,19 @@ std::optional<std::string> ReadString(const char* key, const char* name) {
 }
 
 bool WriteDword(const char* key, const char* name, DWORD value) {
-    const HKEY opened = CreateKey(key);
-    const bool written = opened != nullptr && RegSetValueExA(opened, name, 0, REG_DWORD,
-                                                             reinterpret_cast<const BYTE*>(&value),
-                                                             sizeof value) == ERROR_SUCCESS;
-    RegCloseKey(opened);
-    return written;
+    const ScopedKey opened = CreateKey(key);
+    return opened &&
+           RegSetValueExA(opened.Get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                          sizeof value) == ERROR_SUCCESS;
 }
 
 bool WriteWideString(const char* key, const char* name, const std::wstring& value) {
-    const HKEY opened = CreateKey(key);
+    const ScopedKey opened = CreateKey(key);
     const std::wstring wideName(name, name + std::char_traits<char>::length(name));
-    const bool written =
-        opened != nullptr &&
-        RegSetValueExW(opened, wideName.c_str(), 0, REG_SZ,
-                       reinterpret_cast<const BYTE*>(value.c_str()),
-                       static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
-    RegCloseKey(opened);
-    return written;
+    return opened && RegSetValueExW(opened.Get(), wideName.c_str(), 0, REG_SZ,
+                                    reinterpret_cast<const BYTE*>(value.c_str()),
+                                    static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) ==
+                         ERROR_SUCCESS;
 }
 
 void DeleteValue(const char* key, const char* name) {
@@ -81,11 +78,12 @@ void ForgetSettings() {
 }
 
 bool SetKeyReadOnly(const char* key, bool readOnly) {
-    HKEY opened = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, READ_CONTROL | WRITE_DAC, &opened) !=
+    HKEY handle = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, READ_CONTROL | WRITE_DAC, &handle) !=
         ERROR_SUCCESS) {
         return false;
     }
+    const ScopedKey opened(handle);
     SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
     PSID everyone = nullptr;
     AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone);
@@ -97,9 +95,8 @@ bool SetKeyReadOnly(const char* key, bool readOnly) {
     InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
     SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE);
     const bool set =
-        RegSetKeySecurity(opened, DACL_SECURITY_INFORMATION, &descriptor) == ERROR_SUCCESS;
+        RegSetKeySecurity(opened.Get(), DACL_SECURITY_INFORMATION, &descriptor) == ERROR_SUCCESS;
     FreeSid(everyone);
-    RegCloseKey(opened);
     return set;
 }
 

@@ -8,6 +8,7 @@
 
 #include <vector>
 
+#include "clFly/win32/ScopedWin.h"
 #include "main/win32/Win32MainWindow.h"
 #include "main/win32/Win32Platform.h"
 #include "tests/windows/Tray_win32.h"
@@ -141,19 +142,18 @@ TEST_F(Win32SettingsWindowTest, TheCountButtonsStepOnReleaseAndRepeatWhileHeld) 
 }
 
 TEST_F(Win32SettingsWindowTest, TheTrayIconIsASmall32BitIcon) {
-    const auto icon = static_cast<HICON>(
-        LoadImageA(GetModuleHandleA(nullptr), "TRAYICON", IMAGE_ICON, 16, 16, 0));
-    ASSERT_NE(icon, nullptr);
+    const ScopedIcon icon(static_cast<HICON>(
+        LoadImageA(GetModuleHandleA(nullptr), "TRAYICON", IMAGE_ICON, 16, 16, 0)));
+    ASSERT_TRUE(icon);
     ICONINFO info{};
-    ASSERT_TRUE(GetIconInfo(icon, &info));
+    ASSERT_TRUE(GetIconInfo(icon.Get(), &info));
+    const ScopedBitmap colourBitmap(info.hbmColor);
+    const ScopedBitmap mask(info.hbmMask);
     BITMAP colour{};
-    GetObjectA(info.hbmColor, sizeof colour, &colour);
+    GetObjectA(colourBitmap.Get(), sizeof colour, &colour);
     EXPECT_EQ(colour.bmWidth, 16);
     EXPECT_EQ(colour.bmHeight, 16);
     EXPECT_EQ(colour.bmBitsPixel, 32);
-    DeleteObject(info.hbmColor);
-    DeleteObject(info.hbmMask);
-    DestroyIcon(icon);
 }
 
 TEST_F(Win32SettingsWindowTest, TheTrayIconIsAddedRemovedAndAddedAgainForANewTaskbar) {

@@ -78,11 +78,21 @@ bool ChooseFromTrayMenu(HWND mainWindow, char key) {
     if (menu == nullptr) {
         return false;
     }
+    return PressMenuKeyUntilClosed(menu, key);
+}
+
+// NOTE: under Wine the program may see a menu that has only just opened cancelled and open it
+// once more; a key posted to the cancelled one is lost, so it goes to the new one as well.
+bool PressMenuKeyUntilClosed(HWND menu, char key) {
     PressMenuKey(menu, key);
     const DWORD start = GetTickCount();
-    while (OpenMenuWindow() != nullptr) {
+    while (const HWND open = OpenMenuWindow()) {
         if (GetTickCount() - start > 5000) {
             return false;
+        }
+        if (open != menu) {
+            menu = open;
+            PressMenuKey(menu, key);
         }
         Pump(10);
     }

@@ -22,6 +22,8 @@ std::vector<HWND> WaitForFlyCount(DWORD processId, std::size_t count, DWORD time
 HWND OpenTrayMenu(HWND mainWindow);
 // Presses a key in the open menu; the menu takes its access keys in upper case.
 void PressMenuKey(HWND menu, char key);
+// Presses a key in the open menu until no menu is open; false when one still is after 5 s.
+bool PressMenuKeyUntilClosed(HWND menu, char key);
 // Opens the tray menu and chooses an entry by its access key; true when the menu closed.
 bool ChooseFromTrayMenu(HWND mainWindow, char key);
 // Whether the shell holds the icon uID 1 of a window: only a present icon can be modified.

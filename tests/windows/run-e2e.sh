@@ -7,7 +7,7 @@ set -uo pipefail
 quillop=$(realpath "$1")
 refusing=$(realpath "$2")
 driver=$(realpath "$3")
-work=$4
+work=$(realpath -m "$4")
 source "$(dirname "$0")/wine-session.sh"
 
 start_wine_session "$work"
