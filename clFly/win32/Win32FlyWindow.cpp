@@ -7,6 +7,7 @@
 #include "clFly/Failure.h"
 #include "clFly/win32/ScopedWin.h"
 #include "clFly/win32/SystemError.h"
+#include "clFly/win32/WindowObject.h"
 
 namespace quillop {
 
@@ -146,12 +147,7 @@ bool Win32FlyWindow::Draw(const CachedSprite& sprite, Point at) {
 // NOTE: a handler may destroy this very window object (the core destroys a fly from inside a
 // message box's modal loop), so each branch calls into the events last and touches nothing after.
 LRESULT CALLBACK Win32FlyWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-        return DefWindowProcA(hwnd, message, wParam, lParam);
-    }
-    auto* self = reinterpret_cast<Win32FlyWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    auto* self = WindowObject<Win32FlyWindow>(hwnd, message, lParam);
     if (self == nullptr) {
         return DefWindowProcA(hwnd, message, wParam, lParam);
     }
@@ -172,9 +168,6 @@ LRESULT CALLBACK Win32FlyWindow::WindowProc(HWND hwnd, UINT message, WPARAM wPar
         case WM_CLOSE:
             events.OnCloseRequest();
             return 0;
-        case WM_NCDESTROY:
-            SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-            break;
         default:
             break;
     }

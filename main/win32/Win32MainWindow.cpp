@@ -4,6 +4,7 @@
 
 #include "clFly/Failure.h"
 #include "clFly/win32/SystemError.h"
+#include "clFly/win32/WindowObject.h"
 #include "main/MainForm.h"
 #include "main/SettingsLayout.h"
 #include "main/win32/Win32SettingsControls.h"
@@ -160,12 +161,7 @@ void Win32MainWindow::OpenMenu(POINT at) {
 // window object while a message box of that call is open.
 LRESULT CALLBACK Win32MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam,
                                              LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-        return DefWindowProcA(hwnd, message, wParam, lParam);
-    }
-    auto* self = reinterpret_cast<Win32MainWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    auto* self = WindowObject<Win32MainWindow>(hwnd, message, lParam);
     if (self == nullptr || self->controls_ == nullptr) {
         return DefWindowProcA(hwnd, message, wParam, lParam);
     }
@@ -224,9 +220,6 @@ LRESULT CALLBACK Win32MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wPa
             return 0;
         case WM_CANCELMODE:
             self->menuCancelled_ = self->menuOpen_;
-            break;
-        case WM_NCDESTROY:
-            SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
             break;
         default:
             break;
