@@ -309,49 +309,47 @@ bool XcbFlyDisplay::Dispatch(const xcb_generic_event_t* event) {
         ApplyCompositing();
         return true;
     }
-    auto find = [this](xcb_window_t id) -> XcbFlyWindow* {
-        const auto found = windows_.find(id);
-        return found != windows_.end() ? found->second : nullptr;
-    };
-    switch (event->response_type & 0x7F) {
-        case XCB_MOTION_NOTIFY: {
-            const auto* motion = reinterpret_cast<const xcb_motion_notify_event_t*>(event);
-            XcbFlyWindow* window = find(motion->event);
-            if (window == nullptr) {
-                return false;
-            }
-            if (window->InputEnabled()) {
-                window->Events().OnMouseMove();
-            }
-            return true;
-        }
-        case XCB_BUTTON_PRESS: {
-            const auto* press = reinterpret_cast<const xcb_button_press_event_t*>(event);
-            XcbFlyWindow* window = find(press->event);
-            if (window == nullptr) {
-                return false;
-            }
-            if (window->InputEnabled() && press->detail == 1 &&
-                doubleClick_.Press(press->event, press->time, press->root_x, press->root_y)) {
-                window->Events().OnDoubleClick();
-            }
-            return true;
-        }
-        case XCB_CLIENT_MESSAGE: {
-            const auto* message = reinterpret_cast<const xcb_client_message_event_t*>(event);
-            XcbFlyWindow* window = find(message->window);
-            if (window == nullptr) {
-                return false;
-            }
-            if (message->type == atoms_[kWmProtocols] &&
-                message->data.data32[0] == atoms_[kWmDeleteWindow] && window->InputEnabled()) {
-                window->Events().OnCloseRequest();
-            }
-            return true;
-        }
+    // The fly window an event is for; events of other windows are left to Qt.
+    const std::uint8_t type = event->response_type & 0x7F;
+    const auto* motion = reinterpret_cast<const xcb_motion_notify_event_t*>(event);
+    const auto* press = reinterpret_cast<const xcb_button_press_event_t*>(event);
+    const auto* message = reinterpret_cast<const xcb_client_message_event_t*>(event);
+    xcb_window_t id = 0;
+    switch (type) {
+        case XCB_MOTION_NOTIFY:
+            id = motion->event;
+            break;
+        case XCB_BUTTON_PRESS:
+            id = press->event;
+            break;
+        case XCB_CLIENT_MESSAGE:
+            id = message->window;
+            break;
         default:
             return false;
     }
+    const auto found = windows_.find(id);
+    if (found == windows_.end()) {
+        return false;
+    }
+    // A fly disabled while a message box is open takes no input; the fly may be destroyed
+    // inside its handler, so nothing here touches it afterwards.
+    FlyEvents& events = found->second->Events();
+    if (!found->second->InputEnabled()) {
+        return true;
+    }
+    if (type == XCB_MOTION_NOTIFY) {
+        events.OnMouseMove();
+    } else if (type == XCB_BUTTON_PRESS) {
+        if (press->detail == 1 &&
+            doubleClick_.Press(press->event, press->time, press->root_x, press->root_y)) {
+            events.OnDoubleClick();
+        }
+    } else if (message->type == atoms_[kWmProtocols] &&
+               message->data.data32[0] == atoms_[kWmDeleteWindow]) {
+        events.OnCloseRequest();
+    }
+    return true;
 }
 
 }  // namespace quillop
