@@ -60,11 +60,11 @@ class WalkerTest : public ::testing::Test {
 };
 
 TEST_F(WalkerTest, NewMoveDrawsHeadingStepsTurnAndRestInThatOrder) {
-    // From seed 0 the five draws are Random(8) = 0, Random(100) = 3, Random(3) = 2 (a turn to
+    // From state 0 the five draws are Random(8) = 0, Random(100) = 3, Random(3) = 2 (a turn to
     // the right), Random(10) = 2 (a short rest) and Random(1000) = 272. From 123456789 they are
     // 4, 39, 1, then Random(10) = 0 (a long rest) and Random(5000) = 4049.
     const struct {
-        std::uint32_t seed;
+        std::uint32_t state;
         int heading, steps, direction, rest;
         std::uint32_t after;
     } cases[] = {
@@ -73,7 +73,7 @@ TEST_F(WalkerTest, NewMoveDrawsHeadingStepsTurnAndRestInThatOrder) {
         {0xFFFFFFFFu, 8, 30, 8, 875, 3754609368u},
     };
     for (const auto& c : cases) {
-        random.SetState(c.seed);
+        random.SetState(c.state);
         walker.NewMove(true);
         EXPECT_EQ(walker.Heading, c.heading);
         EXPECT_EQ(walker.StepsLeft, c.steps);
