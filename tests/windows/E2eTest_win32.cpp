@@ -165,7 +165,14 @@ bool FreezeWalkingFly(HWND fly) {
         return false;
     }
     Pump(60);
-    return StandsStill(fly, 1200);
+    if (!StandsStill(fly, 1200)) {
+        return false;
+    }
+    // The fly stopped where its edge met the pointer; the centre is on the body in every
+    // sprite, so clicks there reach it, and the move there renews the freeze.
+    const RECT still = WindowBounds(fly);
+    return MovePointer(still.left + kFlySize / 2, still.top + kFlySize / 2) &&
+           StandsStill(fly, 100);
 }
 
 // Freezes one of the flies, trying a few times; returns it, or nullptr.
