@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <map>
 #include <vector>
 
 #include "Fly.h"
@@ -250,11 +251,14 @@ void WritePicture(const std::string& path, const Raster& r) {
 
 void WriteIcons(const std::string& folder) {
     WritePicture(folder + "/tray16.png", TrayIcon());
-    // Every size the build installs and compiles in; the Windows icon holds two of them.
+    // Every size the build installs and compiles in, each drawn once; the Windows icon holds
+    // two of them.
+    std::map<int, Raster> app;
     for (const int size : {QUILLOP_APP_ICON_SIZES}) {
-        WritePicture(folder + "/app" + std::to_string(size) + ".png", AppIcon(size));
+        const Raster& icon = app.emplace(size, AppIcon(size)).first->second;
+        WritePicture(folder + "/app" + std::to_string(size) + ".png", icon);
     }
-    WriteFile(folder + "/Quillop.ico", IconFile({AppIcon(48), AppIcon(16)}));
+    WriteFile(folder + "/Quillop.ico", IconFile({app.at(48), app.at(16)}));
 }
 
 }  // namespace spritegen
