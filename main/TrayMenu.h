@@ -5,13 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "clFly/ExternalNames.h"
+#include "clFly/ExternalNames.h"  // kTrayIconTip, the tray icon's tooltip
 
 namespace quillop {
 
 enum class MenuCommand { None, Settings, AddFly, AddFiveFlies, CloseAllFlies, About, Exit };
-
-// The tray icon's tooltip.
 
 struct MenuEntry {
     const char* Name;     // the component name, e.g. "pmiAdd"

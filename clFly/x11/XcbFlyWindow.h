@@ -9,7 +9,6 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
-#include <vector>
 
 #include "clFly/FlyWindow.h"
 #include "clFly/x11/DoubleClick.h"
