@@ -6,8 +6,14 @@
 # - clFly/ and its platform folders never include main/.
 # - A platform folder includes no other platform's folder, and clFly/x11/ no Qt header (the
 #   Qt shell lives in main/qt/).
-set(_platforms win32 x11 qt)
+# - Every file in a platform folder uses its platform: it includes one of the platform's own
+#   headers, or a header of its folder that does (a header with a source file beside it counts
+#   through that file). Code that needs no platform header belongs in the portable folder.
 set(_problems "")
+# A platform's own headers.
+set(_system_win32 "^<(windows|shellapi|commctrl|shlobj|winreg|objbase)\\.h>$")
+set(_system_x11 "^<xcb/")
+set(_system_qt "^<Q")
 
 file(GLOB_RECURSE _files RELATIVE "${ROOT}" "${ROOT}/clFly/*.h" "${ROOT}/clFly/*.cpp"
      "${ROOT}/main/*.h" "${ROOT}/main/*.cpp" "${ROOT}/resources/*.h" "${ROOT}/resources/*.cpp")
@@ -16,6 +22,11 @@ foreach(_file IN LISTS _files)
     set(_subsystem "${CMAKE_MATCH_1}")
     set(_platform "${CMAKE_MATCH_3}")
     file(STRINGS "${ROOT}/${_file}" _includes REGEX "^[ \t]*#[ \t]*include")
+    if(_platform)
+        list(APPEND _platform_files "${_file}")
+        set(_uses_${_file} FALSE)
+        set(_local_${_file} "")
+    endif()
     foreach(_line IN LISTS _includes)
         string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*" "" _target "${_line}")
         string(REGEX MATCH "^(<[^>]*>|\"[^\"]*\")" _target "${_target}")
@@ -43,7 +54,32 @@ foreach(_file IN LISTS _files)
         if(_wrong)
             string(APPEND _problems "  ${_file}: #include ${_target}: ${_wrong}\n")
         endif()
+        if(_platform AND _target MATCHES "${_system_${_platform}}")
+            set(_uses_${_file} TRUE)
+        elseif(_platform AND _target MATCHES "^\"(.*/${_platform}/[^/]*\\.h)\"$")
+            list(APPEND _local_${_file} "${CMAKE_MATCH_1}")
+        endif()
     endforeach()
+endforeach()
+
+# Which platform files use their platform, through the headers of their folder as well.
+foreach(_round RANGE 3)
+    foreach(_file IN LISTS _platform_files)
+        string(REGEX REPLACE "\\.h$" ".cpp" _source "${_file}")
+        if(NOT _source STREQUAL _file AND _uses_${_source})
+            set(_uses_${_file} TRUE)
+        endif()
+        foreach(_header IN LISTS _local_${_file})
+            if(_uses_${_header})
+                set(_uses_${_file} TRUE)
+            endif()
+        endforeach()
+    endforeach()
+endforeach()
+foreach(_file IN LISTS _platform_files)
+    if(NOT _uses_${_file})
+        string(APPEND _problems "  ${_file}: includes nothing of its platform: portable code\n")
+    endif()
 endforeach()
 
 if(_problems)

@@ -1,26 +1,12 @@
 #include "clFly/x11/FlyStacking.h"
 
 #include <chrono>
+#include <utility>
 #include <vector>
 
 #include "clFly/x11/XcbReply.h"
 
 namespace quillop {
-
-bool RestackBudget::Take(std::int64_t nowMs) {
-    while (!recent_.empty() && nowMs - recent_.front() >= 1000) {
-        recent_.pop_front();
-    }
-    if (static_cast<int>(recent_.size()) >= kMaxPerSecond) {
-        return false;
-    }
-    recent_.push_back(nowMs);
-    return true;
-}
-
-std::int64_t RestackBudget::FreeAt() const {
-    return static_cast<int>(recent_.size()) < kMaxPerSecond ? 0 : recent_.front() + 1000;
-}
 
 FlyStacking::FlyStacking(xcb_connection_t* connection, xcb_window_t root)
     : connection_(connection), root_(root) {
@@ -80,38 +66,49 @@ void FlyStacking::Lower(xcb_window_t fly) {
     changed_ = true;
 }
 
-void FlyStacking::PlaceLowered(const xcb_window_t* children, int count, const RoleOf& roleOf) {
-    std::vector<xcb_window_t> others;
-    std::vector<xcb_get_window_attributes_cookie_t> cookies;
+std::vector<StackedWindow> FlyStacking::Children(const RoleOf& roleOf, bool all) {
+    std::vector<StackedWindow> windows;
+    const XcbReply<xcb_query_tree_reply_t> tree(
+        xcb_query_tree_reply(connection_, xcb_query_tree(connection_, root_), nullptr));
+    if (tree == nullptr) {
+        return windows;
+    }
+    const xcb_window_t* children = xcb_query_tree_children(tree.get());
+    const int count = xcb_query_tree_children_length(tree.get());
+    // The attributes are asked for all at once, and the answers read afterwards.
+    std::vector<std::pair<std::size_t, xcb_get_window_attributes_cookie_t>> asked;
+    bool topMostBelow = false;
     for (int i = 0; i < count; ++i) {
-        if (roleOf(children[i]) == Role::Other) {
-            others.push_back(children[i]);
-            cookies.push_back(xcb_get_window_attributes(connection_, children[i]));
+        const StackRole role = roleOf(children[i]);
+        topMostBelow = topMostBelow || role == StackRole::TopMostFly;
+        if (role == StackRole::Other && (all || topMostBelow)) {
+            asked.emplace_back(windows.size(), xcb_get_window_attributes(connection_, children[i]));
         }
+        windows.push_back({children[i], role, false});
     }
-    xcb_window_t anchor = XCB_WINDOW_NONE;
-    for (std::size_t i = 0; i < cookies.size(); ++i) {
+    for (const auto& [index, cookie] : asked) {
         const XcbReply<xcb_get_window_attributes_reply_t> attributes(
-            xcb_get_window_attributes_reply(connection_, cookies[i], nullptr));
-        if (attributes != nullptr && !attributes->override_redirect &&
-            attributes->map_state == XCB_MAP_STATE_VIEWABLE) {
-            anchor = others[i];
-        }
+            xcb_get_window_attributes_reply(connection_, cookie, nullptr));
+        windows[index].Covers = attributes != nullptr && !attributes->override_redirect &&
+                                attributes->map_state == XCB_MAP_STATE_VIEWABLE;
     }
+    return windows;
+}
+
+void FlyStacking::PlaceLowered(const std::vector<StackedWindow>& windows, const RoleOf& roleOf) {
+    const xcb_window_t anchor = LowerFliesAnchor(windows);
     for (const xcb_window_t fly : lowered_) {
-        if (roleOf(fly) != Role::LowerFly) {
-            continue;
-        }
         // Without a managed window to stand on, the fly stays where it is: on top. One that
         // vanished meanwhile only earns an error, which is dropped.
-        if (anchor != XCB_WINDOW_NONE) {
-            const std::uint32_t values[] = {anchor, XCB_STACK_MODE_ABOVE};
-            xcb_discard_reply(connection_,
-                              xcb_configure_window_checked(
-                                  connection_, fly,
-                                  XCB_CONFIG_WINDOW_SIBLING | XCB_CONFIG_WINDOW_STACK_MODE, values)
-                                  .sequence);
+        if (anchor == XCB_WINDOW_NONE || roleOf(fly) != StackRole::LowerFly) {
+            continue;
         }
+        const std::uint32_t values[] = {anchor, XCB_STACK_MODE_ABOVE};
+        xcb_discard_reply(
+            connection_,
+            xcb_configure_window_checked(
+                connection_, fly, XCB_CONFIG_WINDOW_SIBLING | XCB_CONFIG_WINDOW_STACK_MODE, values)
+                .sequence);
     }
     lowered_.clear();
 }
@@ -132,47 +129,15 @@ void FlyStacking::Restack(const RoleOf& roleOf) {
     if (now < budget_.FreeAt()) {
         return;
     }
-    const XcbReply<xcb_query_tree_reply_t> tree(
-        xcb_query_tree_reply(connection_, xcb_query_tree(connection_, root_), nullptr));
-    if (tree == nullptr) {
+    const std::vector<StackedWindow> windows = Children(roleOf, !lowered_.empty());
+    if (windows.empty()) {
         return;
     }
-    const xcb_window_t* children = xcb_query_tree_children(tree.get());
-    const int count = xcb_query_tree_children_length(tree.get());
     if (!lowered_.empty()) {
-        PlaceLowered(children, count, roleOf);
+        PlaceLowered(windows, roleOf);
     }
-    // Bottom to top: the top-most flies, and above the lowest of them, who else stands there.
-    std::vector<xcb_window_t> topMost;
-    std::vector<xcb_get_window_attributes_cookie_t> others;
-    bool flyAbove = false;
-    for (int i = 0; i < count; ++i) {
-        switch (roleOf(children[i])) {
-            case Role::TopMostFly:
-                topMost.push_back(children[i]);
-                break;
-            case Role::LowerFly:
-                flyAbove = flyAbove || !topMost.empty();
-                break;
-            case Role::Other:
-                if (!topMost.empty()) {
-                    others.push_back(xcb_get_window_attributes(connection_, children[i]));
-                }
-                break;
-            case Role::HiddenFly:
-                break;
-        }
-    }
-    // Menus, tooltips and other override-redirect windows keep their place above the flies,
-    // as they did when a window manager stacked them; hidden windows do not count.
-    bool managedAbove = false;
-    for (const xcb_get_window_attributes_cookie_t cookie : others) {
-        const XcbReply<xcb_get_window_attributes_reply_t> attributes(
-            xcb_get_window_attributes_reply(connection_, cookie, nullptr));
-        managedAbove = managedAbove || (attributes != nullptr && !attributes->override_redirect &&
-                                        attributes->map_state == XCB_MAP_STATE_VIEWABLE);
-    }
-    if (!flyAbove && !managedAbove) {
+    const std::vector<std::uint32_t> topMost = FliesToRaise(windows);
+    if (topMost.empty()) {
         changed_ = false;
         return;
     }

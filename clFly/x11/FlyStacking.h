@@ -4,28 +4,12 @@
 
 #include <xcb/xcb.h>
 
-#include <cstdint>
-#include <deque>
 #include <functional>
 #include <vector>
 
+#include "clFly/StackingRules.h"
+
 namespace quillop {
-
-// How often the flies may take the top back. Two programs that both want to be on top would
-// otherwise raise their windows over each other forever; past the limit the flies give way and
-// try again once the oldest restack of the last second has aged out.
-class RestackBudget {
-  public:
-    static constexpr int kMaxPerSecond = 5;
-
-    // Whether a restack may run at `nowMs`; counts it when it may.
-    bool Take(std::int64_t nowMs);
-    // When the next restack may run; 0 while one may run now.
-    std::int64_t FreeAt() const;
-
-  private:
-    std::deque<std::int64_t> recent_;
-};
 
 // Watches the root window's children and raises the top-most flies again when a managed window
 // or another fly came above them. Changes are gathered: one look at the stacking, and at most
@@ -33,12 +17,7 @@ class RestackBudget {
 class FlyStacking {
   public:
     // What a child of the root is to the flies.
-    enum class Role {
-        Other,       // another program's window, or one of ours that is no fly
-        TopMostFly,  // a shown fly that stays on top
-        LowerFly,    // a shown fly that is not top-most
-        HiddenFly,   // a fly that will not be seen again
-    };
+    using Role = StackRole;
     using RoleOf = std::function<Role(xcb_window_t)>;
 
     // Watches on a connection of its own to the display: every step of every fly comes back as
@@ -67,9 +46,12 @@ class FlyStacking {
     void Restack(const RoleOf& roleOf);
     // Takes one event; marks a change when a window that is no fly was mapped or restacked.
     void HandleEvent(const xcb_generic_event_t* event, const RoleOf& roleOf);
-    // Stacks the lowered flies just above the highest viewable managed window, below which a
-    // window manager raises the windows it manages.
-    void PlaceLowered(const xcb_window_t* children, int count, const RoleOf& roleOf);
+    // The children of the root, bottom to top, with whether the windows that are no fly cover
+    // what is beneath them: all of them when `all`, else those above the lowest top-most fly.
+    std::vector<StackedWindow> Children(const RoleOf& roleOf, bool all);
+    // Stacks the lowered flies just above the highest covering window, below which a window
+    // manager raises the windows it manages.
+    void PlaceLowered(const std::vector<StackedWindow>& windows, const RoleOf& roleOf);
 
     xcb_connection_t* connection_;
     xcb_window_t root_;

@@ -1,7 +1,7 @@
 #include "clFly/x11/XcbFlyWindow.h"
 
 #include "clFly/ExternalNames.h"
-#include "clFly/x11/FlyTimers.h"
+#include "clFly/FlyTimers.h"
 #include "clFly/x11/XcbAtoms.h"
 
 #include <unistd.h>

@@ -1,6 +1,8 @@
 // Ownership of what XCB hands out for the caller to free: replies, errors and events.
 #pragma once
 
+#include <xcb/xcb.h>
+
 #include <cstdlib>
 #include <memory>
 

@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "clFly/Failure.h"
-#include "clFly/x11/ShapeMask.h"
+#include "clFly/ShapeMask.h"
 #include "clFly/x11/XcbAtoms.h"
 #include "clFly/x11/XcbReply.h"
 
@@ -188,14 +188,7 @@ const XcbSprite& XcbSprites::Get(const CachedSprite& cached) {
 void XcbSprites::NarrowCut(int direction, const std::vector<std::uint8_t>& solid, int width,
                            int height) {
     XcbCut& cut = cuts_[direction];
-    std::vector<std::uint8_t> bits = solid;
-    if (cut.Bits.size() == bits.size()) {
-        for (std::size_t i = 0; i < bits.size(); ++i) {
-            bits[i] = bits[i] & cut.Bits[i];
-        }
-    }
-    CoarsenCut(bits, width, height);
-    if (bits == cut.Bits) {
+    if (!NarrowBodyCut(cut.Bits, solid, width, height)) {
         return;
     }
     if (cut.Region != 0) {
@@ -205,7 +198,6 @@ void XcbSprites::NarrowCut(int direction, const std::vector<std::uint8_t>& solid
     if (cut.Mask != 0) {
         xcb_free_pixmap(connection_, cut.Mask);
     }
-    cut.Bits = std::move(bits);
     cut.Mask = UploadMask(cut.Bits, width, height);
     if (haveXfixes_) {
         cut.Region = xcb_generate_id(connection_);

@@ -7,7 +7,7 @@
 #include <functional>
 #include <utility>
 
-#include "clFly/x11/FlyTimers.h"
+#include "clFly/FlyTimers.h"
 
 namespace quillop {
 

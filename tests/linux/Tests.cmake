@@ -11,22 +11,6 @@ target_link_libraries(quillop_testwindow PRIVATE PkgConfig::QUILLOP_XCB)
 add_executable(quillop_raisecheck ${CMAKE_CURRENT_LIST_DIR}/RaiseCheck_xcb.cpp)
 target_link_libraries(quillop_raisecheck PRIVATE PkgConfig::QUILLOP_XCB)
 
-# The fly timers' schedule on a clock the test moves; needs no display.
-add_executable(quillop_flytimers_tests ${CMAKE_CURRENT_LIST_DIR}/FlyTimersTest.cpp)
-target_link_libraries(quillop_flytimers_tests PRIVATE quillop_fly_x11 GTest::gtest_main)
-gtest_discover_tests(quillop_flytimers_tests DISCOVERY_MODE PRE_TEST)
-
-# The fly windows' stacking budget and cut rules; need no display.
-add_executable(quillop_stacking_tests ${CMAKE_CURRENT_LIST_DIR}/StackingTest_xcb.cpp)
-target_link_libraries(quillop_stacking_tests PRIVATE quillop_fly_x11 GTest::gtest_main)
-gtest_discover_tests(quillop_stacking_tests DISCOVERY_MODE PRE_TEST)
-
-# The double-click rule of the fly windows and their mask packing; need no display.
-add_executable(quillop_x11_rules_tests ${CMAKE_CURRENT_LIST_DIR}/DoubleClickTest.cpp
-                                       ${CMAKE_CURRENT_LIST_DIR}/ShapeMaskTest.cpp)
-target_link_libraries(quillop_x11_rules_tests PRIVATE quillop_fly_x11 GTest::gtest_main)
-gtest_discover_tests(quillop_x11_rules_tests DISCOVERY_MODE PRE_TEST)
-
 # The real core and platform with a chosen number of flies, and the separate client that
 # measures what the screen did, for tools/bench-linux.sh.
 add_executable(quillop_bench ${CMAKE_CURRENT_LIST_DIR}/BenchQuillop_qt.cpp)

@@ -31,4 +31,10 @@ std::vector<std::uint8_t> PackBitmap(std::span<const std::uint8_t> bits, int wid
 // rectangles. Never adds a pixel.
 void CoarsenCut(std::vector<std::uint8_t>& bits, int width, int height);
 
+// Narrows the body cut of a heading (empty before its first picture) to the solid pixels of one
+// more of its pictures, coarsened; true when the cut changed. The legs move from picture to
+// picture and the body does not, so a fly cut to its body keeps one shape for a whole run.
+bool NarrowBodyCut(std::vector<std::uint8_t>& cut, std::span<const std::uint8_t> solid, int width,
+                   int height);
+
 }  // namespace quillop

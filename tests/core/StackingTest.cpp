@@ -1,11 +1,11 @@
-// The rules of the Linux fly windows that need no display: how often the flies take the top
-// back, and how a cut is made coarser.
+// The rules of fly windows that the program stacks itself: when and how often the flies take
+// the top back, and how a cut is made coarser.
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "clFly/x11/FlyStacking.h"
-#include "clFly/x11/ShapeMask.h"
+#include "clFly/ShapeMask.h"
+#include "clFly/StackingRules.h"
 
 namespace quillop {
 namespace {
@@ -22,6 +22,29 @@ TEST(RestackBudgetTest, GivesWayPastFiveASecondAndTakesTheTopBackLater) {
     EXPECT_TRUE(budget.Take(1000));
     EXPECT_FALSE(budget.Take(1005));
     EXPECT_TRUE(budget.Take(1010));
+}
+
+using Role = StackRole;
+using Ids = std::vector<std::uint32_t>;
+
+TEST(FliesToRaiseTest, RaisesTheTopMostFliesOnlyWhenSomethingThatHidesThemStandsAbove) {
+    const StackedWindow desktop{1, Role::Other, true};
+    const StackedWindow firstFly{10, Role::TopMostFly};
+    const StackedWindow secondFly{11, Role::TopMostFly};
+    const StackedWindow editor{2, Role::Other, true};
+    const StackedWindow menu{3, Role::Other, false};
+    const StackedWindow lowerFly{12, Role::LowerFly};
+    const StackedWindow hiddenFly{13, Role::HiddenFly};
+    using Stack = std::vector<StackedWindow>;
+    // All of them, in their own order, when a window that covers comes between or above.
+    EXPECT_EQ(FliesToRaise(Stack{desktop, firstFly, editor, secondFly}), (Ids{10, 11}));
+    EXPECT_EQ(FliesToRaise(Stack{firstFly, secondFly, lowerFly}), (Ids{10, 11}));
+    // Menus and hidden flies above, and anything below the lowest of them, hide nothing.
+    EXPECT_EQ(FliesToRaise(Stack{desktop, lowerFly, firstFly, secondFly, menu, hiddenFly}), Ids{});
+    EXPECT_EQ(FliesToRaise(Stack{desktop, editor}), Ids{});
+    // A fly that is not top-most stands just above the highest window that covers.
+    EXPECT_EQ(LowerFliesAnchor(Stack{desktop, editor, firstFly, menu}), 2u);
+    EXPECT_EQ(LowerFliesAnchor(Stack{menu, firstFly}), 0u);
 }
 
 // Rows of '#' (set) and '.' (clear) as one byte a pixel.

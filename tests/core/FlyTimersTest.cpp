@@ -5,7 +5,7 @@
 #include <functional>
 #include <vector>
 
-#include "clFly/x11/FlyTimers.h"
+#include "clFly/FlyTimers.h"
 
 namespace quillop {
 namespace {

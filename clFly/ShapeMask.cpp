@@ -1,4 +1,4 @@
-#include "clFly/x11/ShapeMask.h"
+#include "clFly/ShapeMask.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -62,6 +62,22 @@ void CoarsenCut(std::vector<std::uint8_t>& bits, int width, int height) {
         }
         y = end;
     }
+}
+
+bool NarrowBodyCut(std::vector<std::uint8_t>& cut, std::span<const std::uint8_t> solid, int width,
+                   int height) {
+    std::vector<std::uint8_t> bits(solid.begin(), solid.end());
+    if (cut.size() == bits.size()) {
+        for (std::size_t i = 0; i < bits.size(); ++i) {
+            bits[i] = bits[i] & cut[i];
+        }
+    }
+    CoarsenCut(bits, width, height);
+    if (bits == cut) {
+        return false;
+    }
+    cut = std::move(bits);
+    return true;
 }
 
 }  // namespace quillop

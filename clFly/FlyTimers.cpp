@@ -1,4 +1,4 @@
-#include "clFly/x11/FlyTimers.h"
+#include "clFly/FlyTimers.h"
 
 #include <algorithm>
 #include <limits>
