@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "clFly/ExternalNames.h"
 #include "main/ErrorText.h"
 
 namespace quillop {

@@ -6,7 +6,6 @@
 #include <string>
 
 #include "clFly/Component.h"
-#include "clFly/ExternalNames.h"
 #include "main/Application.h"
 #include "main/SettingsStore.h"
 #include "main/UserSettings.h"

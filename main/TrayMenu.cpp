@@ -73,15 +73,4 @@ std::vector<ShownMenuLine> ShownMenuLines(const std::vector<MenuEntry>& entries)
     return lines;
 }
 
-TrayAction TrayActionFor(unsigned mouseMessage) {
-    switch (mouseMessage) {
-        case 0x203:
-            return TrayAction::ShowSettings;  // left button double click
-        case 0x205:
-            return TrayAction::OpenMenu;  // right button released
-        default:
-            return TrayAction::Ignore;
-    }
-}
-
 }  // namespace quillop

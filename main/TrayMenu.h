@@ -5,8 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "clFly/ExternalNames.h"  // kTrayIconTip, the tray icon's tooltip
-
 namespace quillop {
 
 enum class MenuCommand { None, Settings, AddFly, AddFiveFlies, CloseAllFlies, About, Exit };
@@ -41,9 +39,5 @@ struct ShownMenuLine {
 // The lines a menu of these entries shows, hidden entries left out, with the access keys worked
 // out now.
 std::vector<ShownMenuLine> ShownMenuLines(const std::vector<MenuEntry>& entries);
-
-// What a mouse message of the tray icon asks for.
-enum class TrayAction { Ignore, ShowSettings, OpenMenu };
-TrayAction TrayActionFor(unsigned mouseMessage);
 
 }  // namespace quillop

@@ -12,6 +12,7 @@
 #include <algorithm>
 
 #include "clFly/x11/XcbDesktop.h"
+#include "main/ExternalNames.h"
 #include "main/MainForm.h"
 #include "main/SettingsLayout.h"
 #include "main/qt/QtCountField.h"

@@ -11,8 +11,8 @@
 #include <limits>
 #include <utility>
 
-#include "clFly/ExternalNames.h"
 #include "main/Autostart.h"
+#include "main/ExternalNames.h"
 
 namespace quillop {
 

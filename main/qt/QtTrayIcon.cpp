@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QSystemTrayIcon>
 
+#include "main/ExternalNames.h"
 #include "main/TrayMenu.h"
 
 namespace quillop {

@@ -6,14 +6,15 @@
 
 #include <memory>
 
-#include "clFly/ExternalNames.h"
+#include "main/ExternalNames.h"
 #include "main/Platform.h"
 #include "main/win32/Win32TrayIcon.h"
 
 namespace quillop {
 
-// The message another program sends or posts to the main window to end Quillop.
-constexpr UINT WM_CLOSEAPP = kCloseAppMessage;
+// Sent or posted to the main window by another program, it ends Quillop as "Exit" does:
+// installers and scripts that stop Quillop rely on its number.
+constexpr UINT WM_CLOSEAPP = WM_USER + 103;  // 0x467
 
 // Registers the main window's class; call once before the main window is created.
 void RegisterMainWindowClass(HINSTANCE instance);

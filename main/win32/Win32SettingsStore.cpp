@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "clFly/ExternalNames.h"
 #include "clFly/win32/ScopedWin.h"
+#include "main/ExternalNames.h"
 
 namespace quillop {
 

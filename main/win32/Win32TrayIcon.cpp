@@ -6,6 +6,17 @@
 
 namespace quillop {
 
+TrayAction TrayActionFor(UINT mouseMessage) {
+    switch (mouseMessage) {
+        case WM_LBUTTONDBLCLK:
+            return TrayAction::ShowSettings;
+        case WM_RBUTTONUP:
+            return TrayAction::OpenMenu;
+        default:
+            return TrayAction::Ignore;
+    }
+}
+
 namespace {
 
 constexpr UINT kTrayIconId = 1;

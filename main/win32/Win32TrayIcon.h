@@ -3,14 +3,19 @@
 
 #include <windows.h>
 
-#include "clFly/ExternalNames.h"
 #include "clFly/win32/ScopedWin.h"
+#include "main/ExternalNames.h"
 #include "main/TrayMenu.h"
 
 namespace quillop {
 
 // The shell's callback message for the icon's mouse messages.
-constexpr UINT WM_TRAYICON = kTrayIconMessage;  // WM_USER + 1
+constexpr UINT WM_TRAYICON = WM_USER + 1;  // 0x401
+
+// What a mouse message over the tray icon asks for: a left double click opens the settings
+// window, a right button release the menu; every other message is ignored.
+enum class TrayAction { Ignore, ShowSettings, OpenMenu };
+TrayAction TrayActionFor(UINT mouseMessage);
 
 // The main window's tray icon: uID 1, tooltip "Vantrel", the 16 x 16 "TRAYICON" resource.
 class Win32TrayIcon {

@@ -42,14 +42,6 @@ TEST(TrayMenuTest, ShownLinesLeaveOutHiddenEntriesAndMarkTheKeys) {
     EXPECT_EQ(ShownMenuLines(entries)[2].Entry, &entries[3]);
 }
 
-TEST(TrayMenuTest, OnlyDoubleClickAndRightReleaseAct) {
-    EXPECT_EQ(TrayActionFor(0x203), TrayAction::ShowSettings);
-    EXPECT_EQ(TrayActionFor(0x205), TrayAction::OpenMenu);
-    for (unsigned ignored : {0x200u, 0x201u, 0x202u, 0x204u, 0x206u, 0x207u}) {
-        EXPECT_EQ(TrayActionFor(ignored), TrayAction::Ignore);
-    }
-}
-
 TEST(CountFieldTest, ReadValueIsUnclampedAndInvalidTextReadsOne) {
     EXPECT_EQ(CountFieldValue("150"), 150);
     EXPECT_EQ(CountFieldValue("0"), 0);

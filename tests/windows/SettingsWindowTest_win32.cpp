@@ -187,6 +187,15 @@ TEST_F(Win32SettingsWindowTest, TheIconsMessagesShowTheWindowOrAreIgnored) {
     EXPECT_EQ(events.commands, std::vector<MenuCommand>{MenuCommand::Settings});
 }
 
+TEST(TrayActionTest, OnlyALeftDoubleClickAndARightReleaseAct) {
+    EXPECT_EQ(TrayActionFor(WM_LBUTTONDBLCLK), TrayAction::ShowSettings);
+    EXPECT_EQ(TrayActionFor(WM_RBUTTONUP), TrayAction::OpenMenu);
+    for (UINT ignored : {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN,
+                         WM_RBUTTONDBLCLK, WM_MBUTTONDOWN}) {
+        EXPECT_EQ(TrayActionFor(ignored), TrayAction::Ignore);
+    }
+}
+
 TEST_F(Win32SettingsWindowTest, TheLinkLabelShowsAHandAndAClickOpensTheHomePage) {
     window->Show();
     Run(100);
