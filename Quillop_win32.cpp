@@ -1,8 +1,6 @@
 // Quillop for Windows: flies crawl over the desktop. The command line is not read.
 #include <windows.h>
 
-#include <exception>
-
 #include "clFly/win32/ResourceSprites.h"
 #include "main/MainForm.h"
 #include "main/win32/Win32Platform.h"
@@ -12,10 +10,5 @@
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     quillop::Win32Platform platform(instance);
     const quillop::ResourceSprites sprites(instance);
-    try {
-        return quillop::RunQuillop(platform, sprites);
-    } catch (const std::exception& failure) {
-        platform.ReportStartupFailure(failure);
-        return 1;
-    }
+    return quillop::RunQuillop(platform, sprites);
 }

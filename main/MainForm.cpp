@@ -150,16 +150,18 @@ void TfrmMain::OnMenuCommand(MenuCommand command) {
 
 int RunQuillop(Platform& platform, const SpriteSource& sprites) {
     Application app(platform, sprites);
-    auto& mainForm = static_cast<TfrmMain&>(app.Own(std::make_unique<TfrmMain>(app)));
+    // Every failure of the start, from the main window on, ends here, on every platform.
+    TfrmMain* mainForm = nullptr;
     try {
-        mainForm.StartApp();
+        mainForm = &static_cast<TfrmMain&>(app.Own(std::make_unique<TfrmMain>(app)));
+        mainForm->StartApp();
     } catch (const std::exception& failure) {
         platform.ReportStartupFailure(failure);
         return 1;
     }
     // A close during the start has ended the program already, whether or not the modal loop it
     // came through left the quit message waiting.
-    if (!mainForm.Closed()) {
+    if (!mainForm->Closed()) {
         platform.RunMessageLoop();
     }
     app.DestroyAll();

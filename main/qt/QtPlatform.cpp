@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
+#include <utility>
 
 #include "clFly/Failure.h"
 #include "clFly/x11/XcbDesktop.h"
@@ -89,6 +90,26 @@ class QuitWatch final : public QObject {
     MainFormEvents*& events_;
 };
 
+// The main window as the platform hands it out: once it is gone, the platform's signals, tray
+// and session no longer reach the events of the main form it belonged to.
+class ReleasingMainWindow final : public MainWindow {
+  public:
+    ReleasingMainWindow(std::unique_ptr<MainWindow> window, MainFormEvents*& events)
+        : window_(std::move(window)), events_(events) {}
+    ~ReleasingMainWindow() override { events_ = nullptr; }
+    ReleasingMainWindow(const ReleasingMainWindow&) = delete;
+    ReleasingMainWindow& operator=(const ReleasingMainWindow&) = delete;
+    void Show() override { window_->Show(); }
+    void Hide() override { window_->Hide(); }
+    bool IsVisible() const override { return window_->IsVisible(); }
+    void SetInputEnabled(bool enabled) override { window_->SetInputEnabled(enabled); }
+    SettingsControls* Controls() override { return window_->Controls(); }
+
+  private:
+    std::unique_ptr<MainWindow> window_;
+    MainFormEvents*& events_;
+};
+
 }  // namespace
 
 // What the platform keeps of Qt and X.
@@ -157,12 +178,14 @@ QtPlatform::~QtPlatform() {
 }
 
 std::unique_ptr<MainWindow> QtPlatform::CreateMainWindow(MainFormEvents& events) {
-    mainEvents_ = &events;
     if (shell_->Menu == nullptr) {
         shell_->Menu = std::make_unique<PopupMenu>(mainEvents_);
         shell_->Tray = std::make_unique<TrayIcon>(mainEvents_, *shell_->Menu);
     }
-    return CreateQtMainWindow(events, *shell_->Menu, shell_->Desktop);
+    auto window = std::make_unique<ReleasingMainWindow>(
+        CreateQtMainWindow(events, *shell_->Menu, shell_->Desktop), mainEvents_);
+    mainEvents_ = &events;
+    return window;
 }
 
 std::unique_ptr<FlyWindow> QtPlatform::CreateFlyWindow(FlyEvents& events, const std::string& name,

@@ -147,6 +147,14 @@ TEST_F(ApplicationTest, RunQuillopReturnsZeroAfterTheLoopAndOneWhenStartFails) {
     EXPECT_EQ(RunQuillop(refusing, sprites), 1);
     EXPECT_EQ(refusing.startupFailure, "Error creating window");
     EXPECT_TRUE(refusing.boxes.empty());
+    // A main window that cannot be made is reported the same way.
+    struct NoMainWindow final : FakePlatform {
+        std::unique_ptr<MainWindow> CreateMainWindow(MainFormEvents&) override {
+            throw Failure("Error creating window");
+        }
+    } withoutMain;
+    EXPECT_EQ(RunQuillop(withoutMain, sprites), 1);
+    EXPECT_EQ(withoutMain.startupFailure, "Error creating window");
 }
 
 }  // namespace
