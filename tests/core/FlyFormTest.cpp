@@ -149,6 +149,32 @@ TEST_F(FlyFormTest, FailedDrawIsReportedWithTheTimerStoppedWhileTheBoxIsOpen) {
     EXPECT_TRUE(window.inputEnabled);
 }
 
+TEST_F(FlyFormTest, AFlyWhosePicturesFailStillWalks) {
+    TFlyForm* fly = app.CreateFly();
+    FakeFlyWindow& window = WindowOf(fly);
+    const Point start = window.place;
+    sprites.pictures.clear();  // only "1_1" is decoded so far
+    for (int i = 0; i < 20000 && platform.boxes.size() < 3; ++i) {
+        window.events.OnTimer();
+    }
+    ASSERT_EQ(platform.boxes.size(), 3u);
+    // Each failed step still moves the window to where the walker stood before it.
+    EXPECT_NE(window.place, start);
+}
+
+TEST_F(FlyFormTest, RefusedDrawIsShownWithTheTimerStoppedWhileTheBoxIsOpen) {
+    platform.failPresent = true;
+    bool timerRanDuringBox = true;
+    platform.whileBoxOpen = [&](const FakePlatform::Box& box) {
+        EXPECT_EQ(box.text, "No!!!!!");
+        timerRanDuringBox = platform.flyWindows.back()->timerRunning;
+    };
+    TFlyForm* fly = app.CreateFly();
+    ASSERT_EQ(platform.boxes.size(), 1u);
+    EXPECT_FALSE(timerRanDuringBox);
+    EXPECT_TRUE(WindowOf(fly).timerRunning);
+}
+
 TEST_F(FlyFormTest, FlyDestroyedWhileItsBoxIsOpenIsNotTouchedAgain) {
     platform.failPresent = true;
     int boxes = 0;
