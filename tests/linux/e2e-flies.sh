@@ -47,8 +47,8 @@ started+=($!)
 normal=$(wait_for_window --name '^xmessage$')
 xdotool windowactivate "$normal" 2>/dev/null || true
 xdotool windowraise "$normal"
-sleep 0.3
-flies_above "$(frame_of "$normal")" || fail "a fly is below a normal window: $(xwininfo -root -children)"
+above_normal() { flies_above "$(frame_of "$normal")"; }
+wait_until "a fly is below a normal window: $(xwininfo -root -children)" above_normal
 echo "the three flies stay above a raised normal window"
 
 main=$(xdotool search --class TfrmMain)

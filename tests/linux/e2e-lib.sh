@@ -43,13 +43,32 @@ display_number() {
     echo $(($1 + ${QUILLOP_DISPLAY_OFFSET:-0}))
 }
 
+# free_display NUMBER: true when display NUMBER is free, or was held by the X server of a test
+# that was killed (its lock names no process, or an Xvfb left without its parent), which is
+# then ended.
+free_display() {
+    local lock=/tmp/.X$1-lock pid i
+    [ -e "$lock" ] || return 0
+    pid=$(tr -d ' ' <"$lock" 2>/dev/null) || return 1
+    [ -n "$pid" ] || return 1
+    kill -0 "$pid" 2>/dev/null || return 0
+    [ "$(ps -o ppid= -p "$pid" | tr -d ' ')" = 1 ] && [ "$(ps -o comm= -p "$pid")" = Xvfb ] ||
+        return 1
+    kill "$pid"
+    for ((i = 0; i < 50; i++)); do
+        kill -0 "$pid" 2>/dev/null || return 0
+        sleep 0.1
+    done
+    return 1
+}
+
 # start_xvfb NUMBER XVFB_ARGS...: Xvfb alone on the test's display NUMBER, which becomes
 # $DISPLAY; returns once it answers.
 start_xvfb() {
     local number i
     number=$(display_number "$1")
     shift
-    [ ! -e "/tmp/.X$number-lock" ] || fail "display :$number is in use (/tmp/.X$number-lock)"
+    free_display "$number" || fail "display :$number is in use (/tmp/.X$number-lock)"
     export DISPLAY=:$number
     Xvfb ":$number" "$@" -noreset -nolisten tcp >"$work/xvfb.log" 2>&1 &
     started+=($!)
@@ -132,6 +151,32 @@ wait_for_flies() {
     fail "expected $1 fly windows, found $(fly_positions | wc -l)"
 }
 
+# wait_until WHAT COMMAND...: runs COMMAND until it succeeds, for up to 10 s; fails saying WHAT.
+wait_until() {
+    local what=$1 i
+    shift
+    for ((i = 0; i < 200; i++)); do
+        "$@" && return 0
+        sleep 0.05
+    done
+    fail "$what"
+}
+
+# wait_for_moves [COUNT]: waits until the flies have moved COUNT times (1 unless given), one
+# look at the screen after another: the program has gone round its loop since, and handled
+# what was sent to it before. Fails after 15 s.
+wait_for_moves() {
+    local count=${1:-1} before now i
+    before=$(fly_positions)
+    for ((i = 0; i < 300 && count > 0; i++)); do
+        sleep 0.05
+        now=$(fly_positions)
+        [ "$now" = "$before" ] || count=$((count - 1))
+        before=$now
+    done
+    ((count == 0)) || fail "the flies stood still for 15 s"
+}
+
 # flies_above FRAME: true when every fly stands above FRAME, a child of the root (xwininfo lists
 # the root's children from the top down).
 flies_above() {
@@ -206,6 +251,11 @@ wait_for_window() {
 # settings_window: the settings window when it is shown, else nothing.
 settings_window() {
     xdotool search --onlyvisible --class TfrmMain 2>/dev/null | head -n 1 || true
+}
+
+# settings_window_shown: true while the settings window is shown.
+settings_window_shown() {
+    [ -n "$(settings_window)" ]
 }
 
 # wait_for_exit [WHAT]: waits up to 10 s for the program to end after WHAT asked it to; fails

@@ -59,7 +59,7 @@ start_quillop
 wait_for_flies 3
 "${dpkg[@]}" --install "$deb" >"$work/dpkg.log" 2>&1 || fail "the upgrade: $(cat "$work/dpkg.log")"
 [ "$(dpkg-query --admindir="$admin" -W -f '${Version}' quillop)" = 1.1-1 ] || fail "not upgraded"
-sleep 0.3
+wait_for_moves 2
 [ "$(fly_positions | wc -l)" -eq 3 ] || fail "the upgrade left $(fly_positions | wc -l) flies"
 kill -TERM "$quillop_pid"
 wait_for_exit "SIGTERM after the upgrade"
@@ -78,9 +78,10 @@ left=$(find "$root" -mindepth 1 -not -path "$root/var" -not -path "$root/var/lib
     -not -path "$admin" -not -path "$admin/*")
 [ -z "$left" ] || fail "the removal left: $left"
 [ -z "$(find "$admin/info" -name 'quillop.*')" ] || fail "dpkg still lists quillop's files"
-kept=$(cd "$HOME" && find . -type f | sort | tr '\n' ' ')
-[ "$kept" = "./.config/QuillopPro/QuillopPro.conf ./.config/autostart/QuillopPro.desktop " ] ||
-    fail "the user's folder holds: $kept"
+# What Quillop writes (other programs, a session bus for one, may leave files of their own).
+kept=$(cd "$XDG_CONFIG_HOME" && find QuillopPro autostart -type f | sort | tr '\n' ' ')
+[ "$kept" = "QuillopPro/QuillopPro.conf autostart/QuillopPro.desktop " ] ||
+    fail "Quillop's folders hold: $kept"
 echo "removed while running: exit code 0, nothing left but $kept"
 
 # The program run from a build folder takes the entry back at its Exit.

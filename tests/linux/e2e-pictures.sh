@@ -14,7 +14,6 @@ start_backdrop 78c86e
 start_tray
 start_quillop
 wait_for_flies 3
-sleep 1.5
 
 # shoot NAME: a screenshot of the screen while one fly, wholly on screen and clear of the
 # others, stands still; sets $left and $top to that fly's place.
@@ -95,16 +94,31 @@ start_testwindow cover.log "$left" "$top" 60 60 ff00ff above
 import -window root "$work/covered.png"
 kill "$testwindow_pid"
 wait "$testwindow_pid" 2>/dev/null || true
-sleep 0.3
-import -window root "$work/uncovered.png"
-kill -CONT "$quillop_pid"
 [ "$(crop covered | grep -c "#FF00FF")" -eq 3600 ] || fail "the test window did not cover the fly"
-[ "$(crop uncovered)" = "$(crop stopped)" ] || fail "an uncovered fly was not painted again"
+painted_again() {
+    import -window root "$work/uncovered.png"
+    [ "$(crop uncovered)" = "$(crop stopped)" ]
+}
+painted=false
+for ((i = 0; i < 50; i++)); do
+    painted_again && painted=true && break
+    sleep 0.1
+done
+# Going on first, as a stopped program could not be ended when the test fails.
+kill -CONT "$quillop_pid"
+$painted || fail "an uncovered fly was not painted again"
 echo "uncovered while the program was stopped: painted again by the server"
 
 xcompmgr >"$work/xcompmgr.log" 2>&1 &
 started+=($!)
-sleep 1.5
+# Once the program sees the compositor, it cuts no fly to its solid pixels any more.
+uncut() {
+    local id
+    while read -r id _; do
+        xwininfo -id "$id" -shape | grep -q 'No window shape defined' || return 1
+    done < <(fly_positions)
+}
+wait_until "the flies are still cut to their solid pixels under xcompmgr" uncut
 shoot composited
 read -r corners blends dark < <(analyse composited)
 echo "with xcompmgr: $corners of 4 corners show the backdrop, $blends blended," \

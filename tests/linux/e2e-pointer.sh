@@ -77,13 +77,17 @@ click_a_fly() {
     # The freeze lasts 200 ticks after the last movement: time for the clicks below.
     : >"$work/backdrop.log"
     xdotool mousemove $((left + 1)) $((top + 1)) click 1
-    sleep 0.3
-    grep -q "^press 1 $((left + 1)) $((top + 1))$" "$work/backdrop.log" ||
-        fail "a click on the fly's transparent corner did not reach the window beneath"
+    wait_until "a click on the fly's transparent corner did not reach the window beneath" \
+        grep -q "^press 1 $((left + 1)) $((top + 1))$" "$work/backdrop.log"
 
     alone "$fly" || return 2
     xdotool mousemove $((left + 30)) $((top + 30)) click --repeat 2 --delay 80 3
-    sleep 0.3
+    # A click through the corner after them: once it reached the backdrop, so had they.
+    xdotool mousemove $((left + 1)) $((top + 1)) click 1
+    second_press() { [ "$(grep -c "^press 1" "$work/backdrop.log")" -ge 2 ]; }
+    wait_until "a second click on the fly's transparent corner did not reach the window beneath" \
+        second_press
+    xdotool mousemove $((left + 30)) $((top + 30))
     [ "$(map_state "$fly")" = IsViewable ] || fail "a double click of the right button hid the fly"
     grep -q "^press 3" "$work/backdrop.log" && fail "a click on the fly's body reached the backdrop"
 
@@ -108,7 +112,7 @@ for ((try = 1; ; try++)); do
     ((try < 4)) || fail "other flies kept walking over the frozen fly"
     echo "another fly walked over it; again"
 done
-sleep 3
+wait_for_moves 20
 [ "$(map_state "$fly")" = IsUnMapped ] || fail "the hidden fly came back"
 others=0
 while read -r id _; do

@@ -10,8 +10,8 @@ start_display 53 640 480
 for signal in TERM INT HUP; do
     start_quillop
     wait_for_flies 3
-    # Let the flies walk a little first, so the close meets running timers.
-    sleep 0.5
+    # The flies walk first, so the close meets running timers.
+    wait_for_moves 1
     kill -s "$signal" "$quillop_pid"
     wait_for_exit "SIG$signal"
     [ "$(fly_positions | wc -l)" -eq 0 ] || fail "fly windows were left after SIG$signal"

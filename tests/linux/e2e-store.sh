@@ -38,9 +38,8 @@ cp "$QUILLOP" "$work/my flies/quillop"
 QUILLOP="$work/my flies/quillop"
 start_quillop
 wait_for_flies 3
-sleep 0.3
+wait_until "without a tray the settings window did not open at start-up" settings_window_shown
 [ "$(fly_positions | wc -l)" -eq 3 ] || fail "a first run made $(fly_positions | wc -l) flies, not 3"
-[ -n "$(settings_window)" ] || fail "without a tray the settings window did not open at start-up"
 # A tray that appears later gets the icon.
 start_tray
 for ((i = 0; i < 60; i++)); do
