@@ -19,23 +19,11 @@ const char* const kLabel1Caption = "Number of flies at start";
 const char* const kOkCaption = "OK";
 const char* const kHomePageCaption = "More fun program...";
 
-namespace {
-
-// The settings live in the window's controls where it has them.
-std::unique_ptr<UserSettings> SettingsFor(MainWindow& window) {
-    if (SettingsControls* controls = window.Controls()) {
-        return std::make_unique<ControlUserSettings>(*controls);
-    }
-    return std::make_unique<PlainUserSettings>();
-}
-
-}  // namespace
-
 TfrmMain::TfrmMain(Application& app)
     : app_(app),
       store_(app.System().CreateSettingsStore()),
       window_(app.System().CreateMainWindow(*this)),
-      settings_(SettingsFor(*window_)) {}
+      settings_(std::make_unique<ControlUserSettings>(window_->Controls())) {}
 
 void TfrmMain::StartApp() {
     if (store_) {

@@ -60,8 +60,8 @@ class MainWindow {
     virtual void Hide() = 0;
     virtual bool IsVisible() const = 0;
     virtual void SetInputEnabled(bool enabled) = 0;
-    // The window's settings controls; without them the settings live in a plain object.
-    virtual SettingsControls* Controls() { return nullptr; }
+    // The window's settings controls, which hold the user settings.
+    virtual SettingsControls& Controls() = 0;
 };
 
 class Platform {

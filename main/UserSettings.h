@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <iterator>
 
 namespace quillop {
 
@@ -16,15 +17,27 @@ struct SettingInfo {
     std::int32_t Default;
     std::int32_t Min;  // a yes-or-no setting is stored as 0 or 1
     std::int32_t Max;
+    int WriteOrder;  // the settings are written in this order, 0 first
 };
 
-// The settings, in the order they are read. They are written in the order of SettingId.
+// The settings, in the order they are read.
 inline constexpr SettingInfo kSettingTable[] = {
     // "StartUp" and "Startup" are the same value: reading asks for one, writing writes the other.
-    {SettingId::Startup, "StartUp", "Startup", 1, 0, 1},
-    {SettingId::OnTop, "OnTop", "OnTop", 1, 0, 1},
-    {SettingId::Flies, "Flies", "Flies", 3, 1, 99},
+    {SettingId::Startup, "StartUp", "Startup", 1, 0, 1, 1},
+    {SettingId::OnTop, "OnTop", "OnTop", 1, 0, 1, 0},
+    {SettingId::Flies, "Flies", "Flies", 3, 1, 99, 2},
 };
+inline constexpr int kSettingCount = static_cast<int>(std::size(kSettingTable));
+
+// The table's line that is written at `position` of the write order.
+constexpr const SettingInfo& SettingWrittenAt(int position) {
+    for (const SettingInfo& info : kSettingTable) {
+        if (info.WriteOrder == position) {
+            return info;
+        }
+    }
+    return kSettingTable[0];
+}
 
 // The table's line for a setting.
 constexpr const SettingInfo& Setting(SettingId id) {
@@ -59,22 +72,6 @@ class UserSettings {
     // "Flies": the number of flies at start-up. Setting it clamps to 1..99.
     virtual int Flies() const = 0;
     virtual void SetFlies(std::int64_t count) = 0;
-};
-
-// The settings in a plain object, with the defaults: on top, run at logon, three flies.
-class PlainUserSettings final : public UserSettings {
-  public:
-    bool OnTop() const override { return onTop_; }
-    void SetOnTop(bool onTop) override { onTop_ = onTop; }
-    bool Startup() const override { return startup_; }
-    void SetStartup(bool startup) override { startup_ = startup; }
-    int Flies() const override { return flies_; }
-    void SetFlies(std::int64_t count) override { flies_ = ClampFlies(count); }
-
-  private:
-    bool onTop_ = kDefaultOnTop;
-    bool startup_ = kDefaultStartup;
-    int flies_ = kDefaultFlies;
 };
 
 // A setting's value as it is stored, and setting it from a stored value.

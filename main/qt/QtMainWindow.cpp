@@ -168,7 +168,7 @@ class QtMainWindow final : public MainWindow, private SettingsControls {
     void Hide() override { window_.hide(); }
     bool IsVisible() const override { return window_.isVisible(); }
     void SetInputEnabled(bool enabled) override { window_.setEnabled(enabled); }
-    SettingsControls* Controls() override { return this; }
+    SettingsControls& Controls() override { return *this; }
 
   private:
     bool OnTopChecked() const override { return window_.OnTop->isChecked(); }

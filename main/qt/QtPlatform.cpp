@@ -152,7 +152,8 @@ QtPlatform::QtPlatform() : shell_(std::make_unique<Shell>(QtX11Connection())) {
     QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
                      shell.Quit.get(), [&shell] { shell.Flush(); });
 
-    // SIGTERM, SIGINT and SIGHUP close the program as "Exit" does.
+    // SIGTERM, SIGINT and SIGHUP close the program as "Exit" does once the first fly is made, and
+    // end it at once before, while the settings are read.
     shell.Signals = std::make_unique<SignalPipe>([this] {
         if (mainEvents_ != nullptr) {
             mainEvents_->OnCloseRequest();
@@ -192,6 +193,7 @@ std::unique_ptr<FlyWindow> QtPlatform::CreateFlyWindow(FlyEvents& events, const 
                                                        const Rect& bounds) {
     Shell& shell = *shell_;
     if (shell.Display == nullptr) {
+        shell.Signals->ThroughLoop();
         const QStyleHints* hints = QGuiApplication::styleHints();
         shell.Display = std::make_unique<XcbFlyDisplay>(
             shell.Desktop.Connection(), shell.Desktop.ScreenNumber(),
@@ -261,6 +263,7 @@ void QtPlatform::ProcessMessages() {
 void QtPlatform::RunMessageLoop() {
     // A close that came while the flies were starting has already ended the program.
     if (!terminated_) {
+        shell_->Signals->ThroughLoop();
         QApplication::exec();
     }
 }

@@ -1,150 +1,150 @@
 #include "main/qt/QtSettingsStore.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
-#include <QSettings>
 #include <QStandardPaths>
 
+#include <charconv>
+#include <climits>
 #include <limits>
 #include <utility>
 
-#include "main/Autostart.h"
 #include "main/ExternalNames.h"
+#include "main/qt/QtAutostart.h"
+#include "main/qt/QtSettingsFile.h"
 
 namespace quillop {
 
 namespace {
 
-QString ConfigHome() {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+std::string ConfigHome() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation).toStdString();
 }
 
-// The key of the INI file whose name matches without regard to case, or an empty string.
-QString FindKey(const QSettings& settings, const QString& name) {
-    for (const QString& key : settings.childKeys()) {
-        if (key.compare(name, Qt::CaseInsensitive) == 0) {
-            return key;
-        }
+std::string FileName(const std::string& path) {
+    return path.substr(path.rfind('/') + 1);
+}
+
+// The running program's path, as the desktop entry names it.
+std::string ProgramPath() {
+    // NOTE: Qt decodes the path as UTF-8 and answers an empty one when it cannot; the path as
+    // the system spells it shows why.
+    char raw[PATH_MAX];
+    const ssize_t length = readlink("/proc/self/exe", raw, sizeof raw);
+    if (length > 0 && !IsUtf8(std::string_view(raw, static_cast<std::size_t>(length)))) {
+        return std::string(raw, static_cast<std::size_t>(length));
     }
-    return {};
+    return QCoreApplication::applicationFilePath().toStdString();
+}
+
+// A stored text as a 32-bit integer, as Qt's settings would convert it; nothing when it is none.
+std::optional<std::int32_t> ToInteger(std::string_view text) {
+    if (text.starts_with('+')) {
+        text.remove_prefix(1);
+    }
+    std::int64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
+        value < std::numeric_limits<std::int32_t>::min() ||
+        value > std::numeric_limits<std::int32_t>::max()) {
+        return std::nullopt;
+    }
+    return static_cast<std::int32_t>(value);
 }
 
 class ConfigFileStore final : public SettingsStore {
   public:
-    void Open() override {
-        settings_ = std::make_unique<QSettings>(
-            ConfigHome() + "/" + kSettingsName + "/" + kSettingsName + ".conf",
-            QSettings::IniFormat);
-        // NOTE: refusing a non-atomic write (the default) keeps an interrupted write from
-        // leaving a damaged file: QSettings writes a new file and renames it over the old.
-        settings_->setAtomicSyncRequired(true);
-        // NOTE: QSettings reads the file at the first question, and only then knows its status.
-        settings_->allKeys();
-        // NOTE: QSettings shares what it read of a file between its objects, and a later object
-        // on the same file no longer reports the failure, so the store remembers it. A file
-        // that is damaged (FormatError) and one that could not be opened, such as one without
-        // read permission or a folder in its place (AccessError), are alike to the user.
-        if (settings_->status() != QSettings::NoError && !unreadable_) {
-            unreadable_ = true;
-            const QString path = QDir::toNativeSeparators(settings_->fileName());
-            problem_ = QString(
-                           "The settings file %1 could not be read. The default settings "
-                           "are used, and the file is kept as %2 when the settings are "
-                           "saved")
-                           .arg(path, QFileInfo(path).fileName() + ".damaged")
-                           .toStdString();
+    ConfigFileStore()
+        : path_(ConfigHome() + "/" + kSettingsName + "/" + kSettingsName + ".conf"),
+          autostart_(ConfigHome() + "/autostart/" + kSettingsName + ".desktop") {}
+
+    void Open(StoreAccess access) override {
+        access_ = access;
+        const FileContent content = ReadRegularFile(path_);
+        std::optional<IniText> text =
+            content.Exists ? IniText::Parse(content.Bytes) : std::optional<IniText>(IniText());
+        unreadable_ = !content.Refusal.empty() || !text;
+        text_ = text ? std::move(*text) : IniText();
+        // Told once, at the first reading: what is read later is the same file.
+        if (unreadable_ && access == StoreAccess::Read && !told_) {
+            told_ = true;
+            StoreProblem problem{content.Refusal.empty() ? "it is damaged" : content.Refusal,
+                                 FileName(AsideName(path_))};
+            struct stat older {};
+            if (lstat(AsideName(path_).c_str(), &older) == 0) {
+                problem.KeptAs +=
+                    " (the older copy there becomes " + FileName(OlderAsideName(path_)) + ")";
+            }
+            problem_ = std::move(problem);
         }
     }
 
-    std::string TakeOpenProblem() override { return std::exchange(problem_, {}); }
+    std::optional<StoreProblem> TakeOpenProblem() override {
+        return std::exchange(problem_, std::nullopt);
+    }
 
     StoredValue Read(const std::string& name) override {
         StoredValue stored;
-        if (unreadable_) {
-            return stored;
-        }
-        const QString key = FindKey(*settings_, QString::fromStdString(name));
-        if (key.isEmpty()) {
+        const std::optional<std::string> text = text_.Value(name);
+        if (!text) {
             return stored;
         }
         stored.Exists = true;
-        bool isNumber = false;
-        const qlonglong value = settings_->value(key).toString().trimmed().toLongLong(&isNumber);
-        stored.IsInteger = isNumber && value >= std::numeric_limits<std::int32_t>::min() &&
-                           value <= std::numeric_limits<std::int32_t>::max();
+        const std::optional<std::int32_t> value = ToInteger(*text);
+        stored.IsInteger = value.has_value();
         stored.Size = stored.IsInteger ? 4 : 0;
-        stored.Value = stored.IsInteger ? static_cast<std::int32_t>(value) : 0;
+        stored.Value = value.value_or(0);
         return stored;
     }
 
     bool Write(const std::string& name, std::int32_t value) override {
-        if (unreadable_ && !SetUnreadableFileAside()) {
-            return false;
-        }
-        // The name in another case is the same value (the one read was the first of them): only
-        // the name as written stays.
-        const QString wanted = QString::fromStdString(name);
-        for (const QString& key : settings_->childKeys()) {
-            if (key != wanted && key.compare(wanted, Qt::CaseInsensitive) == 0) {
-                settings_->remove(key);
-            }
-        }
-        settings_->setValue(wanted, value);
-        return settings_->isWritable();
-    }
-
-    bool Close() override {
-        if (!settings_) {
-            return true;
-        }
-        settings_->sync();
-        const bool kept = settings_->status() == QSettings::NoError;
-        settings_.reset();
-        return kept;
-    }
-
-    bool SetRunAtLogon(bool run) override {
-        const QString folder = ConfigHome() + "/autostart";
-        const QString path = folder + "/" + kSettingsName + ".desktop";
-        if (!run) {
-            return !QFile::exists(path) || QFile::remove(path);
-        }
-        if (!QDir().mkpath(folder)) {
-            return false;
-        }
-        const std::string program = QCoreApplication::applicationFilePath().toStdString();
-        QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly)) {
-            return false;
-        }
-        const std::string entry = AutostartEntry(program);
-        file.write(entry.data(), static_cast<qint64>(entry.size()));
-        return file.commit();
-    }
-
-    std::string RunAtLogonName() const override { return kSettingsName; }
-
-  private:
-    // Renames a file that could not be read to "<name>.damaged", as it is, so that the settings
-    // are written into a new file instead of being merged into what could not be read.
-    bool SetUnreadableFileAside() {
-        const QString path = settings_->fileName();
-        settings_.reset();
-        QFile::remove(path + ".damaged");
-        if (!QFile::rename(path, path + ".damaged")) {
-            return false;
-        }
-        unreadable_ = false;
-        Open();
+        text_.Set(name, std::to_string(value));
         return true;
     }
 
-    std::unique_ptr<QSettings> settings_;
+    bool Close() override {
+        if (access_ != StoreAccess::Write) {
+            return true;
+        }
+        access_ = StoreAccess::Read;
+        // What could not be read (a damaged file, a FIFO, a symlink to a device) is set aside as
+        // it is, never written into or through.
+        if (unreadable_) {
+            if (std::string reason = SetAside(path_); !reason.empty()) {
+                refusal_ = "the unreadable file could not be set aside: " + reason;
+                return false;
+            }
+            unreadable_ = false;
+        }
+        refusal_ = SaveFile(path_, text_.Text());
+        return refusal_.empty();
+    }
+
+    bool SetRunAtLogon(bool run) override {
+        refusal_ = SetAutostartEntry(autostart_, run, run ? ProgramPath() : std::string());
+        return refusal_.empty();
+    }
+
+    bool RunsAtLogon() override {
+        struct stat entry {};
+        return lstat(autostart_.c_str(), &entry) == 0;
+    }
+
+    std::string RunAtLogonName() const override { return kSettingsName; }
+    std::string Place() const override { return "the file " + path_; }
+    std::string RunAtLogonPlace() const override { return autostart_; }
+    std::string LastRefusal() const override { return refusal_; }
+
+  private:
+    const std::string path_;
+    const std::string autostart_;
+    StoreAccess access_ = StoreAccess::Read;
+    IniText text_;
     bool unreadable_ = false;
-    std::string problem_;
+    bool told_ = false;
+    std::optional<StoreProblem> problem_;
+    std::string refusal_;
 };
 
 }  // namespace

@@ -17,8 +17,12 @@ constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
 }  // namespace
 
 std::atomic<int> SignalPipe::handlerWriteEnd_{-1};
+std::atomic<bool> SignalPipe::throughLoop_{false};
 
 void SignalPipe::OnSignal(int) {
+    if (!throughLoop_.load()) {
+        _exit(0);
+    }
     const int saved = errno;
     const char byte = 1;
     [[maybe_unused]] const auto written = write(handlerWriteEnd_.load(), &byte, 1);

@@ -11,7 +11,8 @@ namespace quillop {
 
 // A pipe whose write end the signal handler writes a byte to, and whose read end wakes the
 // loop. While it lives, the signals are handled; its end gives them their default back. One at a
-// time.
+// time. Until ThroughLoop, a signal ends the program at once with exit code 0: while the settings
+// are read the start-up may wait on the system, and it has nothing to save yet.
 class SignalPipe {
   public:
     // `onSignal` runs in the loop after one or more signals. Without a pipe the signals keep
@@ -21,6 +22,9 @@ class SignalPipe {
     SignalPipe(const SignalPipe&) = delete;
     SignalPipe& operator=(const SignalPipe&) = delete;
 
+    // From now on signals go through the loop.
+    void ThroughLoop() { throughLoop_ = true; }
+
   private:
     // The handler: writes one byte to the pipe.
     static void OnSignal(int);
@@ -29,6 +33,7 @@ class SignalPipe {
     // may use is kept where it can reach without an object; it is atomic, as the handler may run
     // while it changes.
     static std::atomic<int> handlerWriteEnd_;
+    static std::atomic<bool> throughLoop_;
 
     int readEnd_ = -1;
     int writeEnd_ = -1;

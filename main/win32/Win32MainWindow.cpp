@@ -33,7 +33,7 @@ class Win32MainWindow final : public MainWindow {
     void Hide() override { ShowWindow(hwnd_, SW_HIDE); }
     bool IsVisible() const override { return IsWindowVisible(hwnd_) != FALSE; }
     void SetInputEnabled(bool enabled) override { EnableWindow(hwnd_, enabled ? TRUE : FALSE); }
-    SettingsControls* Controls() override { return controls_.get(); }
+    SettingsControls& Controls() override { return *controls_; }
 
     HWND Handle() const { return hwnd_; }
 

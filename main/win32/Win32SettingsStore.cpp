@@ -2,9 +2,12 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "clFly/win32/ScopedWin.h"
+#include "clFly/win32/SystemError.h"
 #include "main/ExternalNames.h"
 
 namespace quillop {
@@ -22,14 +25,12 @@ std::wstring SettingsKey() {
     return L"Software\\" + Wide(kSettingsName);
 }
 
-// Opens a key of the current user with full access, creating it if needed; null on failure.
-ScopedKey OpenUserKey(const wchar_t* path) {
+// Opens a key of the current user, creating it if needed; null with the status on failure.
+ScopedKey OpenUserKey(const wchar_t* path, REGSAM access, LSTATUS& status) {
     HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS) {
-        return ScopedKey();
-    }
-    return ScopedKey(key);
+    status =
+        RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, nullptr, 0, access, nullptr, &key, nullptr);
+    return status == ERROR_SUCCESS ? ScopedKey(key) : ScopedKey();
 }
 
 // The running executable's full path, in double quotes when it holds a space, so that the
@@ -52,9 +53,22 @@ std::wstring RunCommand() {
 
 class RegistryStore final : public SettingsStore {
   public:
-    void Open() override {
+    // NOTE: a key the user may read but not change opens for reading only, so the settings are
+    // read with no more rights than reading needs.
+    void Open(StoreAccess access) override {
         key_.Reset();
-        key_ = OpenUserKey(SettingsKey().c_str());
+        LSTATUS status = ERROR_SUCCESS;
+        key_ = OpenUserKey(SettingsKey().c_str(),
+                           access == StoreAccess::Read ? KEY_READ : KEY_READ | KEY_WRITE, status);
+        refusal_ = key_ ? std::string() : SystemErrorText(static_cast<DWORD>(status));
+        if (!key_ && access == StoreAccess::Read && !told_) {
+            told_ = true;
+            problem_ = StoreProblem{refusal_, {}};
+        }
+    }
+
+    std::optional<StoreProblem> TakeOpenProblem() override {
+        return std::exchange(problem_, std::nullopt);
     }
 
     StoredValue Read(const std::string& name) override {
@@ -81,10 +95,15 @@ class RegistryStore final : public SettingsStore {
     }
 
     bool Write(const std::string& name, std::int32_t value) override {
+        if (!key_) {
+            return false;  // refusal_ holds why the key did not open
+        }
         const DWORD data = static_cast<DWORD>(value);
-        return key_ &&
-               RegSetValueExW(key_.Get(), Wide(name).c_str(), 0, REG_DWORD,
-                              reinterpret_cast<const BYTE*>(&data), sizeof data) == ERROR_SUCCESS;
+        const LSTATUS status = RegSetValueExW(key_.Get(), Wide(name).c_str(), 0, REG_DWORD,
+                                              reinterpret_cast<const BYTE*>(&data), sizeof data);
+        refusal_ =
+            status == ERROR_SUCCESS ? std::string() : SystemErrorText(static_cast<DWORD>(status));
+        return status == ERROR_SUCCESS;
     }
 
     bool Close() override {
@@ -93,11 +112,12 @@ class RegistryStore final : public SettingsStore {
     }
 
     bool SetRunAtLogon(bool run) override {
-        const ScopedKey key = OpenUserKey(kRunKey);
+        LSTATUS status = ERROR_SUCCESS;
+        const ScopedKey key = OpenUserKey(kRunKey, KEY_READ | KEY_WRITE, status);
         if (!key) {
+            refusal_ = SystemErrorText(static_cast<DWORD>(status));
             return false;
         }
-        LSTATUS status;
         if (run) {
             const std::wstring command = RunCommand();
             status = RegSetValueExW(key.Get(), Wide(kSettingsName).c_str(), 0, REG_SZ,
@@ -109,13 +129,31 @@ class RegistryStore final : public SettingsStore {
                 status = ERROR_SUCCESS;
             }
         }
+        refusal_ =
+            status == ERROR_SUCCESS ? std::string() : SystemErrorText(static_cast<DWORD>(status));
         return status == ERROR_SUCCESS;
     }
 
+    bool RunsAtLogon() override {
+        return RegGetValueW(HKEY_CURRENT_USER, kRunKey, Wide(kSettingsName).c_str(), RRF_RT_ANY,
+                            nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    }
+
     std::string RunAtLogonName() const override { return kSettingsName; }
+    std::string Place() const override {
+        return "the registry key HKEY_CURRENT_USER\\Software\\" + std::string(kSettingsName);
+    }
+    std::string RunAtLogonPlace() const override {
+        return "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\" +
+               std::string(kSettingsName);
+    }
+    std::string LastRefusal() const override { return refusal_; }
 
   private:
     ScopedKey key_;
+    std::string refusal_;
+    bool told_ = false;
+    std::optional<StoreProblem> problem_;
 };
 
 }  // namespace

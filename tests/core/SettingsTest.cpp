@@ -23,7 +23,8 @@ class SettingsTest : public ::testing::Test {
     }
 
     MemoryStore store;
-    PlainUserSettings settings;
+    testing::FakeMainWindow window;
+    ControlUserSettings settings{window.Controls()};
     std::vector<std::string> reports;
 };
 
@@ -33,7 +34,7 @@ TEST_F(SettingsTest, EmptyStoreKeepsTheDefaults) {
     EXPECT_TRUE(settings.Startup());
     EXPECT_EQ(settings.Flies(), 3);
     EXPECT_TRUE(reports.empty());
-    EXPECT_EQ(store.opens, 1);
+    EXPECT_EQ(store.accesses, std::vector<StoreAccess>{StoreAccess::Read});
     EXPECT_EQ(store.closes, 1);
 }
 
@@ -54,34 +55,48 @@ TEST_F(SettingsTest, NamesMatchWithoutRegardToCase) {
     EXPECT_EQ(settings.Flies(), 7);
 }
 
+// The first line is what other programs look for; the next says where and what was done.
 TEST_F(SettingsTest, WrongTypesAreReportedAndKeepTheirDefaultsWhileOthersAreRead) {
     store.values = {{"Flies", {true, false, 6, 0}},  // a string of six bytes
                     {"OnTop", {true, false, 4, 0}},  // four bytes of binary data
                     {"StartUp", Integer(0)}};
     Load();
-    EXPECT_EQ(reports, (std::vector<std::string>{"Invalid data type for 'OnTop'",
-                                                 "Failed to get data for 'Flies'"}));
+    EXPECT_EQ(reports, (std::vector<std::string>{
+                           "Invalid data type for 'OnTop'\n'OnTop' in the store is not a 32-bit "
+                           "number, so its default is used.",
+                           "Failed to get data for 'Flies'\n'Flies' in the store holds more than "
+                           "a 32-bit number, so its default is used."}));
     EXPECT_EQ(settings.Flies(), 3);
     EXPECT_TRUE(settings.OnTop());
     EXPECT_FALSE(settings.Startup());
 }
 
-TEST_F(SettingsTest, AnUnreadableStoreIsReportedOnceBeforeItsValues) {
-    store.openProblem = "The settings file could not be read";
-    store.values = {{"Flies", {true, false, 6, 0}}};
-    Load();
-    EXPECT_EQ(reports, (std::vector<std::string>{"The settings file could not be read",
-                                                 "Failed to get data for 'Flies'"}));
-    reports.clear();
-    Load();
-    EXPECT_EQ(reports, (std::vector<std::string>{"Failed to get data for 'Flies'"}));
-    EXPECT_EQ(store.closes, 2);
+TEST_F(SettingsTest, AnUnreadableStoreIsReportedOnceAndStartupFollowsTheLogonEntry) {
+    for (const bool entry : {false, true}) {
+        store.runAtLogon = entry;
+        store.openProblem = StoreProblem{"Permission denied", "the file x.damaged"};
+        store.values = {{"Flies", {true, false, 6, 0}}};
+        reports.clear();
+        Load();
+        ASSERT_EQ(reports.size(), 2u);
+        EXPECT_EQ(reports[0], std::string("The settings in the store could not be read ("
+                                          "Permission denied). The default settings are used, "
+                                          "with \"Load on startup\" ") +
+                                  (entry ? "on" : "off") +
+                                  " as the logon entry is, and what could not be read is kept "
+                                  "as the file x.damaged when the settings are saved.");
+        EXPECT_EQ(settings.Startup(), entry);
+        reports.clear();
+        Load();
+        EXPECT_EQ(reports.size(), 1u) << "told once";
+    }
 }
 
 TEST_F(SettingsTest, SaveWritesOnTopStartupFliesThenTheLogonEntry) {
     settings.SetOnTop(false);
     settings.SetFlies(150);
     SaveSettings(store, settings);
+    EXPECT_EQ(store.accesses, std::vector<StoreAccess>{StoreAccess::Write});
     EXPECT_EQ(store.writes, (std::vector<std::pair<std::string, std::int32_t>>{
                                 {"OnTop", 0}, {"Startup", 1}, {"Flies", 99}}));
     EXPECT_TRUE(store.runAtLogon);
@@ -91,7 +106,7 @@ TEST_F(SettingsTest, SaveWritesOnTopStartupFliesThenTheLogonEntry) {
     EXPECT_EQ(store.values.size(), 3u);  // "Startup" replaced what was there, in any case
 }
 
-TEST_F(SettingsTest, FailedWritesNameTheValueAndCloseTheStore) {
+TEST_F(SettingsTest, FailedWritesNameTheValueThePlaceAndTheReasonAndCloseTheStore) {
     const auto failureOf = [&] {
         try {
             SaveSettings(store, settings);
@@ -101,15 +116,27 @@ TEST_F(SettingsTest, FailedWritesNameTheValueAndCloseTheStore) {
         }
         return std::string();
     };
+    const std::string lost =
+        "). What was stored before is left as it was; the changes made "
+        "since are not saved.";
     store.failing = {"Startup"};
-    EXPECT_EQ(failureOf(), "Failed to set data for 'Startup'");
+    EXPECT_EQ(failureOf(),
+              "Failed to set data for 'Startup'\nThe settings could not be saved in "
+              "the store (Access is denied" +
+                  lost);
     EXPECT_EQ(store.opens, store.closes);
     store.failing.clear();
     store.failClose = true;
-    EXPECT_EQ(failureOf(), "Failed to set data for 'Flies'");
+    EXPECT_EQ(failureOf(),
+              "Failed to set data for 'Flies'\nThe settings could not be saved in "
+              "the store (No space left on device" +
+                  lost);
     store.failClose = false;
     store.failRunAtLogon = true;
-    EXPECT_EQ(failureOf(), "Failed to set data for 'QuillopPro'");
+    EXPECT_EQ(failureOf(),
+              "Failed to set data for 'QuillopPro'\nThe logon entry the logon list "
+              "could not be written (Invalid path); the settings themselves are "
+              "saved.");
 }
 
 // A platform whose store the test keeps a hand on.
@@ -135,8 +162,8 @@ TEST(CloseQueryTest, StartFollowsTheStoreAndACloseWritesItBack) {
     EXPECT_EQ(platform.flyWindows.size(), 99u);
     EXPECT_FALSE(platform.flyWindows.front()->topMost);
     ASSERT_EQ(platform.boxes.size(), 1u);  // reported, and the start went on
-    // Named as it was asked for; a closing quote (code 39) takes no full stop.
-    EXPECT_EQ(platform.boxes[0].text, "Invalid data type for 'StartUp'");
+    // Named as it was asked for.
+    EXPECT_EQ(platform.boxes[0].text.substr(0, 32), "Invalid data type for 'StartUp'\n");
     platform.mainEvents->OnCloseRequest();
     EXPECT_TRUE(platform.terminated);
     EXPECT_EQ(platform.store->Read("Flies").Value, 99);
@@ -180,7 +207,7 @@ TEST(CloseQueryTest, FailedWriteIsReportedOnExitButNeverTrapsTheUser) {
     platform.mainEvents->OnCloseRequest();
     EXPECT_TRUE(platform.terminated);
     ASSERT_EQ(platform.boxes.size(), 1u);
-    EXPECT_EQ(platform.boxes[0].text, "Failed to set data for 'OnTop'");
+    EXPECT_EQ(platform.boxes[0].text.substr(0, 31), "Failed to set data for 'OnTop'\n");
     EXPECT_TRUE(platform.mainEvents->OnQueryEndSession());
     EXPECT_EQ(platform.boxes.size(), 1u);  // nobody is there to read a box at log-off
 }

@@ -23,7 +23,6 @@ struct StorePlatform final : testing::FakePlatform {
 class SettingsWindowTest : public ::testing::Test {
   protected:
     SettingsWindowTest() {
-        platform.mainWindowControls = true;
         form = &static_cast<TfrmMain&>(app.Own(std::make_unique<TfrmMain>(app)));
         events = platform.mainEvents;
         window = platform.mainWindow;

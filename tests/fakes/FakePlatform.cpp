@@ -47,7 +47,6 @@ PresentResult FakeFlyWindow::Present(Point at, const CachedSprite* sprite) {
 std::unique_ptr<MainWindow> FakePlatform::CreateMainWindow(MainFormEvents& events) {
     mainEvents = &events;
     auto window = std::make_unique<FakeMainWindow>();
-    window->withControls = mainWindowControls;
     mainWindow = window.get();
     return window;
 }

@@ -56,7 +56,7 @@ class FakeMainWindow final : public MainWindow, public SettingsControls {
     void Hide() override { visible = false; }
     bool IsVisible() const override { return visible; }
     void SetInputEnabled(bool enabled) override { inputEnabled = enabled; }
-    SettingsControls* Controls() override { return withControls ? this : nullptr; }
+    SettingsControls& Controls() override { return *this; }
 
     bool OnTopChecked() const override { return onTop; }
     void SetOnTopChecked(bool checked) override { onTop = checked; }
@@ -67,7 +67,6 @@ class FakeMainWindow final : public MainWindow, public SettingsControls {
 
     bool visible = false;
     bool inputEnabled = true;
-    bool withControls = false;
     bool onTop = true;
     bool startup = true;
     std::string count = "3";
@@ -113,7 +112,6 @@ class FakePlatform : public Platform {
     bool failPresent = false;
     bool terminated = false;
     bool trayIcon = false;
-    bool mainWindowControls = false;  // the main window has its settings controls
     std::vector<std::string> openedPages;
     int applicationWindowHides = 0;
     int processMessagesCalls = 0;

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <optional>
 #include <set>
 #include <string>
 #include <utility>
@@ -14,7 +15,10 @@ namespace quillop::testing {
 
 class MemoryStore final : public SettingsStore {
   public:
-    void Open() override { ++opens; }
+    void Open(StoreAccess access) override {
+        ++opens;
+        accesses.push_back(access);
+    }
     StoredValue Read(const std::string& name) override {
         for (const auto& [key, value] : values) {
             if (SameName(key, name)) {
@@ -26,6 +30,7 @@ class MemoryStore final : public SettingsStore {
     bool Write(const std::string& name, std::int32_t value) override {
         writes.emplace_back(name, value);
         if (failing.count(name) != 0) {
+            refusal = "Access is denied";
             return false;
         }
         std::erase_if(values, [&](const auto& entry) { return SameName(entry.first, name); });
@@ -34,17 +39,27 @@ class MemoryStore final : public SettingsStore {
     }
     bool Close() override {
         ++closes;
+        if (failClose) {
+            refusal = "No space left on device";
+        }
         return !failClose;
     }
     bool SetRunAtLogon(bool run) override {
         if (failRunAtLogon) {
+            refusal = "Invalid path";
             return false;
         }
         runAtLogon = run;
         return true;
     }
+    bool RunsAtLogon() override { return runAtLogon; }
     std::string RunAtLogonName() const override { return "QuillopPro"; }
-    std::string TakeOpenProblem() override { return std::exchange(openProblem, {}); }
+    std::string Place() const override { return "the store"; }
+    std::string RunAtLogonPlace() const override { return "the logon list"; }
+    std::string LastRefusal() const override { return refusal; }
+    std::optional<StoreProblem> TakeOpenProblem() override {
+        return std::exchange(openProblem, std::nullopt);
+    }
 
     static bool SameName(const std::string& a, const std::string& b) {
         return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
@@ -59,7 +74,9 @@ class MemoryStore final : public SettingsStore {
     bool failClose = false;
     bool failRunAtLogon = false;
     bool runAtLogon = false;
-    std::string openProblem;
+    std::optional<StoreProblem> openProblem;
+    std::vector<StoreAccess> accesses;
+    std::string refusal;
     int opens = 0;
     int closes = 0;
 };

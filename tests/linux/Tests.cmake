@@ -11,6 +11,13 @@ target_link_libraries(quillop_testwindow PRIVATE PkgConfig::QUILLOP_XCB)
 add_executable(quillop_raisecheck ${CMAKE_CURRENT_LIST_DIR}/RaiseCheck_xcb.cpp)
 target_link_libraries(quillop_raisecheck PRIVATE PkgConfig::QUILLOP_XCB)
 
+# The settings file and the autostart entry on disk; need no display. The full disk is a small
+# tmpfs the test mounts in a mount namespace of its own, when it may.
+add_executable(quillop_qt_store_tests ${CMAKE_CURRENT_LIST_DIR}/AutostartTest.cpp
+                                      ${CMAKE_CURRENT_LIST_DIR}/SettingsFileTest.cpp)
+target_link_libraries(quillop_qt_store_tests PRIVATE quillop_main_qt GTest::gtest_main)
+gtest_discover_tests(quillop_qt_store_tests DISCOVERY_MODE PRE_TEST)
+
 # The real core and platform with a chosen number of flies, and the separate client that
 # measures what the screen did, for tools/bench-linux.sh.
 add_executable(quillop_bench ${CMAKE_CURRENT_LIST_DIR}/BenchQuillop_qt.cpp)
@@ -18,7 +25,7 @@ target_link_libraries(quillop_bench PRIVATE quillop_main_qt quillop_sprite_data)
 add_executable(quillop_screenwatch ${CMAKE_CURRENT_LIST_DIR}/ScreenWatch_xcb.cpp)
 target_link_libraries(quillop_screenwatch PRIVATE PkgConfig::QUILLOP_XCB)
 
-foreach(group flies pointer signals pictures store tray stacking)
+foreach(group flies pointer signals pictures store storefaults tray stacking)
     add_test(NAME linux_e2e_${group}
              COMMAND ${CMAKE_CURRENT_LIST_DIR}/e2e-${group}.sh $<TARGET_FILE:quillop>
                      $<TARGET_FILE:quillop_testwindow>)

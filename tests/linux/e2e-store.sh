@@ -97,7 +97,8 @@ wait_for_exit
     fail "Flies=7 beside flies=5 was written back as: $(cat "$conf")"
 echo "Flies=7 beside flies=5: 7 flies, Flies=7 written back alone"
 
-# A damaged file: a message box, the defaults, no crash, and a new file at exit.
+# A damaged file: a message box, the defaults ("Load on startup" on, as the autostart entry of
+# the run before is there), no crash, and a new file at exit.
 head -c 4096 /dev/urandom >"$conf"
 printf '\0\1\2[' >>"$conf"
 run_with_report "the damaged file"
@@ -105,7 +106,7 @@ run_with_report "the damaged file"
     fail "after a damaged file: $(head -c 300 "$conf")"
 [ "$(wc -l <"$conf")" -eq 4 ] || fail "the damaged file's content was kept in the new one"
 [ -f "$conf.damaged" ] || fail "the damaged file was not kept aside"
-echo "damaged file: defaults, reported, written anew, the old one kept as .damaged"
+echo "damaged file: defaults, Startup=1 as the entry is, reported, written anew, kept as .damaged"
 
 # A read-only config folder: the failure box at exit, and the program still ends. The root
 # user may write anywhere, so then the program runs as nobody.

@@ -93,7 +93,7 @@ TEST_F(QuillopStore, AFlyCountStoredAsTextIsReportedAndTheProgramRunsOnWithTheDe
     Program program(Environment("QUILLOP_EXE", "Quillop.exe"));
     const HWND box = WaitForBox("Quillop", 15000);
     ASSERT_NE(box, nullptr) << "no report of the wrong type";
-    EXPECT_EQ(BoxText(box), "Invalid data type for 'Flies'");
+    EXPECT_EQ(BoxText(box).rfind("Invalid data type for 'Flies'\n", 0), 0u) << BoxText(box);
     CloseBox(box);
     EXPECT_EQ(SettledFlies(program, 3).size(), 3u);
     ASSERT_EQ(EndWithCloseMessage(program), 0u);
@@ -336,10 +336,40 @@ TEST(QuillopStoreReadOnly, AKeyMadeReadOnlyWhileRunningIsReportedOnCloseAndThePr
     PostMessageA(MainWindowOf(program.Id()), kCloseApp, 0, 0);
     const HWND box = WaitForBox("Quillop", 15000);
     ASSERT_NE(box, nullptr) << "no report of the failed write";
-    EXPECT_EQ(BoxText(box), "Failed to set data for 'OnTop'");
+    EXPECT_EQ(BoxText(box).rfind("Failed to set data for 'OnTop'\n", 0), 0u) << BoxText(box);
     CloseBox(box);
     EXPECT_EQ(program.WaitForExit(15000), 0u);
     EXPECT_FALSE(ReadDword(kSettingsKey, "OnTop").has_value());
+}
+
+// The values of a key the user may read but not change are used at start, and the report at
+// exit names the key and the system's reason.
+TEST(QuillopStoreReadOnly, AReadOnlyKeyIsReadAtStartAndItsValuesStay) {
+    ForgetSettings();
+    ASSERT_TRUE(WriteDword(kSettingsKey, "Flies", 7));
+    ASSERT_TRUE(WriteDword(kSettingsKey, "OnTop", 0));
+    ASSERT_TRUE(WriteDword(kSettingsKey, "Startup", 0));
+    ASSERT_TRUE(SetKeyReadOnly(kSettingsKey, true));
+    Program program(Environment("QUILLOP_EXE", "Quillop.exe"));
+    const std::vector<HWND> flies = SettledFlies(program, 7);
+    EXPECT_EQ(flies.size(), 7u);
+    for (HWND fly : flies) {
+        EXPECT_FALSE(IsTopMost(fly));
+    }
+    PostMessageA(MainWindowOf(program.Id()), kCloseApp, 0, 0);
+    const HWND box = WaitForBox("Quillop", 15000);
+    ASSERT_NE(box, nullptr) << "no report of the failed write";
+    const std::string text = BoxText(box);
+    EXPECT_EQ(text.rfind("Failed to set data for 'OnTop'\nThe settings could not be saved in the "
+                         "registry key HKEY_CURRENT_USER\\Software\\QuillopPro (",
+                         0),
+              0u)
+        << text;
+    CloseBox(box);
+    EXPECT_EQ(program.WaitForExit(15000), 0u);
+    EXPECT_EQ(ReadDword(kSettingsKey, "Flies"), 7u);
+    EXPECT_EQ(ReadDword(kSettingsKey, "OnTop"), 0u);
+    ForgetSettings();
 }
 
 }  // namespace

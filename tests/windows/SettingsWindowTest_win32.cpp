@@ -82,7 +82,7 @@ TEST_F(Win32SettingsWindowTest, EnterPressesTheFocusedButtonOrOkAndEscapeDoesNot
     EXPECT_EQ(GetWindowLongPtrA(ok, GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
     Press(VK_RETURN);
     EXPECT_EQ(events.okClicks, 1) << "Enter on a check box presses OK";
-    EXPECT_TRUE(window->Controls()->OnTopChecked()) << "and does not toggle the box";
+    EXPECT_TRUE(window->Controls().OnTopChecked()) << "and does not toggle the box";
     Press(VK_ESCAPE);
     EXPECT_EQ(events.okClicks, 1);
     EXPECT_TRUE(window->IsVisible());
@@ -106,7 +106,7 @@ TEST_F(Win32SettingsWindowTest, TheCountButtonsStepOnReleaseAndRepeatWhileHeld) 
                  reinterpret_cast<LPARAM>(&high));
     EXPECT_EQ(low, 1);
     EXPECT_EQ(high, 99) << "tools that read the buttons' range see the field's";
-    SettingsControls& controls = *window->Controls();
+    SettingsControls& controls = window->Controls();
     RECT r{};
     GetClientRect(buttons, &r);
     // Puts the pointer at a height of the buttons; the mouse messages' lParam for that point.

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -39,6 +41,20 @@ TEST(QuillopVersion, NamesTheProductItsVersionAndDescription) {
     ASSERT_TRUE(VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
     EXPECT_EQ(fixed->dwProductVersionMS, MAKELONG(1, 1));
     EXPECT_EQ(fixed->dwFileVersionMS, MAKELONG(1, 1));
+}
+
+// ASLR and DEP as the PE header states them, and the stack protector's handler linked in.
+TEST(QuillopVersion, IsBuiltWithAslrDepAndTheStackProtector) {
+    std::ifstream file(Environment("QUILLOP_EXE", "Quillop.exe"), std::ios::binary);
+    const std::string image((std::istreambuf_iterator<char>(file)), {});
+    ASSERT_GT(image.size(), sizeof(IMAGE_DOS_HEADER));
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(image.data());
+    ASSERT_LT(static_cast<std::size_t>(dos->e_lfanew) + sizeof(IMAGE_NT_HEADERS), image.size());
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(image.data() + dos->e_lfanew);
+    const WORD flags = nt->OptionalHeader.DllCharacteristics;
+    EXPECT_TRUE(flags & IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE) << "no ASLR";
+    EXPECT_TRUE(flags & IMAGE_DLLCHARACTERISTICS_NX_COMPAT) << "no DEP";
+    EXPECT_NE(image.find("stack smashing detected"), std::string::npos) << "no stack protector";
 }
 
 }  // namespace

@@ -1,4 +1,11 @@
-#include "main/Autostart.h"
+#include "main/qt/QtAutostart.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "main/qt/QtSettingsFile.h"
 
 namespace quillop {
 
@@ -64,6 +71,21 @@ std::string AutostartEntry(const std::string& path) {
            "Icon=quillop\n"
            "Terminal=false\n"
            "X-GNOME-Autostart-enabled=true\n";
+}
+
+std::string SetAutostartEntry(const std::string& entryPath, bool run,
+                              const std::string& programPath) {
+    if (!run) {
+        return unlink(entryPath.c_str()) == 0 || errno == ENOENT ? std::string()
+                                                                 : std::strerror(errno);
+    }
+    // NOTE: desktop entries are UTF-8 throughout; a path in another encoding would be cut or
+    // changed on the way, and the entry would run nothing or something else.
+    if (programPath.empty() || !IsUtf8(programPath)) {
+        return "the program's path is not UTF-8, which a desktop entry cannot hold, so no entry "
+               "was written";
+    }
+    return SaveFile(entryPath, AutostartEntry(programPath));
 }
 
 }  // namespace quillop

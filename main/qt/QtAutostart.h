@@ -1,4 +1,6 @@
-// The XDG autostart entry that runs the program at logon.
+// The XDG autostart entry that runs the program at logon: its text and the file that holds it.
+//
+// Errors: SetAutostartEntry answers with the system's reason and never throws.
 #pragma once
 
 #include <string>
@@ -16,5 +18,11 @@ std::string DesktopExecArgument(const std::string& argument);
 // The whole autostart entry for the executable at `path`, run without arguments; the desktop
 // skips it while no program is at `path`.
 std::string AutostartEntry(const std::string& path);
+
+// Writes the entry at `entryPath` for the program at `programPath` (as the system spells it), or
+// removes it. A path that is not UTF-8 cannot stand in an entry: it is refused and nothing is
+// written. Returns the reason for a failure, or an empty text.
+std::string SetAutostartEntry(const std::string& entryPath, bool run,
+                              const std::string& programPath);
 
 }  // namespace quillop

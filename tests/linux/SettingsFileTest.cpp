@@ -1,0 +1,147 @@
+// The settings file's text, its reading without waiting on a FIFO, and saves that keep the old
+// file whatever fails, a full disk included.
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <sched.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "main/qt/QtAutostart.h"
+#include "main/qt/QtSettingsFile.h"
+
+namespace quillop {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(IniTextTest, AByteOrderMarkAndWindowsLineEndsAreRead) {
+    const auto text = IniText::Parse("\xEF\xBB\xBF[General]\r\nFlies = \"7\"\r\nOnTop=0\r\n");
+    ASSERT_TRUE(text.has_value());
+    EXPECT_EQ(text->Value("flies"), "7");
+    EXPECT_EQ(text->Value("ONTOP"), "0");
+    EXPECT_FALSE(text->Value("Startup").has_value());
+}
+
+TEST(IniTextTest, WhatIsNoIniTextIsRefused) {
+    for (const std::string& bytes :
+         {std::string("[General]\nFlies=\0\n", 17), std::string("Flies=\xFF\xFE\n"),
+          std::string("[General\nFlies=3\n"), std::string("Flies\n"), std::string("\xC0\xAF=1")}) {
+        EXPECT_FALSE(IniText::Parse(bytes).has_value()) << bytes;
+    }
+    EXPECT_TRUE(IniText::Parse("; a comment\n\n[General]\nFlies=3").has_value());
+}
+
+TEST(IniTextTest, SettingKeepsEveryOtherLineAndLeavesOneNameInOneCase) {
+    auto text = IniText::Parse("[General]\nflies=5\nFlies=7\nOther=x\n\n[Group]\nFlies=1\n");
+    ASSERT_TRUE(text.has_value());
+    text->Set("Flies", "3");
+    EXPECT_EQ(text->Text(), "[General]\nFlies=3\nOther=x\n\n[Group]\nFlies=1\n");
+    EXPECT_EQ(text->Value("Flies"), "3");
+}
+
+TEST(IniTextTest, NewNamesStandInTheOrderQtWritesThem) {
+    IniText fresh;
+    for (const char* name : {"OnTop", "Startup", "Flies"}) {
+        fresh.Set(name, "1");
+    }
+    EXPECT_EQ(fresh.Text(), "[General]\nFlies=1\nOnTop=1\nStartup=1\n");
+    auto other = IniText::Parse("[Other]\nx=1\n");
+    ASSERT_TRUE(other.has_value());
+    other->Set("Flies", "3");
+    EXPECT_EQ(other->Text(), "[General]\nFlies=3\n\n[Other]\nx=1\n");
+}
+
+std::string Contents(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+class SettingsFileTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        char name[] = "/tmp/quillop-files.XXXXXX";
+        ASSERT_NE(mkdtemp(name), nullptr);
+        folder = name;
+        file = (folder / "QuillopPro.conf").string();
+    }
+    void TearDown() override {
+        umount2(folder.c_str(), MNT_DETACH);
+        std::error_code ignored;
+        fs::remove_all(folder, ignored);
+    }
+
+    fs::path folder;
+    std::string file;
+};
+
+TEST_F(SettingsFileTest, AFifoIsRefusedAtOnceAndASymlinkToAFileIsFollowed) {
+    ASSERT_EQ(mkfifo(file.c_str(), 0600), 0);
+    const FileContent fifo = ReadRegularFile(file);  // would wait for a writer if opened
+    EXPECT_FALSE(fifo.Exists);
+    EXPECT_NE(fifo.Refusal.find("FIFO"), std::string::npos) << fifo.Refusal;
+    EXPECT_EQ(ReadRegularFile((folder / "missing").string()).Refusal, "");
+
+    fs::remove(file);
+    std::ofstream(folder / "real.conf") << "[General]\nFlies=4\n";
+    fs::create_symlink(folder / "real.conf", file);
+    EXPECT_EQ(ReadRegularFile(file).Bytes, "[General]\nFlies=4\n");
+    EXPECT_EQ(SaveFile(file, "[General]\nFlies=5\n"), "");
+    EXPECT_TRUE(fs::is_symlink(file)) << "a symlink to a regular file is saved through";
+    EXPECT_EQ(Contents(folder / "real.conf"), "[General]\nFlies=5\n");
+}
+
+TEST_F(SettingsFileTest, SettingAsideKeepsOlderCopiesNumbered) {
+    for (const char* content : {"first", "second", "third"}) {
+        std::ofstream(file) << content;
+        ASSERT_EQ(SetAside(file), "");
+    }
+    EXPECT_FALSE(fs::exists(file));
+    EXPECT_EQ(Contents(file + ".damaged"), "third");
+    EXPECT_EQ(Contents(file + ".damaged.1"), "first");
+    EXPECT_EQ(Contents(file + ".damaged.2"), "second");
+}
+
+TEST_F(SettingsFileTest, AProgramPathThatIsNotUtf8WritesNoAutostartEntry) {
+    const std::string entry = (folder / "QuillopPro.desktop").string();
+    EXPECT_NE(SetAutostartEntry(entry, true, "/opt/\xFF/quillop"), "");
+    EXPECT_FALSE(fs::exists(entry));
+    EXPECT_EQ(SetAutostartEntry(entry, true, "/opt/quillop"), "");
+    EXPECT_EQ(Contents(entry), AutostartEntry("/opt/quillop"));
+}
+
+// NOTE: the tmpfs is mounted in a mount namespace of the test's own, private all the way down,
+// so that nothing outside sees it and it goes with the test's process.
+TEST_F(SettingsFileTest, AFullDiskLeavesTheOldFileByteForByte) {
+    if (unshare(CLONE_NEWNS) != 0 ||
+        mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=16k") != 0) {
+        GTEST_SKIP() << "no private tmpfs: " << std::strerror(errno);
+    }
+    const std::string old = "[General]\nFlies=5\nOnTop=0\nStartup=0\n";
+    ASSERT_EQ(SaveFile(file, old), "");
+    {
+        std::ofstream filler(folder / "filler", std::ios::binary);
+        const std::string block(1024, 'x');
+        for (int i = 0; i < 64 && filler.write(block.data(), block.size()); ++i) {
+        }
+    }
+    EXPECT_EQ(SaveFile(file, "[General]\nFlies=6\nOnTop=1\nStartup=1\n"), std::strerror(ENOSPC));
+    EXPECT_EQ(Contents(file), old);
+    std::size_t files = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(folder)) {
+        ++files;
+    }
+    EXPECT_EQ(files, 2u) << "the new file is removed";
+}
+
+}  // namespace
+}  // namespace quillop
