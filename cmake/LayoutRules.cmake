@@ -13,7 +13,8 @@ set(_problems "")
 # A platform's own headers.
 set(_system_win32 "^<(windows|shellapi|commctrl|shlobj|winreg|objbase)\\.h>$")
 set(_system_x11 "^<xcb/")
-set(_system_qt "^<Q")
+# The Qt shell is the Linux one: the system's POSIX headers are its platform too.
+set(_system_qt "^<(Q|(unistd|fcntl|dlfcn|signal|poll)\\.h>$|sys/)")
 
 file(GLOB_RECURSE _files RELATIVE "${ROOT}" "${ROOT}/clFly/*.h" "${ROOT}/clFly/*.cpp"
      "${ROOT}/main/*.h" "${ROOT}/main/*.cpp" "${ROOT}/resources/*.h" "${ROOT}/resources/*.cpp")

@@ -103,7 +103,7 @@ class ReleasingMainWindow final : public MainWindow {
     void Hide() override { window_->Hide(); }
     bool IsVisible() const override { return window_->IsVisible(); }
     void SetInputEnabled(bool enabled) override { window_->SetInputEnabled(enabled); }
-    SettingsControls* Controls() override { return window_->Controls(); }
+    SettingsControls& Controls() override { return window_->Controls(); }
 
   private:
     std::unique_ptr<MainWindow> window_;
