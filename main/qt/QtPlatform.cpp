@@ -217,6 +217,12 @@ Size QtPlatform::WorkAreaSize() {
     return {area.width(), area.height()};
 }
 
+Point QtPlatform::ScreenOrigin() {
+    // With several monitors the primary one need not stand at the root window's corner.
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen != nullptr ? Point{screen->geometry().x(), screen->geometry().y()} : Point{};
+}
+
 const Clock& QtPlatform::SystemClock() {
     return shell_->Clock;
 }

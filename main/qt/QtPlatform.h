@@ -32,6 +32,7 @@ class QtPlatform final : public Platform {
                                                const Rect& bounds) override;
     Size ScreenSize() override;
     Size WorkAreaSize() override;
+    Point ScreenOrigin() override;
     const Clock& SystemClock() override;
     void HideApplicationWindow() override {}
     void ShowMessageBox(const std::string& text, const std::string& caption, BoxIcon icon) override;
