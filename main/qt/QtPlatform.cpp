@@ -25,6 +25,7 @@
 #include "main/ErrorText.h"
 #include "main/qt/QtSettingsStore.h"
 #include "main/qt/QtSignalPipe.h"
+#include "main/qt/QtSingleInstance.h"
 #include "main/qt/QtTimerWake.h"
 #include "main/qt/QtTrayIcon.h"
 
@@ -300,6 +301,12 @@ void QtPlatform::OpenWebPage(const std::string& address) {
     QDesktopServices::openUrl(QUrl(QString::fromStdString(address)));
 }
 
+void QtPlatform::ShowSettings() {
+    if (mainEvents_ != nullptr) {
+        mainEvents_->OnMenuCommand(MenuCommand::Settings);
+    }
+}
+
 int RunOnQt(const char* programPath, const std::function<int(Platform&)>& program) {
     // NOTE: a Wayland client cannot place its own windows, so the flies go through XWayland
     // there, unless the user chose a platform for Qt.
@@ -319,6 +326,11 @@ int RunOnQt(const char* programPath, const std::function<int(Platform&)>& progra
         icon.addFile(":/quillop/" + file);
     }
     QApplication::setWindowIcon(icon);
+    // A second start on the same display shows the running program's settings instead.
+    SingleInstance instance;
+    if (instance.AskRunning()) {
+        return 0;
+    }
     std::unique_ptr<QtPlatform> platform;
     try {
         platform = std::make_unique<QtPlatform>();
@@ -326,6 +338,7 @@ int RunOnQt(const char* programPath, const std::function<int(Platform&)>& progra
         std::fprintf(stderr, "%s\n", failure.what());
         return 1;
     }
+    instance.Serve([&platform] { platform->ShowSettings(); });
     return program(*platform);
 }
 

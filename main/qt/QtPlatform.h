@@ -44,6 +44,8 @@ class QtPlatform final : public Platform {
     void AddTrayIcon() override;
     void RemoveTrayIcon() override;
     void OpenWebPage(const std::string& address) override;
+    // Brings the settings window forward, as the tray's double click does.
+    void ShowSettings();
 
   private:
     struct Shell;

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The start and the end of the program. SIGTERM, SIGINT and SIGHUP close it as "Exit" does:
-# exit code 0 and every window gone. Without an X display it says so and exits with 1. On a
+# exit code 0 and every window gone. A second start on the same display brings the running
+# program's settings window back and ends. Without an X display it says so and exits with 1. On a
 # screen that cannot show per-pixel alpha (no Composite extension), the first fly window cannot
 # be made: an "Application Error" box reports it, and after its OK the exit code is 1.
 source "$(dirname "$0")/e2e-lib.sh"
@@ -18,6 +19,30 @@ for signal in TERM INT HUP; do
     [ -z "$(xdotool search --class TfrmMain)" ] || fail "the main window was left after SIG$signal"
     echo "SIG$signal: exit code 0, no window left"
 done
+
+# A second start on the same display: the running program's settings window comes back (here,
+# without a tray, after OK hid it) and the new process ends with 0, leaving the flies alone.
+start_quillop
+wait_for_flies 3 -eq
+window=$(wait_for_window --class TfrmMain)
+read -r X Y < <(xwininfo -id "$window" | awk '/Absolute upper-left X:/ {x = $4}
+    /Absolute upper-left Y:/ {print x, $4}')
+xdotool mousemove $((X + 198 + 30)) $((Y + 136 + 12)) click 1
+for ((i = 0; i < 100; i++)); do
+    [ -z "$(settings_window)" ] && break
+    sleep 0.05
+done
+[ -z "$(settings_window)" ] || fail "OK did not hide the settings window"
+status=0
+timeout 10 "$QUILLOP" >"$work/second.log" 2>&1 || status=$?
+[ "$status" -eq 0 ] || fail "the second start ended with $status: $(cat "$work/second.log")"
+wait_for_window --class TfrmMain >/dev/null
+sleep 0.5
+[ "$(fly_positions | wc -l)" -eq 3 ] || fail "the second start changed the flies to $(fly_positions | wc -l)"
+kill -0 "$quillop_pid" || fail "the running program ended at the second start"
+kill -TERM "$quillop_pid"
+wait_for_exit
+echo "second start: exit code 0, the running program's settings window shown, still 3 flies"
 
 status=0
 output=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$QUILLOP" 2>&1) || status=$?
