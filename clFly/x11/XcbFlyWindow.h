@@ -10,8 +10,8 @@
 #include <string>
 #include <unordered_map>
 
+#include "clFly/DoubleClick.h"
 #include "clFly/FlyWindow.h"
-#include "clFly/x11/DoubleClick.h"
 #include "clFly/x11/FlyStacking.h"
 #include "clFly/x11/XcbSprites.h"
 

@@ -21,9 +21,8 @@ add_executable(quillop_stacking_tests ${CMAKE_CURRENT_LIST_DIR}/StackingTest_xcb
 target_link_libraries(quillop_stacking_tests PRIVATE quillop_fly_x11 GTest::gtest_main)
 gtest_discover_tests(quillop_stacking_tests DISCOVERY_MODE PRE_TEST)
 
-# The double-click rule of the fly windows and their mask packing; need no display.
-add_executable(quillop_x11_rules_tests ${CMAKE_CURRENT_LIST_DIR}/DoubleClickTest.cpp
-                                       ${CMAKE_CURRENT_LIST_DIR}/ShapeMaskTest.cpp)
+# The fly windows' mask packing; needs no display.
+add_executable(quillop_x11_rules_tests ${CMAKE_CURRENT_LIST_DIR}/ShapeMaskTest.cpp)
 target_link_libraries(quillop_x11_rules_tests PRIVATE quillop_fly_x11 GTest::gtest_main)
 gtest_discover_tests(quillop_x11_rules_tests DISCOVERY_MODE PRE_TEST)
 

@@ -1,4 +1,4 @@
-#include "clFly/x11/DoubleClick.h"
+#include "clFly/DoubleClick.h"
 
 #include <cstdlib>
 

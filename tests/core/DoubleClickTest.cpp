@@ -1,7 +1,7 @@
-// Which presses of the left button on the fly windows make double clicks.
+// Which presses of the left button make double clicks.
 #include <gtest/gtest.h>
 
-#include "clFly/x11/DoubleClick.h"
+#include "clFly/DoubleClick.h"
 
 namespace quillop {
 namespace {
