@@ -27,6 +27,7 @@
 #include "main/qt/QtSignalPipe.h"
 #include "main/qt/QtSingleInstance.h"
 #include "main/qt/QtTimerWake.h"
+#include "main/qt/QtTrayHost.h"
 #include "main/qt/QtTrayIcon.h"
 
 namespace quillop {
@@ -161,7 +162,8 @@ std::unique_ptr<MainWindow> QtPlatform::CreateMainWindow(MainFormEvents& events)
     mainEvents_ = &events;
     if (shell_->Menu == nullptr) {
         shell_->Menu = std::make_unique<PopupMenu>(mainEvents_);
-        shell_->Tray = std::make_unique<TrayIcon>(mainEvents_, *shell_->Menu);
+        shell_->Tray = std::make_unique<TrayIcon>(
+            mainEvents_, *shell_->Menu, [this] { return TrayHostPresent(shell_->Desktop); });
     }
     return CreateQtMainWindow(events, *shell_->Menu, shell_->Desktop);
 }

@@ -11,6 +11,10 @@ target_link_libraries(quillop_testwindow PRIVATE PkgConfig::QUILLOP_XCB)
 add_executable(quillop_raisecheck ${CMAKE_CURRENT_LIST_DIR}/RaiseCheck_xcb.cpp)
 target_link_libraries(quillop_raisecheck PRIVATE PkgConfig::QUILLOP_XCB)
 
+# A StatusNotifierItem tray's watcher on the session bus, printing the items that register.
+add_executable(quillop_sniwatcher ${CMAKE_CURRENT_LIST_DIR}/SniWatcher_qt.cpp)
+target_link_libraries(quillop_sniwatcher PRIVATE Qt6::DBus)
+
 # The fly timers' schedule on a clock the test moves; needs no display.
 add_executable(quillop_flytimers_tests ${CMAKE_CURRENT_LIST_DIR}/FlyTimersTest.cpp)
 target_link_libraries(quillop_flytimers_tests PRIVATE quillop_fly_x11 GTest::gtest_main)
@@ -33,12 +37,18 @@ target_link_libraries(quillop_bench PRIVATE quillop_main_qt quillop_sprite_data)
 add_executable(quillop_screenwatch ${CMAKE_CURRENT_LIST_DIR}/ScreenWatch_xcb.cpp)
 target_link_libraries(quillop_screenwatch PRIVATE PkgConfig::QUILLOP_XCB)
 
-foreach(group flies pointer signals pictures store tray stacking monitors)
+foreach(group flies pointer signals pictures store tray stacking)
     add_test(NAME linux_e2e_${group}
              COMMAND ${CMAKE_CURRENT_LIST_DIR}/e2e-${group}.sh $<TARGET_FILE:quillop>
                      $<TARGET_FILE:quillop_testwindow>)
     set_tests_properties(linux_e2e_${group} PROPERTIES TIMEOUT 120 LABELS e2e)
 endforeach()
+
+# Several monitors and a StatusNotifierItem tray, with a tray's watcher of our own.
+add_test(NAME linux_e2e_desktops
+         COMMAND ${CMAKE_CURRENT_LIST_DIR}/e2e-desktops.sh $<TARGET_FILE:quillop>
+                 $<TARGET_FILE:quillop_testwindow> $<TARGET_FILE:quillop_sniwatcher>)
+set_tests_properties(linux_e2e_desktops PROPERTIES TIMEOUT 120 LABELS e2e)
 
 # The Debian package, installed into a fresh root and removed again.
 add_test(NAME linux_e2e_package

@@ -24,15 +24,7 @@ done
 # without a tray, after OK hid it) and the new process ends with 0, leaving the flies alone.
 start_quillop
 wait_for_flies 3 -eq
-window=$(wait_for_window --class TfrmMain)
-read -r X Y < <(xwininfo -id "$window" | awk '/Absolute upper-left X:/ {x = $4}
-    /Absolute upper-left Y:/ {print x, $4}')
-xdotool mousemove $((X + 198 + 30)) $((Y + 136 + 12)) click 1
-for ((i = 0; i < 100; i++)); do
-    [ -z "$(settings_window)" ] && break
-    sleep 0.05
-done
-[ -z "$(settings_window)" ] || fail "OK did not hide the settings window"
+press_settings_ok
 status=0
 timeout 10 "$QUILLOP" >"$work/second.log" 2>&1 || status=$?
 [ "$status" -eq 0 ] || fail "the second start ended with $status: $(cat "$work/second.log")"
