@@ -18,11 +18,13 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
+#include <optional>
 
 #include "clFly/Failure.h"
 #include "clFly/x11/XcbDesktop.h"
 #include "clFly/x11/XcbFlyWindow.h"
 #include "main/ErrorText.h"
+#include "main/qt/QtDesktopNotice.h"
 #include "main/qt/QtSettingsStore.h"
 #include "main/qt/QtSignalPipe.h"
 #include "main/qt/QtSingleInstance.h"
@@ -310,19 +312,31 @@ void QtPlatform::ShowSettings() {
 }
 
 int RunOnQt(const char* programPath, const std::function<int(Platform&)>& program) {
-    // NOTE: a Wayland client cannot place its own windows, so the flies go through XWayland
-    // there, unless the user chose a platform for Qt.
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "xcb");
-        if (!CanReachX11Display()) {
-            std::fprintf(stderr, "%s\n", kNeedsX11Message);
-            return 1;
-        }
-    }
     // The program takes no arguments, so Qt is given none to interpret either.
     int argc = 1;
     char* argv[] = {const_cast<char*>(programPath), nullptr};
+    if (!CanReachX11Display()) {
+        // Started from a menu or at logon, nobody reads stderr: the desktop shows it too.
+        std::fprintf(stderr, "%s\n", kNeedsX11Message);
+        const QCoreApplication core(argc, argv);
+        ShowDesktopNotice(QString::fromUtf8(kApplicationTitle),
+                          QString::fromUtf8(kNeedsX11Message));
+        return 1;
+    }
+    // NOTE: a Wayland client cannot place its own windows, so the flies go through XWayland
+    // whatever platform the session chose for Qt programs (sway's and Hyprland's guides set
+    // "wayland"). Programs started from here, such as the browser, get the session's choice.
+    const std::optional<QByteArray> chosen =
+        qEnvironmentVariableIsSet("QT_QPA_PLATFORM")
+            ? std::optional<QByteArray>(qgetenv("QT_QPA_PLATFORM"))
+            : std::nullopt;
+    qputenv("QT_QPA_PLATFORM", "xcb");
     QApplication app(argc, argv);
+    if (chosen) {
+        qputenv("QT_QPA_PLATFORM", *chosen);
+    } else {
+        qunsetenv("QT_QPA_PLATFORM");
+    }
     QIcon icon;
     for (const QString& file : QDir(":/quillop").entryList({"app*.png"})) {
         icon.addFile(":/quillop/" + file);

@@ -61,9 +61,9 @@ class QtPlatform final : public Platform {
 std::unique_ptr<MainWindow> CreateQtMainWindow(MainFormEvents& events, QMenu& contextMenu,
                                                const XcbDesktop& desktop);
 
-// Starts Qt on X11 (through XWayland under a Wayland session), ignoring the program's
-// arguments, and runs the program on the platform. Returns the exit code; 1 with a message on
-// stderr when there is no X11 display.
+// Starts Qt on X11 (through XWayland under a Wayland session, whatever QT_QPA_PLATFORM says),
+// ignoring the program's arguments, and runs the program on the platform. Returns the exit
+// code; 1 with a message on stderr and in a desktop notification when there is no X11 display.
 int RunOnQt(const char* programPath, const std::function<int(Platform&)>& program);
 
 }  // namespace quillop
