@@ -28,6 +28,7 @@
 #include "main/qt/QtSettingsStore.h"
 #include "main/qt/QtSignalPipe.h"
 #include "main/qt/QtSingleInstance.h"
+#include "main/qt/QtSwayWorkArea.h"
 #include "main/qt/QtTimerWake.h"
 #include "main/qt/QtTrayHost.h"
 #include "main/qt/QtTrayIcon.h"
@@ -112,6 +113,8 @@ struct QtPlatform::Shell {
     std::unique_ptr<QuitWatch> Quit;
     std::unique_ptr<PopupMenu> Menu;
     std::unique_ptr<TrayIcon> Tray;
+    // Made only on XWayland, where a sway session may know the work area.
+    std::unique_ptr<SwayWorkArea> Sway;
 
     // Restacks the flies if need be and sends the requests waiting to the server.
     void Flush() const;
@@ -143,6 +146,13 @@ QtPlatform::QtPlatform() : shell_(std::make_unique<Shell>(QtX11Connection())) {
             Terminate();
         }
     });
+
+    // NOTE: XWayland names its outputs XWAYLAND0, XWAYLAND1, ... in RandR, which Qt's screens
+    // carry; an X server nested in a sway session keeps to its own work area.
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    if (primary != nullptr && primary->name().startsWith("XWAYLAND")) {
+        shell.Sway = std::make_unique<SwayWorkArea>();
+    }
 
     QGuiApplication::setQuitOnLastWindowClosed(false);
 #if QT_CONFIG(sessionmanager)
@@ -218,7 +228,11 @@ Size QtPlatform::WorkAreaSize() {
     if (screen == nullptr) {
         return {};
     }
-    const QRect area = screen->availableGeometry();
+    QRect area = screen->availableGeometry();
+    // NOTE: sway writes no work area on XWayland's root window; it tells it over its own socket.
+    if (shell_->Sway != nullptr) {
+        area = shell_->Sway->Area(screen->geometry()).value_or(area);
+    }
     return {area.width(), area.height()};
 }
 

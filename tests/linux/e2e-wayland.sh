@@ -3,8 +3,8 @@
 # StatusNotifierItem tray. Quillop is told to use Qt's Wayland platform, as sway's guides tell
 # every Qt program, and starts before the panel. The flies come up through XWayland; the icon
 # registers once waybar comes 3 s later, and again after waybar restarts; two activations in a
-# row bring the settings window and one does not; a second start brings that window back and
-# ends. sway refuses to run as root, so everything runs as nobody, in private mount, network and
+# row bring the settings window and one does not; the flies keep out of waybar's area; a second
+# start brings that window back and ends. sway refuses to run as root, so everything runs as nobody, in private mount, network and
 # process namespaces (its own /tmp, X sockets and session bus), which end with their first
 # process.
 set -euo pipefail
@@ -57,7 +57,7 @@ export XDG_CACHE_HOME=$work/cache
 start_session_bus
 
 cat >"$work/sway.conf" <<'EOF'
-output HEADLESS-1 resolution 1920x1080 position 0 0
+output HEADLESS-1 resolution 640x480 position 0 0
 xwayland enable
 seat seat0 fallback true
 EOF
@@ -70,6 +70,8 @@ for ((i = 0; i < 100; i++)); do
 done
 [ -S "$XDG_RUNTIME_DIR/wayland-1" ] || fail "sway did not start: $(tail -n 5 "$work/sway.log")"
 export WAYLAND_DISPLAY=wayland-1 DISPLAY=:0
+SWAYSOCK=$(echo "$XDG_RUNTIME_DIR"/sway-ipc.*.sock)
+export SWAYSOCK
 # XWayland starts with the first X client.
 for ((i = 0; i < 100; i++)); do
     xdpyinfo >/dev/null 2>&1 && break
@@ -124,6 +126,25 @@ sleep 1
 wait_for_window --class TfrmMain >/dev/null
 echo "one activation: nothing; two in a row: the settings window"
 press_settings_ok
+
+# waybar's 30 px at the bottom leave 450 px: a fly seen within that limit (a fly may overhang
+# the work area by 20 px) never walks past it again.
+declare -A inside=()
+maxBottom=0
+end=$((SECONDS + 8))
+while ((SECONDS < end)); do
+    while read -r id left top w h; do
+        if ((top + 60 <= 450 + 20)); then
+            inside[$id]=1
+        elif [ -n "${inside[$id]:-}" ]; then
+            fail "fly $id walked into waybar's area (bottom edge $((top + 60)))"
+        fi
+        ((top + 60 > maxBottom)) && maxBottom=$((top + 60))
+    done < <(fly_positions)
+    sleep 0.03
+done
+[ ${#inside[@]} -eq 3 ] || fail "only ${#inside[@]} flies were seen within the work area"
+echo "waybar at the bottom: the flies kept above it (lowest bottom edge $maxBottom of 470)"
 
 kill "$waybar_pid"
 wait "$waybar_pid" 2>/dev/null || true
