@@ -2,6 +2,7 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QFileInfo>
 #include <QStringList>
 #include <QVariantMap>
 
@@ -14,7 +15,20 @@ constexpr int kAnswerMs = 2000;
 
 }  // namespace
 
+// NOTE: asked for the session bus without an address, libdbus starts a bus of its own through
+// dbus-launch (dbus-x11), which outlives the program and leaves files in ~/.dbus.
+bool HasSessionBus() {
+    if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS")) {
+        return true;
+    }
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    return !runtime.isEmpty() && QFileInfo(runtime + "/bus").exists();
+}
+
 bool ShowDesktopNotice(const QString& summary, const QString& body) {
+    if (!HasSessionBus()) {
+        return false;
+    }
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
         return false;

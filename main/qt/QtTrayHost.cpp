@@ -6,6 +6,7 @@
 #include <QDBusVariant>
 
 #include "clFly/x11/XcbDesktop.h"
+#include "main/qt/QtDesktopNotice.h"
 
 namespace quillop {
 
@@ -18,6 +19,9 @@ constexpr int kAnswerMs = 500;
 
 // A watcher whose host (the panel's tray) is registered.
 bool StatusNotifierHostPresent() {
+    if (!HasSessionBus()) {
+        return false;
+    }
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected() || bus.interface() == nullptr ||
         !bus.interface()->isServiceRegistered(kWatcherService)) {

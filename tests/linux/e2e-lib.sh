@@ -8,6 +8,10 @@ work=$(mktemp -d /tmp/quillop-e2e.XXXXXX)
 started=()
 # The program's settings and autostart entry stay inside the test's own folder.
 export XDG_CONFIG_HOME=$work/config
+# The program meets no session bus but one the test starts (start_session_bus): not the
+# desktop's, whose tray would take its icon, and not one that libdbus would start through
+# dbus-launch (dbus-x11) and leave behind with files in the home folder.
+export DBUS_SESSION_BUS_ADDRESS=unix:path=$work/no-bus
 
 # Kills everything started so far, newest first.
 stop_started() {
