@@ -358,7 +358,7 @@ int RunOnQt(const char* programPath, const std::function<int(Platform&)>& progra
     QApplication::setWindowIcon(icon);
     // A second start on the same display shows the running program's settings instead.
     SingleInstance instance;
-    if (instance.AskRunning()) {
+    if (instance.Claim()) {
         return 0;
     }
     std::unique_ptr<QtPlatform> platform;
@@ -368,7 +368,7 @@ int RunOnQt(const char* programPath, const std::function<int(Platform&)>& progra
         std::fprintf(stderr, "%s\n", failure.what());
         return 1;
     }
-    instance.Serve([&platform] { platform->ShowSettings(); });
+    instance.OnLaterStart([&platform] { platform->ShowSettings(); });
     return program(*platform);
 }
 

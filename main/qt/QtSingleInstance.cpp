@@ -45,7 +45,40 @@ QString SocketPath() {
 
 }  // namespace
 
-SingleInstance::SingleInstance() : name_(SocketPath()) {}
+SingleInstance::SingleInstance() : name_(SocketPath()) {
+    QObject::connect(&server_, &QLocalServer::newConnection, &server_, [this] {
+        while (QLocalSocket* socket = server_.nextPendingConnection()) {
+            QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+            const auto take = [this, socket] {
+                if (!socket->canReadLine()) {
+                    return;
+                }
+                if (socket->readLine() == kShowSettings && onStart_) {
+                    onStart_();
+                }
+                socket->disconnectFromServer();
+            };
+            QObject::connect(socket, &QLocalSocket::readyRead, socket, take);
+            take();
+        }
+    });
+}
+
+bool SingleInstance::Claim() {
+    // NOTE: the socket is made with the user's umask (no access options): with them, Qt makes
+    // it elsewhere and renames it into place, over the socket of a program already running.
+    // Made first, it tells of a running program by failing.
+    if (server_.listen(name_) || server_.serverError() != QAbstractSocket::AddressInUseError) {
+        return false;
+    }
+    if (AskRunning()) {
+        return true;
+    }
+    // A program that was killed leaves its socket behind, and nobody answers on it.
+    QLocalServer::removeServer(name_);
+    server_.listen(name_);
+    return false;
+}
 
 bool SingleInstance::AskRunning() const {
     QLocalSocket socket;
@@ -59,34 +92,6 @@ bool SingleInstance::AskRunning() const {
     }
     // The running program closes the connection once it has taken the request.
     socket.waitForDisconnected(kAnswerMs);
-    return true;
-}
-
-bool SingleInstance::Serve(std::function<void()> onStart) {
-    // Only this user may reach the socket.
-    server_.setSocketOptions(QLocalServer::UserAccessOption);
-    // NOTE: a program that was killed leaves its socket file behind; nobody answers on it, as
-    // AskRunning found, so it is taken over.
-    QLocalServer::removeServer(name_);
-    if (!server_.listen(name_)) {
-        return false;
-    }
-    QObject::connect(&server_, &QLocalServer::newConnection, &server_, [this, onStart] {
-        while (QLocalSocket* socket = server_.nextPendingConnection()) {
-            QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-            const auto take = [socket, onStart] {
-                if (!socket->canReadLine()) {
-                    return;
-                }
-                if (socket->readLine() == kShowSettings) {
-                    onStart();
-                }
-                socket->disconnectFromServer();
-            };
-            QObject::connect(socket, &QLocalSocket::readyRead, socket, take);
-            take();
-        }
-    });
     return true;
 }
 

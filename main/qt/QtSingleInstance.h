@@ -12,15 +12,20 @@ class SingleInstance final {
   public:
     SingleInstance();
     // True when this user's program already runs on the display; it has been asked to bring
-    // its settings window forward.
-    bool AskRunning() const;
-    // Listens for later starts, running `onStart` for each. False when the socket cannot be
-    // made; the program then runs alone, as before.
-    bool Serve(std::function<void()> onStart);
+    // its settings window forward. Otherwise this program takes the later starts (or runs
+    // alone, when its socket cannot be made).
+    bool Claim();
+    // What a later start asks for: the settings window.
+    void OnLaterStart(std::function<void()> onStart) { onStart_ = std::move(onStart); }
 
   private:
+    // Asks the program that holds the socket to bring its settings forward; false when none
+    // answers.
+    bool AskRunning() const;
+
     QString name_;
     QLocalServer server_;
+    std::function<void()> onStart_;
 };
 
 }  // namespace quillop
