@@ -22,15 +22,13 @@ case ${QUILLOP_RIG_STAGE:-} in
         echo "SKIPPED: the Wayland test runs sway as nobody in private namespaces, which needs root"
         exit 77
     fi
-    state=$(mktemp -d /var/tmp/quillop-wayland.XXXXXX)
-    chown nobody: "$state"
     rig=""
     # NOTE: --kill-child ends the namespace's first process with unshare, however unshare ends,
     # and the kernel then ends every process in the namespace.
-    trap '[ -z "$rig" ] || kill "$rig" 2>/dev/null || true; rm -rf "$state"' EXIT
+    trap '[ -z "$rig" ] || kill "$rig" 2>/dev/null || true' EXIT
     trap 'exit 1' INT TERM HUP
-    QUILLOP_RIG_STAGE=namespace QUILLOP_RIG_STATE=$state \
-        unshare --mount --net --pid --fork --mount-proc --kill-child "$0" "$@" &
+    QUILLOP_RIG_STAGE=namespace unshare --mount --net --pid --fork --mount-proc --kill-child \
+        "$0" "$@" &
     rig=$!
     status=0
     wait "$rig" || status=$?
