@@ -1,4 +1,5 @@
-// Which presses of the left button on the fly windows make double clicks.
+// Which presses of the left button make double clicks: on the fly windows, and on a tray icon
+// whose tray reports every click as one activation.
 #pragma once
 
 #include <cstdint>
@@ -12,12 +13,13 @@ struct DoubleClickRules {
 };
 
 // Pairs presses of the left button: the second press of a pair on the same window, soon enough
-// and near enough, completes a double click; a third press starts a new pair.
+// and near enough, completes a double click; a third press starts a new pair. The clock is any
+// that counts milliseconds and wraps at 2^32.
 class DoubleClick {
   public:
     explicit DoubleClick(DoubleClickRules rules) : rules_(rules) {}
 
-    // Takes a press on a window (an id other than 0) at the server's time in milliseconds and a
+    // Takes a press on a window (an id other than 0) at a time in milliseconds and a
     // place on the screen; true when it completes a double click.
     bool Press(std::uint32_t window, std::uint32_t timeMs, int x, int y);
 

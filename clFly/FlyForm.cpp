@@ -68,8 +68,10 @@ void TFlyForm::FlyShow() {
 }
 
 void TFlyForm::MoveTo(int left, int top) {
-    // The window moves with the step's picture, or at the end of a step that draws none.
-    place_ = Point{left, top};
+    // The window moves with the step's picture, or at the end of a step that draws none. The
+    // walker measures from the primary screen's corner, wherever that screen stands.
+    const Point origin = host_.ScreenOrigin();
+    place_ = Point{origin.Left + left, origin.Top + top};
 }
 
 void TFlyForm::StandAt() {

@@ -78,6 +78,9 @@ class FlyHost {
     virtual void HideApplicationWindow() = 0;
     virtual Size ScreenSize() = 0;
     virtual Size WorkAreaSize() = 0;
+    // Where the primary screen's top-left corner stands on the desktop; the walker's
+    // positions are measured from there.
+    virtual Point ScreenOrigin() = 0;
     virtual const Clock& SystemClock() = 0;
     virtual SpriteCache& Sprites() = 0;
     virtual RandomSource& Random() = 0;

@@ -50,6 +50,7 @@ class Application final : public FlyHost {
     void HideApplicationWindow() override { platform_.HideApplicationWindow(); }
     Size ScreenSize() override { return platform_.ScreenSize(); }
     Size WorkAreaSize() override { return platform_.WorkAreaSize(); }
+    Point ScreenOrigin() override { return platform_.ScreenOrigin(); }
     const Clock& SystemClock() override { return platform_.SystemClock(); }
     SpriteCache& Sprites() override { return sprites_; }
     RandomSource& Random() override { return ProcessRandom(); }

@@ -74,6 +74,8 @@ class Platform {
     virtual Size ScreenSize() = 0;
     // The primary screen's work area: the screen less the taskbar or panels.
     virtual Size WorkAreaSize() = 0;
+    // The primary screen's top-left corner on the desktop; Windows puts it at (0, 0).
+    virtual Point ScreenOrigin() { return {}; }
     virtual const Clock& SystemClock() = 0;
     // Hides the application's own hidden top-level window.
     virtual void HideApplicationWindow() = 0;

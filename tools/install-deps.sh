@@ -7,10 +7,11 @@ packages=(
     libpng-dev zlib1g-dev googletest libbenchmark-dev
     qt6-base-dev libxcb1-dev libxcb-shape0-dev libxcb-xfixes0-dev
     g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
-    wine64 wine xvfb xdotool xcompmgr openbox trayer x11-utils imagemagick fonts-wine
+    wine64 wine xvfb xdotool xcompmgr openbox trayer x11-utils x11-xserver-utils imagemagick
+    fonts-wine sway xwayland waybar
     dpkg-dev fakeroot desktop-file-utils appstream lintian devscripts
     # A session bus as desktops have one: the tests must pass beside it.
-    dbus-daemon dbus-x11
+    dbus-daemon dbus-bin dbus-x11
 )
 missing=()
 for package in "${packages[@]}"; do

@@ -43,6 +43,16 @@ XcbDesktop::XcbDesktop(xcb_connection_t* connection) : connection_(connection) {
     root_ = screens.data->root;
     static_assert(std::size(kAtomNames) == kCount);
     InternAtoms(connection_, kAtomNames, atoms_);
+    traySelection_ = InternAtom(connection_, "_NET_SYSTEM_TRAY_S" + std::to_string(screenNumber_));
+}
+
+bool XcbDesktop::HasSystemTray() const {
+    if (traySelection_ == XCB_ATOM_NONE) {
+        return false;
+    }
+    const XcbReply<xcb_get_selection_owner_reply_t> owner(xcb_get_selection_owner_reply(
+        connection_, xcb_get_selection_owner(connection_, traySelection_), nullptr));
+    return owner != nullptr && owner->owner != XCB_WINDOW_NONE;
 }
 
 xcb_window_t XcbDesktop::ActiveWindow() const {

@@ -32,6 +32,8 @@ class XcbDesktop {
     // Asks the window manager for a title bar without buttons and for no taskbar entry; written
     // before each show of the window.
     void SetDialogFrameHints(xcb_window_t window) const;
+    // Whether an XEmbed system tray manages the screen's tray selection.
+    bool HasSystemTray() const;
     // Sends everything waiting to the server.
     void Flush() const;
 
@@ -42,6 +44,7 @@ class XcbDesktop {
     int screenNumber_ = 0;
     xcb_window_t root_ = 0;
     xcb_atom_t atoms_[kCount] = {};
+    xcb_atom_t traySelection_ = XCB_ATOM_NONE;
 };
 
 }  // namespace quillop

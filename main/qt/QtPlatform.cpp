@@ -18,15 +18,20 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
+#include <optional>
 #include <utility>
 
 #include "clFly/Failure.h"
 #include "clFly/x11/XcbDesktop.h"
 #include "clFly/x11/XcbFlyWindow.h"
 #include "main/ErrorText.h"
+#include "main/qt/QtDesktopNotice.h"
 #include "main/qt/QtSettingsStore.h"
 #include "main/qt/QtSignalPipe.h"
+#include "main/qt/QtSingleInstance.h"
+#include "main/qt/QtSwayWorkArea.h"
 #include "main/qt/QtTimerWake.h"
+#include "main/qt/QtTrayHost.h"
 #include "main/qt/QtTrayIcon.h"
 
 namespace quillop {
@@ -129,6 +134,8 @@ struct QtPlatform::Shell {
     std::unique_ptr<QuitWatch> Quit;
     std::unique_ptr<PopupMenu> Menu;
     std::unique_ptr<TrayIcon> Tray;
+    // Made only on XWayland, where a sway session may know the work area.
+    std::unique_ptr<SwayWorkArea> Sway;
 
     // Restacks the flies if need be and sends the requests waiting to the server.
     void Flush() const;
@@ -162,6 +169,13 @@ QtPlatform::QtPlatform() : shell_(std::make_unique<Shell>(QtX11Connection())) {
         }
     });
 
+    // NOTE: XWayland names its outputs XWAYLAND0, XWAYLAND1, ... in RandR, which Qt's screens
+    // carry; an X server nested in a sway session keeps to its own work area.
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    if (primary != nullptr && primary->name().startsWith("XWAYLAND")) {
+        shell.Sway = std::make_unique<SwayWorkArea>();
+    }
+
     QGuiApplication::setQuitOnLastWindowClosed(false);
 #if QT_CONFIG(sessionmanager)
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, shell.Quit.get(),
@@ -181,7 +195,8 @@ QtPlatform::~QtPlatform() {
 std::unique_ptr<MainWindow> QtPlatform::CreateMainWindow(MainFormEvents& events) {
     if (shell_->Menu == nullptr) {
         shell_->Menu = std::make_unique<PopupMenu>(mainEvents_);
-        shell_->Tray = std::make_unique<TrayIcon>(mainEvents_, *shell_->Menu);
+        shell_->Tray = std::make_unique<TrayIcon>(
+            mainEvents_, *shell_->Menu, [this] { return TrayHostPresent(shell_->Desktop); });
     }
     auto window = std::make_unique<ReleasingMainWindow>(
         CreateQtMainWindow(events, *shell_->Menu, shell_->Desktop), mainEvents_);
@@ -238,8 +253,18 @@ Size QtPlatform::WorkAreaSize() {
     if (screen == nullptr) {
         return {};
     }
-    const QRect area = screen->availableGeometry();
+    QRect area = screen->availableGeometry();
+    // NOTE: sway writes no work area on XWayland's root window; it tells it over its own socket.
+    if (shell_->Sway != nullptr) {
+        area = shell_->Sway->Area(screen->geometry()).value_or(area);
+    }
     return {area.width(), area.height()};
+}
+
+Point QtPlatform::ScreenOrigin() {
+    // With several monitors the primary one need not stand at the root window's corner.
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen != nullptr ? Point{screen->geometry().x(), screen->geometry().y()} : Point{};
 }
 
 const Clock& QtPlatform::SystemClock() {
@@ -320,25 +345,48 @@ void QtPlatform::OpenWebPage(const std::string& address) {
     QDesktopServices::openUrl(QUrl(QString::fromStdString(address)));
 }
 
-int RunOnQt(const char* programPath, const std::function<int(Platform&)>& program) {
-    // NOTE: a Wayland client cannot place its own windows, so the flies go through XWayland
-    // there, unless the user chose a platform for Qt.
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "xcb");
-        if (!CanReachX11Display()) {
-            std::fprintf(stderr, "%s\n", kNeedsX11Message);
-            return 1;
-        }
+void QtPlatform::ShowSettings() {
+    if (mainEvents_ != nullptr) {
+        mainEvents_->OnMenuCommand(MenuCommand::Settings);
     }
+}
+
+int RunOnQt(const char* programPath, const std::function<int(Platform&)>& program) {
     // The program takes no arguments, so Qt is given none to interpret either.
     int argc = 1;
     char* argv[] = {const_cast<char*>(programPath), nullptr};
+    if (!CanReachX11Display()) {
+        // Started from a menu or at logon, nobody reads stderr: the desktop shows it too.
+        std::fprintf(stderr, "%s\n", kNeedsX11Message);
+        const QCoreApplication core(argc, argv);
+        ShowDesktopNotice(QString::fromUtf8(kApplicationTitle),
+                          QString::fromUtf8(kNeedsX11Message));
+        return 1;
+    }
+    // NOTE: a Wayland client cannot place its own windows, so the flies go through XWayland
+    // whatever platform the session chose for Qt programs (sway's and Hyprland's guides set
+    // "wayland"). Programs started from here, such as the browser, get the session's choice.
+    const std::optional<QByteArray> chosen =
+        qEnvironmentVariableIsSet("QT_QPA_PLATFORM")
+            ? std::optional<QByteArray>(qgetenv("QT_QPA_PLATFORM"))
+            : std::nullopt;
+    qputenv("QT_QPA_PLATFORM", "xcb");
     QApplication app(argc, argv);
+    if (chosen) {
+        qputenv("QT_QPA_PLATFORM", *chosen);
+    } else {
+        qunsetenv("QT_QPA_PLATFORM");
+    }
     QIcon icon;
     for (const QString& file : QDir(":/quillop").entryList({"app*.png"})) {
         icon.addFile(":/quillop/" + file);
     }
     QApplication::setWindowIcon(icon);
+    // A second start on the same display shows the running program's settings instead.
+    SingleInstance instance;
+    if (instance.Claim()) {
+        return 0;
+    }
     std::unique_ptr<QtPlatform> platform;
     try {
         platform = std::make_unique<QtPlatform>();
@@ -346,6 +394,7 @@ int RunOnQt(const char* programPath, const std::function<int(Platform&)>& progra
         std::fprintf(stderr, "%s\n", failure.what());
         return 1;
     }
+    instance.OnLaterStart([&platform] { platform->ShowSettings(); });
     return program(*platform);
 }
 

@@ -32,6 +32,7 @@ class QtPlatform final : public Platform {
                                                const Rect& bounds) override;
     Size ScreenSize() override;
     Size WorkAreaSize() override;
+    Point ScreenOrigin() override;
     const Clock& SystemClock() override;
     void HideApplicationWindow() override {}
     void ShowMessageBox(const std::string& text, const std::string& caption, BoxIcon icon) override;
@@ -43,6 +44,8 @@ class QtPlatform final : public Platform {
     void AddTrayIcon() override;
     void RemoveTrayIcon() override;
     void OpenWebPage(const std::string& address) override;
+    // Brings the settings window forward, as the tray's double click does.
+    void ShowSettings();
 
   private:
     struct Shell;
@@ -58,9 +61,9 @@ class QtPlatform final : public Platform {
 std::unique_ptr<MainWindow> CreateQtMainWindow(MainFormEvents& events, QMenu& contextMenu,
                                                const XcbDesktop& desktop);
 
-// Starts Qt on X11 (through XWayland under a Wayland session), ignoring the program's
-// arguments, and runs the program on the platform. Returns the exit code; 1 with a message on
-// stderr when there is no X11 display.
+// Starts Qt on X11 (through XWayland under a Wayland session, whatever QT_QPA_PLATFORM says),
+// ignoring the program's arguments, and runs the program on the platform. Returns the exit
+// code; 1 with a message on stderr and in a desktop notification when there is no X11 display.
 int RunOnQt(const char* programPath, const std::function<int(Platform&)>& program);
 
 }  // namespace quillop

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QIcon>
 #include <QMouseEvent>
+#include <QStyleHints>
 #include <QSystemTrayIcon>
 
 #include "main/ExternalNames.h"
@@ -54,7 +55,12 @@ void PopupMenu::Rebuild() {
     }
 }
 
-TrayIcon::TrayIcon(MainFormEvents*& events, PopupMenu& menu) : events_(events), menu_(menu) {
+TrayIcon::TrayIcon(MainFormEvents*& events, PopupMenu& menu, std::function<bool()> trayPresent)
+    : events_(events),
+      menu_(menu),
+      trayPresent_(std::move(trayPresent)),
+      activations_({QGuiApplication::styleHints()->mouseDoubleClickInterval(), 0}) {
+    clock_.start();
     trayWatch_.setInterval(kTrayWatchMs);
     connect(&trayWatch_, &QTimer::timeout, this, [this] {
         if (Dock()) {
@@ -104,7 +110,10 @@ bool TrayIcon::Dock() {
     if (icon_ != nullptr) {
         return true;
     }
-    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+    // NOTE: Qt decides once per process, at its first look, whether it docks through D-Bus
+    // (StatusNotifierItem) or XEmbed. Asked before a panel's tray has come up, it would never
+    // use that tray, so it is asked only once a tray of either kind is there.
+    if (!trayPresent_() || !QSystemTrayIcon::isSystemTrayAvailable()) {
         return false;
     }
     icon_ = std::make_unique<QSystemTrayIcon>(QIcon(":/quillop/tray16.png"));
@@ -113,7 +122,13 @@ bool TrayIcon::Dock() {
     qApp->installEventFilter(this);
     connect(icon_.get(), &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {
-                if (reason == QSystemTrayIcon::DoubleClick) {
+                // NOTE: an XEmbed tray's double click comes as DoubleClick; a StatusNotifierItem
+                // tray sends one activation per click, which Qt reports as Trigger, so two of
+                // those soon after each other are the double click.
+                constexpr std::uint32_t kIcon = 1;
+                const auto now = static_cast<std::uint32_t>(clock_.elapsed());
+                if (reason == QSystemTrayIcon::DoubleClick ||
+                    (reason == QSystemTrayIcon::Trigger && activations_.Press(kIcon, now, 0, 0))) {
                     ShowSettings();
                 }
             });

@@ -2,11 +2,14 @@
 // window's context menu.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QMenu>
 #include <QObject>
 #include <QTimer>
+#include <functional>
 #include <memory>
 
+#include "clFly/DoubleClick.h"
 #include "main/Platform.h"
 
 class QSystemTrayIcon;
@@ -30,7 +33,8 @@ class PopupMenu final : public QMenu {
 // icon is added once a tray appears.
 class TrayIcon final : public QObject {
   public:
-    TrayIcon(MainFormEvents*& events, PopupMenu& menu);
+    // `trayPresent` tells whether a tray is there to dock in.
+    TrayIcon(MainFormEvents*& events, PopupMenu& menu, std::function<bool()> trayPresent);
     ~TrayIcon() override;
     void Add();
     void Remove();
@@ -45,8 +49,12 @@ class TrayIcon final : public QObject {
 
     MainFormEvents*& events_;
     PopupMenu& menu_;
+    std::function<bool()> trayPresent_;
     std::unique_ptr<QSystemTrayIcon> icon_;
     QTimer trayWatch_;
+    // Pairs the single activations of a tray that reports no double click of its own.
+    DoubleClick activations_;
+    QElapsedTimer clock_;
 };
 
 }  // namespace quillop

@@ -1,4 +1,4 @@
-// Which presses of the left button on the fly windows make double clicks.
+// Which presses of the left button make double clicks.
 #include <gtest/gtest.h>
 
 #include "clFly/DoubleClick.h"

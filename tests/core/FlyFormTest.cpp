@@ -1,4 +1,6 @@
 // One fly on a platform without windows: its start, drawing, pointer and failure handling.
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include "fakes/FakePlatform.h"
@@ -89,6 +91,27 @@ TEST_F(FlyFormTest, EachStepAsksTheWindowOnceAndAStepOutOfBoundsOnlyMovesIt) {
     EXPECT_EQ(window.steps.back(), (Point{-19, 300}));
     EXPECT_EQ(window.presented.size(), 2u);
     EXPECT_EQ(fly->Place(), (Point{-19, 300}));
+}
+
+TEST_F(FlyFormTest, APrimaryScreenAwayFromTheCornerCarriesTheWholeWalk) {
+    platform.origin = Point{1920, 100};
+    TFlyForm* fly = app.CreateFly();
+    FakeFlyWindow& window = WindowOf(fly);
+    EXPECT_EQ(window.steps, (std::vector<Point>{Point{1920 + 683, 100 + 384}}));
+    // However long it walks, the fly keeps to that screen (less the edges it may overhang).
+    int left = window.place.Left;
+    int right = left;
+    for (int i = 0; i < 20000; ++i) {
+        window.events.OnTimer();
+        left = std::min(left, window.place.Left);
+        right = std::max(right, window.place.Left);
+        ASSERT_GE(window.place.Top, 100 - 23);
+        ASSERT_LE(window.place.Top, 100 + 728 - 37);
+    }
+    EXPECT_GE(left, 1920 - 23);
+    EXPECT_LE(right, 1920 + 1366 - 37);
+    EXPECT_LT(left, 1920 + 200);  // it did walk across
+    EXPECT_GT(right, 1920 + 1366 - 200);
 }
 
 TEST_F(FlyFormTest, PointerMovementFreezesAndDoubleClickHidesForGood) {

@@ -79,6 +79,7 @@ class FakePlatform : public Platform {
                                                const Rect& bounds) override;
     Size ScreenSize() override { return screen; }
     Size WorkAreaSize() override { return workArea; }
+    Point ScreenOrigin() override { return origin; }
     const Clock& SystemClock() override { return clock; }
     void HideApplicationWindow() override { ++applicationWindowHides; }
     void ShowMessageBox(const std::string& text, const std::string& caption, BoxIcon icon) override;
@@ -100,6 +101,7 @@ class FakePlatform : public Platform {
 
     Size screen{1366, 768};
     Size workArea{1366, 728};
+    Point origin;
     FixedClock clock;
     std::vector<FakeFlyWindow*> flyWindows;  // live windows, oldest first
     std::vector<std::string> destroyed;      // names of destroyed fly windows, in order

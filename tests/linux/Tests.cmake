@@ -11,6 +11,10 @@ target_link_libraries(quillop_testwindow PRIVATE PkgConfig::QUILLOP_XCB)
 add_executable(quillop_raisecheck ${CMAKE_CURRENT_LIST_DIR}/RaiseCheck_xcb.cpp)
 target_link_libraries(quillop_raisecheck PRIVATE PkgConfig::QUILLOP_XCB)
 
+# A StatusNotifierItem tray's watcher on the session bus, printing the items that register.
+add_executable(quillop_sniwatcher ${CMAKE_CURRENT_LIST_DIR}/SniWatcher_qt.cpp)
+target_link_libraries(quillop_sniwatcher PRIVATE Qt6::DBus)
+
 # The settings file and the autostart entry on disk; need no display. The full disk is a small
 # tmpfs the test mounts in a mount namespace of its own, when it may.
 add_executable(quillop_qt_store_tests ${CMAKE_CURRENT_LIST_DIR}/AutostartTest.cpp
@@ -31,6 +35,18 @@ foreach(group flies pointer signals pictures store storefaults tray stacking)
                      $<TARGET_FILE:quillop_testwindow>)
     set_tests_properties(linux_e2e_${group} PROPERTIES TIMEOUT 120 LABELS e2e)
 endforeach()
+
+# Several monitors and a StatusNotifierItem tray, with a tray's watcher of our own.
+add_test(NAME linux_e2e_desktops
+         COMMAND ${CMAKE_CURRENT_LIST_DIR}/e2e-desktops.sh $<TARGET_FILE:quillop>
+                 $<TARGET_FILE:quillop_testwindow> $<TARGET_FILE:quillop_sniwatcher>)
+set_tests_properties(linux_e2e_desktops PROPERTIES TIMEOUT 120 LABELS e2e)
+
+# Headless sway with XWayland and waybar; skipped, saying why, where sway cannot run.
+add_test(NAME linux_e2e_wayland
+         COMMAND ${CMAKE_CURRENT_LIST_DIR}/e2e-wayland.sh $<TARGET_FILE:quillop>
+                 $<TARGET_FILE:quillop_testwindow> $<TARGET_FILE:quillop_sniwatcher>)
+set_tests_properties(linux_e2e_wayland PROPERTIES TIMEOUT 120 LABELS e2e SKIP_RETURN_CODE 77)
 
 # The Debian package, installed into a fresh root and removed again.
 add_test(NAME linux_e2e_package

@@ -8,6 +8,10 @@ work=$(mktemp -d /tmp/quillop-e2e.XXXXXX)
 started=()
 # The program's settings and autostart entry stay inside the test's own folder.
 export XDG_CONFIG_HOME=$work/config
+# The program meets no session bus but one the test starts (start_session_bus): not the
+# desktop's, whose tray would take its icon, and not one that libdbus would start through
+# dbus-launch (dbus-x11) and leave behind with files in the home folder.
+export DBUS_SESSION_BUS_ADDRESS=unix:path=$work/no-bus
 
 # Kills everything started so far, newest first.
 stop_started() {
@@ -77,6 +81,21 @@ start_xvfb() {
         sleep 0.1
     done
     fail "Xvfb did not start on :$number ($(cat "$work/xvfb.log"))"
+}
+
+# start_session_bus: a private D-Bus session bus, which becomes $DBUS_SESSION_BUS_ADDRESS.
+start_session_bus() {
+    local i
+    dbus-daemon --session --nofork --nopidfile --address="unix:path=$work/bus" \
+        --print-address=1 >"$work/bus.address" 2>"$work/dbus.log" &
+    started+=($!)
+    for ((i = 0; i < 50; i++)); do
+        [ -s "$work/bus.address" ] && break
+        sleep 0.1
+    done
+    [ -s "$work/bus.address" ] || fail "dbus-daemon did not start ($(cat "$work/dbus.log"))"
+    DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$work/bus.address")
+    export DBUS_SESSION_BUS_ADDRESS
 }
 
 # start_display NUMBER WIDTH HEIGHT [RIGHT_MARGIN BOTTOM_MARGIN]: Xvfb with openbox; the
@@ -256,6 +275,20 @@ settings_window() {
 # settings_window_shown: true while the settings window is shown.
 settings_window_shown() {
     [ -n "$(settings_window)" ]
+}
+
+# press_settings_ok: a click on OK in the shown settings window; waits until it hides.
+press_settings_ok() {
+    local window x y i
+    window=$(wait_for_window --class TfrmMain)
+    read -r x y < <(xwininfo -id "$window" | awk '/Absolute upper-left X:/ {x = $4}
+        /Absolute upper-left Y:/ {print x, $4}')
+    xdotool mousemove $((x + 198 + 30)) $((y + 136 + 12)) click 1
+    for ((i = 0; i < 100; i++)); do
+        [ -z "$(settings_window)" ] && return 0
+        sleep 0.05
+    done
+    fail "OK did not hide the settings window"
 }
 
 # wait_for_exit [WHAT]: waits up to 10 s for the program to end after WHAT asked it to; fails

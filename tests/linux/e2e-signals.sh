@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # The start and the end of the program. SIGTERM, SIGINT and SIGHUP close it as "Exit" does:
-# exit code 0 and every window gone. Without an X display it says so and exits with 1. On a
+# exit code 0 and every window gone. A second start on the same display brings the running
+# program's settings window back and ends; QT_QPA_PLATFORM=wayland does not keep the program off
+# X. Without an X display it says so on stderr and in a desktop notification and exits with 1. On a
 # screen that cannot show per-pixel alpha (no Composite extension), the first fly window cannot
 # be made: an "Application Error" box reports it, and after its OK the exit code is 1.
 source "$(dirname "$0")/e2e-lib.sh"
@@ -19,11 +21,47 @@ for signal in TERM INT HUP; do
     echo "SIG$signal: exit code 0, no window left"
 done
 
+# A second start on the same display: the running program's settings window comes back (here,
+# without a tray, after OK hid it) and the new process ends with 0, leaving the flies alone. The
+# first start is told to use Qt's Wayland platform, as some sessions tell every Qt program, and
+# runs on X all the same.
+QT_QPA_PLATFORM=wayland
+export QT_QPA_PLATFORM
+start_quillop
+unset QT_QPA_PLATFORM
+wait_for_flies 3 -eq
+press_settings_ok
+status=0
+timeout 10 "$QUILLOP" >"$work/second.log" 2>&1 || status=$?
+[ "$status" -eq 0 ] || fail "the second start ended with $status: $(cat "$work/second.log")"
+wait_for_window --class TfrmMain >/dev/null
+sleep 0.5
+[ "$(fly_positions | wc -l)" -eq 3 ] || fail "the second start changed the flies to $(fly_positions | wc -l)"
+kill -0 "$quillop_pid" || fail "the running program ended at the second start"
+kill -TERM "$quillop_pid"
+wait_for_exit
+echo "QT_QPA_PLATFORM=wayland: 3 flies on X; second start: exit code 0, the running program's" \
+    "settings window shown, still 3 flies"
+
+# Without a display the reason goes to stderr and to the desktop's notifications.
+start_session_bus
+dbus-monitor "interface='org.freedesktop.Notifications',member='Notify'" >"$work/notify.log" 2>&1 &
+started+=($!)
+for ((i = 0; i < 50; i++)); do
+    grep -qs NameAcquired "$work/notify.log" && break
+    sleep 0.1
+done
 status=0
 output=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$QUILLOP" 2>&1) || status=$?
 [ "$status" -eq 1 ] || fail "without a display quillop should exit with 1, not $status"
 [[ $output == *"needs an X11 display"* ]] || fail "without a display quillop said: $output"
-echo "no display: exit code 1, \"$output\""
+for ((i = 0; i < 50; i++)); do
+    grep -qs 'needs an X11 display' "$work/notify.log" && break
+    sleep 0.1
+done
+grep -qs 'needs an X11 display' "$work/notify.log" ||
+    fail "without a display no notification was sent: $(cat "$work/notify.log")"
+echo "no display: exit code 1, \"$output\", and the same as a desktop notification"
 
 cleanup_processes() {
     local pid

@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# Desktops other than one screen with an XEmbed tray. Two monitors side by side, the right one
+# primary: the flies start at the primary monitor's centre and walk on it. A StatusNotifierItem
+# tray (the watcher on the session bus, as waybar or Plasma's panel provide it) that comes up
+# after the program: the icon registers with it, and again when it restarts; two activations in
+# a row (the tray's double click) bring the settings window, a single one does not.
+source "$(dirname "$0")/e2e-lib.sh"
+SNIWATCHER=$3
+
+start_xvfb 50 -screen 0 1280x480x24
+xrandr --setmonitor L 640/169x480/127+0+0 none >/dev/null
+xrandr --setmonitor '*R' 640/169x480/127+640+0 screen >/dev/null
+xrandr --listactivemonitors | grep -q '\*R 640/.*+640+0' ||
+    fail "the right monitor is not primary: $(xrandr --listactivemonitors)"
+start_session_bus
+start_quillop
+
+# The first place of each fly, then six seconds of walking.
+declare -A first=() moved=()
+minLeft=1280
+end=$((SECONDS + 6))
+while ((SECONDS < end)); do
+    while read -r id left top w h; do
+        [ "$left $top" = "0 0" ] && continue
+        if [ -z "${first[$id]:-}" ]; then
+            first[$id]="$left $top"
+            dx=$((left - 960))
+            dy=$((top - 240))
+            ((dx * dx + dy * dy <= 12 * 12)) ||
+                fail "fly $id first stood at ($left, $top), not at the primary's centre (960, 240)"
+        fi
+        [ "${first[$id]}" = "$left $top" ] || moved[$id]=1
+        ((left < minLeft)) && minLeft=$left
+        ((left >= 640 - 20)) || fail "fly $id at ($left, $top) walked onto the left monitor"
+    done < <(fly_positions)
+    sleep 0.03
+done
+[ ${#first[@]} -eq 3 ] || fail "expected 3 flies, saw ${#first[@]}"
+# A fly may rest up to 6 s before its first run.
+[ ${#moved[@]} -ge 1 ] || fail "no fly moved in 6 s"
+echo "three flies started at (960, 240) and kept to the primary monitor (leftmost $minLeft)"
+
+# start_watcher: the tray's watcher; waits up to 10 s for the program's item to register with
+# it and sets $item to the item's bus name.
+start_watcher() {
+    local log=$work/watcher$((++watchers)).log i
+    "$SNIWATCHER" >"$log" 2>&1 &
+    watcher_pid=$!
+    started+=($watcher_pid)
+    for ((i = 0; i < 100; i++)); do
+        item=$(awk '/^item / {print $2; exit}' "$log")
+        [ -n "$item" ] && return 0
+        sleep 0.1
+    done
+    fail "no item registered with the tray's watcher within 10 s ($(cat "$log"))"
+}
+watchers=0
+
+# Without a tray at the start the settings window opened; OK hides it.
+press_settings_ok
+start_watcher
+echo "a tray coming 6 s after the start: the icon registered as $item"
+"$SNIWATCHER" activate "$item" 1 || fail "the icon did not take an activation"
+sleep 1
+[ -z "$(settings_window)" ] || fail "a single activation brought the settings window"
+"$SNIWATCHER" activate "$item" 2 || fail "the icon did not take two activations"
+wait_for_window --class TfrmMain >/dev/null
+echo "one activation: nothing; two in a row: the settings window"
+
+kill "$watcher_pid"
+start_watcher
+echo "the tray restarted: the icon registered again as $item"
+kill -TERM "$quillop_pid"
+wait_for_exit
+echo "PASS"

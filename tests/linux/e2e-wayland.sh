@@ -1,0 +1,165 @@
+#!/usr/bin/env bash
+# The program on a Wayland desktop: headless sway with XWayland, and waybar as the
+# StatusNotifierItem tray. Quillop is told to use Qt's Wayland platform, as sway's guides tell
+# every Qt program, and starts before the panel. The flies come up through XWayland; the icon
+# registers once waybar comes 3 s later, and again after waybar restarts; two activations in a
+# row bring the settings window and one does not; the flies keep out of waybar's area; a second
+# start brings that window back and ends. sway refuses to run as root, so everything runs as nobody, in private mount, network and
+# process namespaces (its own /tmp, X sockets and session bus), which end with their first
+# process.
+set -euo pipefail
+case ${QUILLOP_RIG_STAGE:-} in
+"")
+    missing=""
+    for tool in sway Xwayland waybar dbus-daemon dbus-send setpriv unshare; do
+        command -v "$tool" >/dev/null || missing+=" $tool"
+    done
+    if [ -n "$missing" ]; then
+        echo "SKIPPED: the Wayland test needs$missing (tools/install-deps.sh installs them)"
+        exit 77
+    fi
+    if [ "$(id -u)" -ne 0 ] || ! unshare --mount --net --pid --fork true 2>/dev/null; then
+        echo "SKIPPED: the Wayland test runs sway as nobody in private namespaces, which needs root"
+        exit 77
+    fi
+    rig=""
+    # NOTE: --kill-child ends the namespace's first process with unshare, however unshare ends,
+    # and the kernel then ends every process in the namespace.
+    trap '[ -z "$rig" ] || kill "$rig" 2>/dev/null || true' EXIT
+    trap 'exit 1' INT TERM HUP
+    QUILLOP_RIG_STAGE=namespace unshare --mount --net --pid --fork --mount-proc --kill-child \
+        "$0" "$@" &
+    rig=$!
+    status=0
+    wait "$rig" || status=$?
+    rig=""
+    exit "$status"
+    ;;
+namespace)
+    # The first process of the namespaces, as root: a private /tmp, then the session as nobody.
+    mount -t tmpfs -o mode=1777 tmpfs /tmp
+    mkdir -m 700 /tmp/runtime
+    chown nobody: /tmp/runtime
+    status=0
+    env -u DISPLAY -u WAYLAND_DISPLAY -u DBUS_SESSION_BUS_ADDRESS -u QUILLOP_DISPLAY_OFFSET \
+        QUILLOP_RIG_STAGE=session XDG_RUNTIME_DIR=/tmp/runtime HOME=/tmp \
+        setpriv --reuid=nobody --regid=nogroup --clear-groups "$0" "$@" || status=$?
+    exit "$status"
+    ;;
+esac
+
+# The session, as nobody.
+source "$(dirname "$0")/e2e-lib.sh"
+SNIWATCHER=$3
+export XDG_CACHE_HOME=$work/cache
+start_session_bus
+
+cat >"$work/sway.conf" <<'EOF'
+output HEADLESS-1 resolution 640x480 position 0 0
+xwayland enable
+seat seat0 fallback true
+EOF
+WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman WLR_HEADLESS_OUTPUTS=1 \
+    sway -c "$work/sway.conf" >"$work/sway.log" 2>&1 &
+started+=($!)
+for ((i = 0; i < 100; i++)); do
+    [ -S "$XDG_RUNTIME_DIR/wayland-1" ] && break
+    sleep 0.1
+done
+[ -S "$XDG_RUNTIME_DIR/wayland-1" ] || fail "sway did not start: $(tail -n 5 "$work/sway.log")"
+export WAYLAND_DISPLAY=wayland-1 DISPLAY=:0
+SWAYSOCK=$(echo "$XDG_RUNTIME_DIR"/sway-ipc.*.sock)
+export SWAYSOCK
+# XWayland starts with the first X client.
+for ((i = 0; i < 100; i++)); do
+    xdpyinfo >/dev/null 2>&1 && break
+    sleep 0.1
+done
+xdpyinfo >/dev/null 2>&1 || fail "XWayland did not start: $(tail -n 5 "$work/sway.log")"
+
+mkdir -p "$work/waybar"
+cat >"$work/waybar/config" <<'EOF'
+{ "layer": "top", "position": "bottom", "height": 30, "modules-right": ["tray"] }
+EOF
+# start_waybar: the panel, whose tray module hosts the StatusNotifierItem watcher.
+start_waybar() {
+    waybar -c "$work/waybar/config" >>"$work/waybar.log" 2>&1 &
+    waybar_pid=$!
+    started+=($waybar_pid)
+}
+
+# registered_item: waits up to 10 s until an item registers with waybar's watcher and sets $item
+# to its bus name.
+registered_item() {
+    local i
+    item=""
+    for ((i = 0; i < 100; i++)); do
+        item=$(dbus-send --session --print-reply --dest=org.kde.StatusNotifierWatcher \
+            /StatusNotifierWatcher org.freedesktop.DBus.Properties.Get \
+            string:org.kde.StatusNotifierWatcher string:RegisteredStatusNotifierItems 2>/dev/null |
+            sed -n 's|.*string "\([^"/]*\)/StatusNotifierItem".*|\1|p' | head -n 1) || true
+        [ -n "$item" ] && return 0
+        sleep 0.1
+    done
+    fail "no item registered with waybar's tray within 10 s"
+}
+
+QT_QPA_PLATFORM=wayland
+export QT_QPA_PLATFORM
+start_quillop
+unset QT_QPA_PLATFORM
+wait_for_flies 3 -eq
+wait_for_window --class TfrmMain >/dev/null
+echo "QT_QPA_PLATFORM=wayland: 3 flies through XWayland, and the settings window (no tray yet)"
+press_settings_ok
+
+sleep 3
+start_waybar
+registered_item
+echo "waybar 3 s later: the icon registered as $item"
+"$SNIWATCHER" activate "$item" 1 || fail "the icon did not take an activation"
+sleep 1
+[ -z "$(settings_window)" ] || fail "a single activation brought the settings window"
+"$SNIWATCHER" activate "$item" 2 || fail "the icon did not take two activations"
+wait_for_window --class TfrmMain >/dev/null
+echo "one activation: nothing; two in a row: the settings window"
+press_settings_ok
+
+# waybar's 30 px at the bottom leave 450 px: a fly seen within that limit (a fly may overhang
+# the work area by 20 px) never walks past it again. A fly that walked lower before waybar came
+# works its way back a few pixels at a time.
+declare -A inside=()
+maxBottom=0
+end=$((SECONDS + 8))
+while ((SECONDS < end)); do
+    while read -r id left top w h; do
+        if ((top + 60 <= 450 + 20)); then
+            inside[$id]=1
+        elif [ -n "${inside[$id]:-}" ]; then
+            fail "fly $id walked into waybar's area (bottom edge $((top + 60)))"
+        fi
+        ((top + 60 > maxBottom)) && maxBottom=$((top + 60))
+    done < <(fly_positions)
+    sleep 0.03
+done
+[ ${#inside[@]} -ge 1 ] || fail "no fly was seen within the work area"
+echo "waybar at the bottom: ${#inside[@]} flies seen above it kept above it (lowest bottom edge" \
+    "$maxBottom, limit 470)"
+
+kill "$waybar_pid"
+wait "$waybar_pid" 2>/dev/null || true
+start_waybar
+registered_item
+echo "waybar restarted: the icon registered again as $item"
+
+status=0
+timeout 10 "$QUILLOP" >"$work/second.log" 2>&1 || status=$?
+[ "$status" -eq 0 ] || fail "the second start ended with $status: $(cat "$work/second.log")"
+wait_for_window --class TfrmMain >/dev/null
+sleep 0.5
+[ "$(fly_positions | wc -l)" -eq 3 ] || fail "the second start changed the flies to $(fly_positions | wc -l)"
+echo "second start: exit code 0, the settings window back, still 3 flies"
+
+kill -TERM "$quillop_pid"
+wait_for_exit
+echo "PASS"
