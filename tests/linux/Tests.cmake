@@ -33,23 +33,23 @@ foreach(group flies pointer signals pictures store storefaults tray stacking)
     add_test(NAME linux_e2e_${group}
              COMMAND ${CMAKE_CURRENT_LIST_DIR}/e2e-${group}.sh $<TARGET_FILE:quillop>
                      $<TARGET_FILE:quillop_testwindow>)
-    set_tests_properties(linux_e2e_${group} PROPERTIES TIMEOUT 120 LABELS e2e)
+    set_tests_properties(linux_e2e_${group} PROPERTIES TIMEOUT 300 LABELS e2e)
 endforeach()
 
 # Several monitors and a StatusNotifierItem tray, with a tray's watcher of our own.
 add_test(NAME linux_e2e_desktops
          COMMAND ${CMAKE_CURRENT_LIST_DIR}/e2e-desktops.sh $<TARGET_FILE:quillop>
                  $<TARGET_FILE:quillop_testwindow> $<TARGET_FILE:quillop_sniwatcher>)
-set_tests_properties(linux_e2e_desktops PROPERTIES TIMEOUT 120 LABELS e2e)
+set_tests_properties(linux_e2e_desktops PROPERTIES TIMEOUT 300 LABELS e2e)
 
 # Headless sway with XWayland and waybar; skipped, saying why, where sway cannot run.
 add_test(NAME linux_e2e_wayland
          COMMAND ${CMAKE_CURRENT_LIST_DIR}/e2e-wayland.sh $<TARGET_FILE:quillop>
                  $<TARGET_FILE:quillop_testwindow> $<TARGET_FILE:quillop_sniwatcher>)
-set_tests_properties(linux_e2e_wayland PROPERTIES TIMEOUT 120 LABELS e2e SKIP_RETURN_CODE 77)
+set_tests_properties(linux_e2e_wayland PROPERTIES TIMEOUT 300 LABELS e2e SKIP_RETURN_CODE 77)
 
 # The Debian package, installed into a fresh root and removed again.
 add_test(NAME linux_e2e_package
          COMMAND ${CMAKE_CURRENT_LIST_DIR}/e2e-package.sh $<TARGET_FILE:quillop>
                  $<TARGET_FILE:quillop_testwindow> ${CMAKE_BINARY_DIR})
-set_tests_properties(linux_e2e_package PROPERTIES TIMEOUT 180 LABELS e2e)
+set_tests_properties(linux_e2e_package PROPERTIES TIMEOUT 300 LABELS e2e)

@@ -54,6 +54,17 @@ RECT WorkArea() {
     return area;
 }
 
+bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start >= timeoutMs) {
+            return false;
+        }
+        Pump(10);
+    }
+    return true;
+}
+
 void Pump(DWORD milliseconds) {
     const DWORD start = GetTickCount();
     for (;;) {

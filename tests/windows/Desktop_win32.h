@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,10 @@ RECT WorkArea();
 
 // Waits, handling the driver's own window messages meanwhile.
 void Pump(DWORD milliseconds);
+
+// Waits until `done` holds, for up to timeoutMs (15 s unless given: a loaded machine can take
+// long), handling the driver's messages meanwhile; whether it held.
+bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = 15000);
 
 // A started program; killed when the owner goes if it still runs.
 class Program {

@@ -153,8 +153,7 @@ TEST_F(QuillopTray, AddFiveFliesAddsFiveTopMostFlies) {
 
 TEST_F(QuillopTray, SettingsShowsTheWindowAtItsPlaceAndSizeWithItsControls) {
     ASSERT_TRUE(ChooseFromTrayMenu(main_, 'S'));
-    Pump(300);
-    ASSERT_TRUE(IsWindowVisible(main_));
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main_) != FALSE; }));
     const RECT frame = WindowBounds(main_);
     EXPECT_EQ(frame.left, 527);
     EXPECT_EQ(frame.top, 339);
@@ -187,7 +186,8 @@ TEST_F(QuillopTray, TheMenuOpensWithItsTopLeftCornerAtThePointer) {
     ASSERT_TRUE(MovePointer(640, 420));
     const HWND menu = OpenTrayMenu(main_);
     ASSERT_NE(menu, nullptr);
-    Pump(300);
+    WaitUntil([&] { return WindowBounds(menu).left == 640 && WindowBounds(menu).top == 420; },
+              3000);
     const RECT at = WindowBounds(menu);
     EXPECT_EQ(at.left, 640);
     EXPECT_EQ(at.top, 420);
@@ -198,8 +198,7 @@ TEST_F(QuillopTray, TheMenuOpensWithItsTopLeftCornerAtThePointer) {
     InflateRect(&shot, 16, 16);
     SaveScreen(Environment("QUILLOP_E2E_DIR", "/tmp") + "/windows-menu.png", shot);
     PressMenuKey(menu, VK_ESCAPE);
-    Pump(300);
-    EXPECT_EQ(OpenMenuWindow(), nullptr);
+    EXPECT_TRUE(WaitUntil([] { return OpenMenuWindow() == nullptr; })) << "Escape left the menu";
     EXPECT_TRUE(IsWindowVisible(main_));
 }
 
@@ -216,8 +215,7 @@ TEST_F(QuillopTray, ARightClickOnTheWindowsBackgroundOpensTheSameMenu) {
     EXPECT_EQ(bounds.left, at.x);
     EXPECT_EQ(bounds.top, at.y);
     PressMenuKey(menu, VK_ESCAPE);
-    Pump(300);
-    EXPECT_EQ(OpenMenuWindow(), nullptr);
+    EXPECT_TRUE(WaitUntil([] { return OpenMenuWindow() == nullptr; })) << "Escape left the menu";
     MovePointer(1, 1);
 }
 
@@ -288,8 +286,7 @@ TEST_F(QuillopTray, CloseAllFliesDestroysEveryFlyHiddenOnesToo) {
     const std::vector<HWND> flies = FliesOf(program_->Id());
     ASSERT_FALSE(flies.empty());
     PostMessageA(flies.front(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(30, 30));
-    Pump(300);
-    ASSERT_FALSE(IsWindowVisible(flies.front()));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(flies.front()); }));
     ASSERT_TRUE(ChooseFromTrayMenu(main_, 'C'));
     EXPECT_TRUE(WaitForFlyCount(program_->Id(), 0, 3000).empty());
     ASSERT_TRUE(ChooseFromTrayMenu(main_, 'A'));
@@ -304,11 +301,12 @@ TEST_F(QuillopTray, EnterAndAnotherWindowsActivationKeepATyped150AndExitWritesIt
     }
     TypeText(main_, "150");
     PressKey(main_, VK_RETURN);
-    EXPECT_FALSE(IsWindowVisible(main_)) << "Enter in the field presses OK";
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(main_); }))
+        << "Enter in the field presses OK";
     EXPECT_EQ(TextOf(CountField()), "150") << "hiding does not clamp";
 
     ASSERT_TRUE(ChooseFromTrayMenu(main_, 'S'));
-    Pump(300);
+    WaitUntil([&] { return IsWindowVisible(main_) && FocusOf(main_) == CountField(); });
     ASSERT_EQ(FocusOf(main_), CountField()) << "the focus stays on the field across hiding";
     // As a click on the notification area does, another window takes the activation first.
     ForeignWindow other;

@@ -76,9 +76,16 @@ class QuillopRun : public ::testing::Test {
             Sleep(1);
         }
         ASSERT_EQ(firstSeen_.size(), 3u) << "three fly windows within 15 s";
-        // A fly is shown first and made top-most after: let the last one settle.
-        Pump(500);
-        flies_ = WaitForFlies(program_->Id(), 3, 1000);
+        // A fly is shown first and made top-most after: the last one settles.
+        WaitUntil([&] {
+            for (const auto& [fly, place] : firstSeen_) {
+                if ((GetWindowLongPtrA(fly, GWL_EXSTYLE) & WS_EX_TOPMOST) == 0) {
+                    return false;
+                }
+            }
+            return true;
+        });
+        flies_ = WaitForFlies(program_->Id(), 3, 5000);
         ASSERT_EQ(flies_.size(), 3u);
     }
 
@@ -227,11 +234,8 @@ TEST_F(QuillopRun, DoubleClickOnTheBodyHidesAFlyForGoodWhileTheOthersWalkOn) {
     EXPECT_TRUE(IsWindowVisible(fly)) << "a right double click hid the fly";
     // A one-pixel move first renews the freeze, which may have run out during the right clicks.
     ASSERT_TRUE(RunShell("xdotool mousemove_relative 1 0 click --repeat 2 --delay 80 1"));
-    const DWORD start = GetTickCount();
-    while (IsWindowVisible(fly) && GetTickCount() - start < 2000) {
-        Pump(10);
-    }
-    ASSERT_FALSE(IsWindowVisible(fly)) << "a left double click on the body did not hide it";
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(fly); }))
+        << "a left double click on the body did not hide it";
     MovePointer(1, 1);
 
     std::vector<HWND> others;

@@ -58,14 +58,9 @@ HWND OpenMenuWindow() {
 
 HWND OpenTrayMenu(HWND mainWindow) {
     PostMessageA(mainWindow, kTrayIcon, 1, WM_RBUTTONUP);
-    const DWORD start = GetTickCount();
-    while (GetTickCount() - start < 5000) {
-        if (HWND menu = OpenMenuWindow()) {
-            return menu;
-        }
-        Pump(10);
-    }
-    return nullptr;
+    HWND menu = nullptr;
+    WaitUntil([&] { return (menu = OpenMenuWindow()) != nullptr; });
+    return menu;
 }
 
 void PressMenuKey(HWND menu, char key) {
