@@ -7,7 +7,8 @@ packages=(
     libpng-dev zlib1g-dev googletest libbenchmark-dev
     qt6-base-dev libxcb1-dev libxcb-shape0-dev libxcb-xfixes0-dev
     g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
-    wine64 wine xvfb xdotool xcompmgr openbox trayer x11-utils imagemagick fonts-wine
+    wine64 wine xvfb xdotool xcompmgr openbox trayer x11-utils x11-xserver-utils imagemagick
+    fonts-wine
     dpkg-dev fakeroot desktop-file-utils appstream lintian
 )
 missing=()

@@ -21,6 +21,7 @@
 #include <utility>
 
 #include "clFly/Failure.h"
+#include "clFly/FlyScale.h"
 #include "clFly/x11/XcbDesktop.h"
 #include "clFly/x11/XcbFlyWindow.h"
 #include "main/ErrorText.h"
@@ -129,10 +130,22 @@ struct QtPlatform::Shell {
     std::unique_ptr<QuitWatch> Quit;
     std::unique_ptr<PopupMenu> Menu;
     std::unique_ptr<TrayIcon> Tray;
+    // The flies' scale: the primary screen's device pixels per logical pixel, snapped.
+    double Scale = 1.0;
 
     // Restacks the flies if need be and sends the requests waiting to the server.
     void Flush() const;
+    // Reads the primary screen's scale again and hands it to the flies.
+    void UpdateScale();
 };
+
+void QtPlatform::Shell::UpdateScale() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    Scale = FlyScaleFor(screen != nullptr ? screen->devicePixelRatio() : 1.0);
+    if (Display != nullptr) {
+        Display->SetScale(Scale);
+    }
+}
 
 void QtPlatform::Shell::Flush() const {
     if (Display != nullptr) {
@@ -162,6 +175,7 @@ QtPlatform::QtPlatform() : shell_(std::make_unique<Shell>(QtX11Connection())) {
     });
 
     QGuiApplication::setQuitOnLastWindowClosed(false);
+    WatchScale();
 #if QT_CONFIG(sessionmanager)
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, shell.Quit.get(),
                      [this](QSessionManager& manager) {
@@ -197,6 +211,7 @@ std::unique_ptr<FlyWindow> QtPlatform::CreateFlyWindow(FlyEvents& events, const 
             shell.Desktop.Connection(), shell.Desktop.ScreenNumber(),
             DoubleClickRules{hints->mouseDoubleClickInterval(), hints->mouseDoubleClickDistance()},
             shell.FlyWake);
+        shell.Display->SetScale(shell.Scale);
         WatchStacking();
     }
     return shell.Display->CreateWindow(events, name, bounds);
@@ -223,21 +238,45 @@ void QtPlatform::WatchStacking() {
                      [&shell] { shell.StackingNotifier->setEnabled(true); });
 }
 
+void QtPlatform::WatchScale() {
+    Shell& shell = *shell_;
+    // NOTE: Qt follows Xft.dpi and its own scale variables, and tells of a change through the
+    // screen's dots per inch; a new primary screen may have a scale of its own.
+    const auto watch = [&shell](QScreen* screen) {
+        QObject::connect(screen, &QScreen::logicalDotsPerInchChanged, shell.Quit.get(),
+                         [&shell] { shell.UpdateScale(); });
+        QObject::connect(screen, &QScreen::geometryChanged, shell.Quit.get(),
+                         [&shell] { shell.UpdateScale(); });
+    };
+    for (QScreen* screen : QGuiApplication::screens()) {
+        watch(screen);
+    }
+    QObject::connect(qApp, &QGuiApplication::screenAdded, shell.Quit.get(), watch);
+    QObject::connect(qApp, &QGuiApplication::primaryScreenChanged, shell.Quit.get(),
+                     [&shell] { shell.UpdateScale(); });
+    shell.UpdateScale();
+}
+
+namespace {
+
+// A size of Qt's logical pixels in the device pixels the fly windows are placed in.
+Size DevicePixels(const QScreen* screen, QSize size) {
+    const qreal ratio = screen->devicePixelRatio();
+    return {qRound(size.width() * ratio), qRound(size.height() * ratio)};
+}
+
+}  // namespace
+
 Size QtPlatform::ScreenSize() {
     const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen != nullptr ? Size{screen->geometry().width(), screen->geometry().height()}
-                             : Size{};
+    return screen != nullptr ? DevicePixels(screen, screen->geometry().size()) : Size{};
 }
 
 Size QtPlatform::WorkAreaSize() {
     // NOTE: Qt keeps the work area of _NET_WORKAREA up to date from the root window's
     // property changes, so reading it costs no request to the server.
     const QScreen* screen = QGuiApplication::primaryScreen();
-    if (screen == nullptr) {
-        return {};
-    }
-    const QRect area = screen->availableGeometry();
-    return {area.width(), area.height()};
+    return screen != nullptr ? DevicePixels(screen, screen->availableGeometry().size()) : Size{};
 }
 
 const Clock& QtPlatform::SystemClock() {
