@@ -132,6 +132,32 @@ wait_for_flies() {
     fail "expected $1 fly windows, found $(fly_positions | wc -l)"
 }
 
+# wait_until WHAT COMMAND...: runs COMMAND until it succeeds, for up to 10 s; fails saying WHAT.
+wait_until() {
+    local what=$1 i
+    shift
+    for ((i = 0; i < 200; i++)); do
+        "$@" && return 0
+        sleep 0.05
+    done
+    fail "$what"
+}
+
+# wait_for_moves [COUNT]: waits until the flies have moved COUNT times (1 unless given), one
+# look at the screen after another: the program has gone round its loop since, and handled
+# what was sent to it before. Fails after 15 s.
+wait_for_moves() {
+    local count=${1:-1} before now i
+    before=$(fly_positions)
+    for ((i = 0; i < 300 && count > 0; i++)); do
+        sleep 0.05
+        now=$(fly_positions)
+        [ "$now" = "$before" ] || count=$((count - 1))
+        before=$now
+    done
+    ((count == 0)) || fail "the flies stood still for 15 s"
+}
+
 # flies_above FRAME: true when every fly stands above FRAME, a child of the root (xwininfo lists
 # the root's children from the top down).
 flies_above() {
