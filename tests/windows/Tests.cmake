@@ -6,6 +6,7 @@ endif()
 add_executable(quillop_e2e_windows
     ${CMAKE_CURRENT_SOURCE_DIR}/windows/E2eTest_win32.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/windows/E2eCompositedTest_win32.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/windows/E2eHighDpiTest_win32.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/windows/E2eRefusedDrawsTest_win32.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/windows/E2eSettingsTest_win32.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/windows/Desktop_win32.cpp
