@@ -20,6 +20,14 @@ constexpr int kSpriteSide = 60;
 // nearest scale of kFlyScales (a tie goes to the smaller), 1 below it and for nonsense, 2 above.
 double FlyScaleFor(double ratio);
 
+// The desktop's ratio after its dots per inch changed from `before` to `after` while the
+// program ran: the ratio at the start times the change, so that a factor of the user's own
+// (QT_SCALE_FACTOR) stays; the ratio unchanged when either is unknown (0).
+double RatioAfterDpiChange(double ratio, double before, double after);
+
+// The dots per inch an X resource listing ("name:\tvalue" lines) gives Xft.dpi; 0 for none.
+double XftDpiOf(std::string_view resources);
+
 // Where a scale of kFlyScales stands in the list; 0 for any other value.
 int FlyScaleIndex(double scale);
 

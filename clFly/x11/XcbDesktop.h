@@ -34,6 +34,10 @@ class XcbDesktop {
     void SetDialogFrameHints(xcb_window_t window) const;
     // Sends everything waiting to the server.
     void Flush() const;
+    // The dots per inch the X resources ask for (Xft.dpi), or 0 when they name none.
+    double ResourceDpi() const;
+    // Whether an event tells of a change of the X resources (the root's RESOURCE_MANAGER).
+    bool IsResourceChange(const xcb_generic_event_t* event) const;
 
   private:
     enum AtomName { kNetActiveWindow, kMotifWmHints, kNetWmState, kNetWmStateSkipTaskbar, kCount };

@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
+#include <functional>
 #include <utility>
 
 #include "clFly/Failure.h"
@@ -71,6 +72,24 @@ class FlyEventFilter final : public QAbstractNativeEventFilter {
 
   private:
     std::unique_ptr<XcbFlyDisplay>& display_;
+};
+
+// Calls back when the X resources change; the event goes on to Qt.
+class ResourceWatch final : public QAbstractNativeEventFilter {
+  public:
+    ResourceWatch(const XcbDesktop& desktop, std::function<void()> changed)
+        : desktop_(desktop), changed_(std::move(changed)) {}
+    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override {
+        if (eventType == "xcb_generic_event_t" &&
+            desktop_.IsResourceChange(static_cast<const xcb_generic_event_t*>(message))) {
+            changed_();
+        }
+        return false;
+    }
+
+  private:
+    const XcbDesktop& desktop_;
+    std::function<void()> changed_;
 };
 
 // Turns a request to quit from outside the program (the session's end) into OnEndSession.
@@ -132,6 +151,12 @@ struct QtPlatform::Shell {
     std::unique_ptr<TrayIcon> Tray;
     // The flies' scale: the primary screen's device pixels per logical pixel, snapped.
     double Scale = 1.0;
+    // The X resources' dots per inch and Qt's ratio at the start, and the ratio after a change
+    // of the resources (0 before any).
+    double StartDpi = 0;
+    double StartRatio = 1.0;
+    double ResourceRatio = 0;
+    std::unique_ptr<QAbstractNativeEventFilter> ResourceWatch;
 
     // Restacks the flies if need be and sends the requests waiting to the server.
     void Flush() const;
@@ -141,7 +166,8 @@ struct QtPlatform::Shell {
 
 void QtPlatform::Shell::UpdateScale() {
     const QScreen* screen = QGuiApplication::primaryScreen();
-    Scale = FlyScaleFor(screen != nullptr ? screen->devicePixelRatio() : 1.0);
+    const double ratio = screen != nullptr ? screen->devicePixelRatio() : 1.0;
+    Scale = FlyScaleFor(ResourceRatio > 0 ? ResourceRatio : ratio);
     if (Display != nullptr) {
         Display->SetScale(Scale);
     }
@@ -189,6 +215,7 @@ QtPlatform::QtPlatform() : shell_(std::make_unique<Shell>(QtX11Connection())) {
 QtPlatform::~QtPlatform() {
     shell_->Signals.reset();
     qApp->removeNativeEventFilter(shell_->Filter.get());
+    qApp->removeNativeEventFilter(shell_->ResourceWatch.get());
 }
 
 std::unique_ptr<MainWindow> QtPlatform::CreateMainWindow(MainFormEvents& events) {
@@ -254,6 +281,18 @@ void QtPlatform::WatchScale() {
     QObject::connect(qApp, &QGuiApplication::screenAdded, shell.Quit.get(), watch);
     QObject::connect(qApp, &QGuiApplication::primaryScreenChanged, shell.Quit.get(),
                      [&shell] { shell.UpdateScale(); });
+    // NOTE: Qt 6.4 reads Xft.dpi once, at its start; a change of the resources while the
+    // program runs (xrdb, a desktop's scale setting) is read here and scales the ratio Qt
+    // started with.
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    shell.StartRatio = screen != nullptr ? screen->devicePixelRatio() : 1.0;
+    shell.StartDpi = shell.Desktop.ResourceDpi();
+    shell.ResourceWatch = std::make_unique<ResourceWatch>(shell.Desktop, [&shell] {
+        shell.ResourceRatio =
+            RatioAfterDpiChange(shell.StartRatio, shell.StartDpi, shell.Desktop.ResourceDpi());
+        shell.UpdateScale();
+    });
+    qApp->installNativeEventFilter(shell.ResourceWatch.get());
     shell.UpdateScale();
 }
 
