@@ -267,8 +267,8 @@ void QtPlatform::WatchStacking() {
 
 void QtPlatform::WatchScale() {
     Shell& shell = *shell_;
-    // NOTE: Qt follows Xft.dpi and its own scale variables, and tells of a change through the
-    // screen's dots per inch; a new primary screen may have a scale of its own.
+    // Qt tells of a screen added, a new primary screen (which may have a scale of its own) and
+    // a change of a screen's dots per inch or size.
     const auto watch = [&shell](QScreen* screen) {
         QObject::connect(screen, &QScreen::logicalDotsPerInchChanged, shell.Quit.get(),
                          [&shell] { shell.UpdateScale(); });
