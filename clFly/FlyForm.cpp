@@ -62,6 +62,7 @@ void TFlyForm::FlyShow() {
     const int top = screen.Height / 2;
     walker_.X = left;
     walker_.Y = top;
+    walker_.Scale = window_->Scale();
     MoveTo(left, top);
     walker_.NewMove(true);
     DrawSprite();
@@ -88,7 +89,7 @@ void TFlyForm::DrawSprite() {
     }
     const CachedSprite* sprite = nullptr;
     try {
-        sprite = &host_.Sprites().Get(walker_.SpriteName);
+        sprite = &host_.Sprites().Get(walker_.SpriteName, walker_.Scale);
     } catch (...) {
         StandAt();
         throw;
@@ -137,6 +138,8 @@ void TFlyForm::Guarded(Handler&& handler) {
 
 void TFlyForm::OnTimer() {
     Guarded([this] {
+        // A fly follows a change of its screen's scale at its next step.
+        walker_.Scale = window_->Scale();
         walker_.MoveTimerTick();
         StandAt();
     });

@@ -53,6 +53,8 @@ class FlyWindow : public TimerDriver {
     // Puts the window above all normal windows, or back among them, raising it within its
     // group either way.
     virtual void SetTopMost(bool topMost) = 0;
+    // The scale (one of kFlyScales) of the fly on the screen the window is on now.
+    virtual double Scale() const { return 1.0; }
 };
 
 // What the platform tells a fly about its window.

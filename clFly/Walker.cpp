@@ -80,8 +80,10 @@ void FlyWalker::SetMove(int steps, int direction, int rest) {
 
 bool FlyWalker::InBounds(double x, double y) {
     const Size area = window_.WorkAreaSize();
-    return x >= kOverhangLeftTop && y >= kOverhangLeftTop &&
-           x + kOverhangRightBottom <= area.Width && y + kOverhangRightBottom <= area.Height;
+    const double leftTop = kOverhangLeftTop * Scale;
+    const double rightBottom = kOverhangRightBottom * Scale;
+    return x >= leftTop && y >= leftTop && x + rightBottom <= area.Width &&
+           y + rightBottom <= area.Height;
 }
 
 void FlyWalker::MoveTimerTick() {
@@ -97,8 +99,8 @@ void FlyWalker::MoveTimerTick() {
     // The window stands where the fly was before this step: always one step behind.
     window_.MoveTo(RoundHalfEven(X), RoundHalfEven(Y));
     const StepVector step = kStepTable[Direction - 1];
-    X += step.X;
-    Y += step.Y;
+    X += step.X * Scale;
+    Y += step.Y * Scale;
     if (InBounds(X, Y)) {
         window_.DrawSprite();
         if (--StepsLeft < 1) {
@@ -108,17 +110,20 @@ void FlyWalker::MoveTimerTick() {
         return;
     }
     // Each correction sees the ones before it, and the work area is read again.
-    if (X < kOverhangLeftTop) {
-        X += kPushBack;
+    const double leftTop = kOverhangLeftTop * Scale;
+    const double rightBottom = kOverhangRightBottom * Scale;
+    const double pushBack = kPushBack * Scale;
+    if (X < leftTop) {
+        X += pushBack;
     }
-    if (Y < kOverhangLeftTop) {
-        Y += kPushBack;
+    if (Y < leftTop) {
+        Y += pushBack;
     }
-    if (X + kOverhangRightBottom > window_.WorkAreaSize().Width) {
-        X -= kPushBack;
+    if (X + rightBottom > window_.WorkAreaSize().Width) {
+        X -= pushBack;
     }
-    if (Y + kOverhangRightBottom > window_.WorkAreaSize().Height) {
-        Y -= kPushBack;
+    if (Y + rightBottom > window_.WorkAreaSize().Height) {
+        Y -= pushBack;
     }
     timer_.SetEnabled(false);
     NewMove(true);

@@ -100,6 +100,9 @@ class FlyWalker {
     int Direction = 1;
     int Heading = 1;
     int FreezeTicks = 0;
+    // Device pixels per pixel of the 1x fly: steps, overhangs and push-backs are multiplied by
+    // it, and the runs, rests, turns and random draws stay the same at every scale.
+    double Scale = 1.0;
 
   private:
     bool InBounds(double x, double y);

@@ -10,6 +10,7 @@
 #   QUILLOP_BENCH_SETUPS=... the setups to run, of: bare bare+xcompmgr openbox openbox+xcompmgr
 #                            (default all four)
 #   QUILLOP_BENCH_SPREAD=1   the flies start scattered over the screen
+#   QUILLOP_BENCH_DPI=N      the X resources ask for N dots per inch (192: flies at 2x)
 #   QUILLOP_BUILD=DIR        the build folder (default build/linux)
 cd "$(dirname "$0")/.."
 seconds=${1:-20}
@@ -34,6 +35,7 @@ measure() {
     local setup=$2
     start_xvfb "$1" -screen 0 1920x1080x24
     local watch=("X server:${started[-1]}")
+    [ -z "${QUILLOP_BENCH_DPI:-}" ] || xrdb -merge <<<"Xft.dpi: $QUILLOP_BENCH_DPI"
     if [[ $setup == openbox* ]]; then
         openbox >/dev/null 2>&1 &
         started+=($!)

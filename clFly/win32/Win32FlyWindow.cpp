@@ -5,6 +5,8 @@
 
 #include "clFly/ExternalNames.h"
 #include "clFly/Failure.h"
+#include "clFly/FlyScale.h"
+#include "clFly/win32/DpiAwareness.h"
 #include "clFly/win32/ScopedWin.h"
 #include "clFly/win32/SystemError.h"
 #include "clFly/win32/WindowObject.h"
@@ -31,17 +33,22 @@ class Win32FlyWindow final : public FlyWindow {
     }
     void StopTimer() override { KillTimer(hwnd_, kMoveTimerId); }
     PresentResult Present(Point at, const CachedSprite* sprite) override;
-    void Show() override { ShowWindow(hwnd_, SW_SHOWNORMAL); }
+    void Show() override {
+        const PerMonitorDpiScope physical;
+        ShowWindow(hwnd_, SW_SHOWNORMAL);
+    }
     void Hide() override { ShowWindow(hwnd_, SW_HIDE); }
     bool IsVisible() const override { return IsWindowVisible(hwnd_) != FALSE; }
     void SetInputEnabled(bool enabled) override { EnableWindow(hwnd_, enabled ? TRUE : FALSE); }
     // The owner first, so that the window stays off the taskbar; then top-most or not, with
     // no flags but these, so the window is also activated and raised within its group.
     void SetTopMost(bool topMost) override {
+        const PerMonitorDpiScope physical;
         SetOwnerToDesktop();
         SetWindowPos(hwnd_, topMost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE);
     }
+    double Scale() const override { return FlyScaleFor(static_cast<double>(dpi_) / kDefaultDpi); }
 
     // The window procedure of every fly window.
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -65,17 +72,23 @@ class Win32FlyWindow final : public FlyWindow {
     HWND hwnd_ = nullptr;
     Rect bounds_;
     bool owned_ = false;
+    // The dots per inch of the monitor the window is on.
+    UINT dpi_ = kDefaultDpi;
 };
 
 Win32FlyWindow::Win32FlyWindow(HINSTANCE instance, SpriteBitmaps& bitmaps, FlyEvents& events,
                                const std::string& name, const Rect& bounds)
     : bitmaps_(bitmaps), events_(events), bounds_(bounds) {
+    // The fly windows alone are per-monitor aware: they are placed and drawn in the screen's
+    // own pixels, with pictures for its DPI, while the rest of the program keeps its look.
+    const PerMonitorDpiScope physical;
     hwnd_ = CreateWindowExA(WS_EX_CONTROLPARENT, kFlyWindowClass, name.c_str(),
                             WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, bounds.Left, bounds.Top,
                             bounds.Width, bounds.Height, nullptr, nullptr, instance, this);
     if (hwnd_ == nullptr) {
         throw Failure(SystemErrorText(GetLastError()));
     }
+    dpi_ = WindowDpi(hwnd_);
 }
 
 Win32FlyWindow::~Win32FlyWindow() {
@@ -97,6 +110,7 @@ std::optional<std::string> Win32FlyWindow::MakeLayered() {
 }
 
 PresentResult Win32FlyWindow::Present(Point at, const CachedSprite* sprite) {
+    const PerMonitorDpiScope physical;
     // The owner is set once before the first step; SetTopMost sets it again each time.
     if (!owned_) {
         SetOwnerToDesktop();
@@ -167,6 +181,11 @@ LRESULT CALLBACK Win32FlyWindow::WindowProc(HWND hwnd, UINT message, WPARAM wPar
             return 0;
         case WM_CLOSE:
             events.OnCloseRequest();
+            return 0;
+        case kDpiChangedMessage:
+            // The fly takes the new monitor's scale at its next step, which resizes the window
+            // to the picture; the size the system suggests is left alone.
+            self->dpi_ = HIWORD(wParam);
             return 0;
         default:
             break;

@@ -3,6 +3,7 @@
 #include <iterator>
 #include <string>
 
+#include "clFly/FlyScale.h"
 #include "clFly/x11/XcbAtoms.h"
 #include "clFly/x11/XcbReply.h"
 
@@ -114,6 +115,29 @@ void XcbDesktop::SetDialogFrameHints(xcb_window_t window) const {
 
 void XcbDesktop::Flush() const {
     xcb_flush(connection_);
+}
+
+double XcbDesktop::ResourceDpi() const {
+    const XcbReply<xcb_get_property_reply_t> reply(
+        xcb_get_property_reply(connection_,
+                               xcb_get_property(connection_, 0, root_, XCB_ATOM_RESOURCE_MANAGER,
+                                                XCB_ATOM_STRING, 0, 1 << 16),
+                               nullptr));
+    if (reply == nullptr || reply->format != 8) {
+        return 0;
+    }
+    const std::string_view resources(
+        static_cast<const char*>(xcb_get_property_value(reply.get())),
+        static_cast<std::size_t>(xcb_get_property_value_length(reply.get())));
+    return XftDpiOf(resources);
+}
+
+bool XcbDesktop::IsResourceChange(const xcb_generic_event_t* event) const {
+    if ((event->response_type & 0x7F) != XCB_PROPERTY_NOTIFY) {
+        return false;
+    }
+    const auto* notice = reinterpret_cast<const xcb_property_notify_event_t*>(event);
+    return notice->window == root_ && notice->atom == XCB_ATOM_RESOURCE_MANAGER;
 }
 
 }  // namespace quillop

@@ -36,6 +36,10 @@ class XcbDesktop {
     bool HasSystemTray() const;
     // Sends everything waiting to the server.
     void Flush() const;
+    // The dots per inch the X resources ask for (Xft.dpi), or 0 when they name none.
+    double ResourceDpi() const;
+    // Whether an event tells of a change of the X resources (the root's RESOURCE_MANAGER).
+    bool IsResourceChange(const xcb_generic_event_t* event) const;
 
   private:
     enum AtomName { kNetActiveWindow, kMotifWmHints, kNetWmState, kNetWmStateSkipTaskbar, kCount };

@@ -54,6 +54,7 @@ class XcbFlyWindow final : public FlyWindow, private TimerTarget {
     bool IsTopMost() const { return topMost_; }
     void SetInputEnabled(bool enabled) override { inputEnabled_ = enabled; }
     void SetTopMost(bool topMost) override;
+    double Scale() const override { return display_.scale_; }
 
     xcb_window_t Id() const { return window_; }
     FlyEvents& Events() { return events_; }

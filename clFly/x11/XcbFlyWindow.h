@@ -44,6 +44,8 @@ class XcbFlyDisplay {
     // The socket of the connection that watches the other windows' stacking; Flush takes
     // what it brings. -1 when nothing is watched.
     int StackingWatch() const { return stacking_.FileDescriptor(); }
+    // The flies' scale (one of kFlyScales): each fly takes it up at its next step.
+    void SetScale(double scale) { scale_ = scale; }
 
   private:
     friend class XcbFlyWindow;
@@ -77,6 +79,7 @@ class XcbFlyDisplay {
     std::unordered_map<xcb_window_t, XcbFlyWindow*> windows_;
     // The fly windows that are mapped.
     int shownCount_ = 0;
+    double scale_ = 1.0;
 };
 
 }  // namespace quillop

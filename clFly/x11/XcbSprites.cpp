@@ -178,16 +178,16 @@ const XcbSprite& XcbSprites::Get(const CachedSprite& cached) {
         sprite.SolidRegion = xcb_generate_id(connection_);
         xcb_xfixes_create_region_from_bitmap(connection_, sprite.SolidRegion, sprite.SolidMask);
     }
-    sprite.Direction = cached.Direction;
-    if (sprite.Direction != 0) {
-        NarrowCut(sprite.Direction, solid, width, height);
+    if (cached.Direction != 0) {
+        sprite.Cut = cached.Direction + (kDirections + 1) * FlyScaleIndex(cached.Scale);
+        NarrowCut(sprite.Cut, solid, width, height);
     }
     return sprite;
 }
 
-void XcbSprites::NarrowCut(int direction, const std::vector<std::uint8_t>& solid, int width,
+void XcbSprites::NarrowCut(int index, const std::vector<std::uint8_t>& solid, int width,
                            int height) {
-    XcbCut& cut = cuts_[direction];
+    XcbCut& cut = cuts_[index];
     if (!NarrowBodyCut(cut.Bits, solid, width, height)) {
         return;
     }
@@ -206,10 +206,10 @@ void XcbSprites::NarrowCut(int direction, const std::vector<std::uint8_t>& solid
 }
 
 std::uint32_t XcbSprites::CutOf(const XcbSprite& sprite, bool whole) const {
-    if (whole || sprite.Direction == 0) {
+    if (whole || sprite.Cut == 0) {
         return sprite.SolidRegion != 0 ? sprite.SolidRegion : sprite.SolidMask;
     }
-    const XcbCut& cut = cuts_[sprite.Direction];
+    const XcbCut& cut = cuts_[sprite.Cut];
     return cut.Region != 0 ? cut.Region : cut.Mask;
 }
 

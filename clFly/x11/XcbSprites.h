@@ -24,14 +24,15 @@ struct XcbSprite {
     std::uint32_t SolidRegion = 0;
     int Width = 0;
     int Height = 0;
-    // The fly set's direction (1..8) of the picture, 0 for any other picture.
-    int Direction = 0;
+    // The body cut of the picture's direction at its scale (an index of the cuts), 0 for a
+    // picture outside the fly set.
+    int Cut = 0;
 };
 
 // The body of a direction when nothing composites: the pixels solid in every picture of the
-// direction seen so far. The legs move from frame to frame and the body does not, so a fly cut
-// to it keeps one shape for a whole run, instead of changing it, and making the server repaint
-// the desktop behind it piece by piece, at every step.
+// direction seen so far, one cut for each direction at each scale. The legs move from frame to
+// frame and the body does not, so a fly cut to it keeps one shape for a whole run, instead of
+// changing it, and making the server repaint the desktop behind it piece by piece, at every step.
 struct XcbCut {
     std::vector<std::uint8_t> Bits;
     xcb_pixmap_t Mask = 0;
@@ -73,8 +74,8 @@ class XcbSprites {
     xcb_pixmap_t UploadMask(const std::vector<std::uint8_t>& bits, int width, int height);
     // Reads who owns the compositing selection now.
     void ReadCompositorOwner();
-    // Narrows the cut of a direction to the solid pixels of one more of its pictures.
-    void NarrowCut(int direction, const std::vector<std::uint8_t>& solid, int width, int height);
+    // Narrows a direction's cut to the solid pixels of one more of its pictures.
+    void NarrowCut(int index, const std::vector<std::uint8_t>& solid, int width, int height);
 
     xcb_connection_t* connection_;
     xcb_screen_t* screen_ = nullptr;
@@ -90,8 +91,8 @@ class XcbSprites {
     // By CachedSprite::Id; Picture 0 while not uploaded. A deque, as windows keep pointers to
     // the sprites they show and more sprites are added later.
     std::deque<XcbSprite> sprites_;
-    // By direction; [0] is unused.
-    std::array<XcbCut, kDirections + 1> cuts_;
+    // By direction + 9 x scale index; those of direction 0 are unused.
+    std::array<XcbCut, (kDirections + 1) * kFlyScaleCount> cuts_;
 };
 
 }  // namespace quillop

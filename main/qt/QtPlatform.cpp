@@ -18,10 +18,12 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <utility>
 
 #include "clFly/Failure.h"
+#include "clFly/FlyScale.h"
 #include "clFly/x11/XcbDesktop.h"
 #include "clFly/x11/XcbFlyWindow.h"
 #include "main/ErrorText.h"
@@ -75,6 +77,24 @@ class FlyEventFilter final : public QAbstractNativeEventFilter {
 
   private:
     std::unique_ptr<XcbFlyDisplay>& display_;
+};
+
+// Calls back when the X resources change; the event goes on to Qt.
+class ResourceWatch final : public QAbstractNativeEventFilter {
+  public:
+    ResourceWatch(const XcbDesktop& desktop, std::function<void()> changed)
+        : desktop_(desktop), changed_(std::move(changed)) {}
+    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override {
+        if (eventType == "xcb_generic_event_t" &&
+            desktop_.IsResourceChange(static_cast<const xcb_generic_event_t*>(message))) {
+            changed_();
+        }
+        return false;
+    }
+
+  private:
+    const XcbDesktop& desktop_;
+    std::function<void()> changed_;
 };
 
 // Turns a request to quit from outside the program (the session's end) into OnEndSession.
@@ -136,10 +156,29 @@ struct QtPlatform::Shell {
     std::unique_ptr<TrayIcon> Tray;
     // Made only on XWayland, where a sway session may know the work area.
     std::unique_ptr<SwayWorkArea> Sway;
+    // The flies' scale: the primary screen's device pixels per logical pixel, snapped.
+    double Scale = 1.0;
+    // The X resources' dots per inch and Qt's ratio at the start, and the ratio after a change
+    // of the resources (0 before any).
+    double StartDpi = 0;
+    double StartRatio = 1.0;
+    double ResourceRatio = 0;
+    std::unique_ptr<QAbstractNativeEventFilter> ResourceWatch;
 
     // Restacks the flies if need be and sends the requests waiting to the server.
     void Flush() const;
+    // Reads the primary screen's scale again and hands it to the flies.
+    void UpdateScale();
 };
+
+void QtPlatform::Shell::UpdateScale() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const double ratio = screen != nullptr ? screen->devicePixelRatio() : 1.0;
+    Scale = FlyScaleFor(ResourceRatio > 0 ? ResourceRatio : ratio);
+    if (Display != nullptr) {
+        Display->SetScale(Scale);
+    }
+}
 
 void QtPlatform::Shell::Flush() const {
     if (Display != nullptr) {
@@ -177,6 +216,7 @@ QtPlatform::QtPlatform() : shell_(std::make_unique<Shell>(QtX11Connection())) {
     }
 
     QGuiApplication::setQuitOnLastWindowClosed(false);
+    WatchScale();
 #if QT_CONFIG(sessionmanager)
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, shell.Quit.get(),
                      [this](QSessionManager& manager) {
@@ -190,6 +230,7 @@ QtPlatform::QtPlatform() : shell_(std::make_unique<Shell>(QtX11Connection())) {
 QtPlatform::~QtPlatform() {
     shell_->Signals.reset();
     qApp->removeNativeEventFilter(shell_->Filter.get());
+    qApp->removeNativeEventFilter(shell_->ResourceWatch.get());
 }
 
 std::unique_ptr<MainWindow> QtPlatform::CreateMainWindow(MainFormEvents& events) {
@@ -214,6 +255,7 @@ std::unique_ptr<FlyWindow> QtPlatform::CreateFlyWindow(FlyEvents& events, const 
             shell.Desktop.Connection(), shell.Desktop.ScreenNumber(),
             DoubleClickRules{hints->mouseDoubleClickInterval(), hints->mouseDoubleClickDistance()},
             shell.FlyWake);
+        shell.Display->SetScale(shell.Scale);
         WatchStacking();
     }
     return shell.Display->CreateWindow(events, name, bounds);
@@ -240,10 +282,50 @@ void QtPlatform::WatchStacking() {
                      [&shell] { shell.StackingNotifier->setEnabled(true); });
 }
 
+void QtPlatform::WatchScale() {
+    Shell& shell = *shell_;
+    // Qt tells of a screen added, a new primary screen (which may have a scale of its own) and
+    // a change of a screen's dots per inch or size.
+    const auto watch = [&shell](QScreen* screen) {
+        QObject::connect(screen, &QScreen::logicalDotsPerInchChanged, shell.Quit.get(),
+                         [&shell] { shell.UpdateScale(); });
+        QObject::connect(screen, &QScreen::geometryChanged, shell.Quit.get(),
+                         [&shell] { shell.UpdateScale(); });
+    };
+    for (QScreen* screen : QGuiApplication::screens()) {
+        watch(screen);
+    }
+    QObject::connect(qApp, &QGuiApplication::screenAdded, shell.Quit.get(), watch);
+    QObject::connect(qApp, &QGuiApplication::primaryScreenChanged, shell.Quit.get(),
+                     [&shell] { shell.UpdateScale(); });
+    // NOTE: Qt 6.4 reads Xft.dpi once, at its start; a change of the resources while the
+    // program runs (xrdb, a desktop's scale setting) is read here and scales the ratio Qt
+    // started with.
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    shell.StartRatio = screen != nullptr ? screen->devicePixelRatio() : 1.0;
+    shell.StartDpi = shell.Desktop.ResourceDpi();
+    shell.ResourceWatch = std::make_unique<ResourceWatch>(shell.Desktop, [&shell] {
+        shell.ResourceRatio =
+            RatioAfterDpiChange(shell.StartRatio, shell.StartDpi, shell.Desktop.ResourceDpi());
+        shell.UpdateScale();
+    });
+    qApp->installNativeEventFilter(shell.ResourceWatch.get());
+    shell.UpdateScale();
+}
+
+namespace {
+
+// A size of Qt's logical pixels in the device pixels the fly windows are placed in.
+Size DevicePixels(const QScreen* screen, QSize size) {
+    const qreal ratio = screen->devicePixelRatio();
+    return {qRound(size.width() * ratio), qRound(size.height() * ratio)};
+}
+
+}  // namespace
+
 Size QtPlatform::ScreenSize() {
     const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen != nullptr ? Size{screen->geometry().width(), screen->geometry().height()}
-                             : Size{};
+    return screen != nullptr ? DevicePixels(screen, screen->geometry().size()) : Size{};
 }
 
 Size QtPlatform::WorkAreaSize() {
@@ -258,7 +340,7 @@ Size QtPlatform::WorkAreaSize() {
     if (shell_->Sway != nullptr) {
         area = shell_->Sway->Area(screen->geometry()).value_or(area);
     }
-    return {area.width(), area.height()};
+    return DevicePixels(screen, area.size());
 }
 
 Point QtPlatform::ScreenOrigin() {

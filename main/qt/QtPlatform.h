@@ -51,6 +51,8 @@ class QtPlatform final : public Platform {
     struct Shell;
     // Lets the flies' display hear of other windows' stacking while the loop waits.
     void WatchStacking();
+    // Keeps the flies' scale that of the primary screen.
+    void WatchScale();
     std::unique_ptr<Shell> shell_;
     MainFormEvents* mainEvents_ = nullptr;
     bool terminated_ = false;

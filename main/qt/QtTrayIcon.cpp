@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QIcon>
 #include <QMouseEvent>
 #include <QStyleHints>
@@ -116,7 +117,12 @@ bool TrayIcon::Dock() {
     if (!trayPresent_() || !QSystemTrayIcon::isSystemTrayAvailable()) {
         return false;
     }
-    icon_ = std::make_unique<QSystemTrayIcon>(QIcon(":/quillop/tray16.png"));
+    // Every size of the picture, so that the tray takes the one drawn for its own size.
+    QIcon picture;
+    for (const QString& file : QDir(":/quillop").entryList({"tray*.png"})) {
+        picture.addFile(":/quillop/" + file);
+    }
+    icon_ = std::make_unique<QSystemTrayIcon>(picture);
     icon_->setToolTip(QString::fromUtf8(kTrayIconTip));
     icon_->setContextMenu(&menu_);
     qApp->installEventFilter(this);

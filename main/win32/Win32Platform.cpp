@@ -1,6 +1,7 @@
 #include "main/win32/Win32Platform.h"
 
 #include "clFly/Failure.h"
+#include "clFly/win32/DpiAwareness.h"
 #include "main/ErrorText.h"
 #include "main/win32/Win32MainWindow.h"
 #include "main/win32/Win32SettingsStore.h"
@@ -66,10 +67,13 @@ std::unique_ptr<FlyWindow> Win32Platform::CreateFlyWindow(FlyEvents& events,
 }
 
 Size Win32Platform::ScreenSize() {
+    // The flies walk in the screen's own pixels.
+    const PerMonitorDpiScope physical;
     return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
 }
 
 Size Win32Platform::WorkAreaSize() {
+    const PerMonitorDpiScope physical;
     RECT area{};
     if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0)) {
         return ScreenSize();

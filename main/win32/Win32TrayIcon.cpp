@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "clFly/win32/DpiAwareness.h"
+
 namespace quillop {
 
 TrayAction TrayActionFor(UINT mouseMessage) {
@@ -21,13 +23,21 @@ namespace {
 
 constexpr UINT kTrayIconId = 1;
 
+// The side of a small icon at the screen's own scale: 16 at 100 %, 32 at 200 %.
+int SmallIconSide() {
+    const PerMonitorDpiScope physical;
+    const int side = GetSystemMetrics(SM_CXSMICON);
+    return side > 0 ? side : 16;
+}
+
 // The record in its first-version form, as the shell of every Windows version takes it.
 static_assert(sizeof(void*) != 4 || NOTIFYICONDATAA_V1_SIZE == 88);
 
 }  // namespace
 
 Win32TrayIcon::Win32TrayIcon(HINSTANCE instance)
-    : icon_(static_cast<HICON>(LoadImageA(instance, "TRAYICON", IMAGE_ICON, 16, 16, 0))),
+    : icon_(static_cast<HICON>(
+          LoadImageA(instance, "TRAYICON", IMAGE_ICON, SmallIconSide(), SmallIconSide(), 0))),
       taskbarCreated_(RegisterWindowMessageA("TaskbarCreated")) {}
 
 bool Win32TrayIcon::Notify(DWORD action) const {

@@ -17,7 +17,8 @@ constexpr UINT WM_TRAYICON = WM_USER + 1;  // 0x401
 enum class TrayAction { Ignore, ShowSettings, OpenMenu };
 TrayAction TrayActionFor(UINT mouseMessage);
 
-// The main window's tray icon: uID 1, tooltip "Vantrel", the 16 x 16 "TRAYICON" resource.
+// The main window's tray icon: uID 1, tooltip "Vantrel", the "TRAYICON" resource at the size of
+// a small icon on the screen (16 x 16 at 100 %).
 class Win32TrayIcon {
   public:
     explicit Win32TrayIcon(HINSTANCE instance);

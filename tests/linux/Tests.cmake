@@ -29,7 +29,7 @@ target_link_libraries(quillop_bench PRIVATE quillop_main_qt quillop_sprite_data)
 add_executable(quillop_screenwatch ${CMAKE_CURRENT_LIST_DIR}/ScreenWatch_xcb.cpp)
 target_link_libraries(quillop_screenwatch PRIVATE PkgConfig::QUILLOP_XCB)
 
-foreach(group flies pointer signals pictures store storefaults tray stacking)
+foreach(group flies pointer signals pictures store storefaults tray stacking scale)
     add_test(NAME linux_e2e_${group}
              COMMAND ${CMAKE_CURRENT_LIST_DIR}/e2e-${group}.sh $<TARGET_FILE:quillop>
                      $<TARGET_FILE:quillop_testwindow>)

@@ -6,6 +6,7 @@ endif()
 add_executable(quillop_e2e_windows
     ${CMAKE_CURRENT_SOURCE_DIR}/windows/E2eTest_win32.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/windows/E2eCompositedTest_win32.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/windows/E2eHighDpiTest_win32.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/windows/E2eRefusedDrawsTest_win32.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/windows/E2eSettingsTest_win32.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/windows/Desktop_win32.cpp
@@ -14,7 +15,8 @@ add_executable(quillop_e2e_windows
     ${CMAKE_CURRENT_SOURCE_DIR}/windows/VersionInfoTest_win32.cpp
 )
 target_include_directories(quillop_e2e_windows PRIVATE ${PROJECT_SOURCE_DIR})
-target_link_libraries(quillop_e2e_windows PRIVATE GTest::gtest_main user32 gdi32 advapi32 version)
+target_link_libraries(quillop_e2e_windows PRIVATE quillop_sprite_data GTest::gtest_main user32 gdi32
+                                                  advapi32 version)
 
 # The platform layer on its own, with the pictures as resources.
 add_executable(quillop_platform_tests ${CMAKE_CURRENT_SOURCE_DIR}/windows/PlatformTest_win32.cpp

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs the end-to-end driver against Quillop.exe under Wine on a private Xvfb: first on the
-# whole screen (and its version resource), then the settings (registry, tray menu, settings window), then on a smaller
-# work area with a compositing manager running.
+# whole screen (and its version resource), then the settings (registry, tray menu, settings window), then on a screen
+# of 192 dots per inch, then on a smaller work area with a compositing manager running.
 # Usage: run-e2e.sh Quillop.exe RefusingQuillop.exe quillop_e2e_windows.exe work-folder
 set -uo pipefail
 quillop=$(realpath "$1")
@@ -26,6 +26,14 @@ echo "--- the settings in the registry, the tray menu and the settings window"
 run_logged "$work/e2e-settings.log" wine "$driver" \
     --gtest_filter='QuillopStore.*:QuillopTray.*:QuillopStoreReadOnly.*' || status=1
 [ -f "$work/windows-settings.png" ] && echo "Screenshot: $work/windows-settings.png"
+wineserver -k
+wineserver -w
+
+echo "--- a screen of 192 dots per inch"
+# NOTE: Wine reads the screen's DPI from the user's LogPixels when a program starts.
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 192 /f >/dev/null 2>&1
+run_logged "$work/e2e-highdpi.log" wine "$driver" --gtest_filter='QuillopHighDpi.*' || status=1
+wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null 2>&1
 wineserver -k
 wineserver -w
 

@@ -151,10 +151,18 @@ void DrawTinyIcon(Raster& out, int size, double scale, double shadow, double glo
     out.Composite(layer.Reduced(kSupersample));
 }
 
-// The 16 x 16 tray picture: a bold fly heading up, with a faint shadow.
-Raster TrayIcon() {
-    Raster out(16, 16);
-    DrawTinyIcon(out, 16, 1.0, 0.22, 1.1);
+// The sizes of the tray picture: a tray takes the one that matches its own size.
+constexpr int kTraySizes[] = {16, 20, 24, 32, 48};
+
+// The tray picture, size x size: the bold fly heading up with a faint shadow and a pale glow;
+// from 32 pixels up, where the legs have room, the detailed fly of the application icon.
+Raster TrayIcon(int size) {
+    Raster out(size, size);
+    if (size < 32) {
+        DrawTinyIcon(out, size, size / 16.0, 0.22, 1.1);
+    } else {
+        DrawIconFly(out, size, 0.0, -1.0, size / 36.0, 0.3, IconStyle(1.6));
+    }
     return out;
 }
 
@@ -214,11 +222,13 @@ std::vector<std::uint8_t> IconBitmap(const Raster& picture) {
     return v;
 }
 
-// A Windows icon file holding the given pictures as bitmaps.
+// A Windows icon file holding the given pictures: PNG-compressed from 256 pixels up (as
+// Windows Vista and later read them), bitmaps below.
 std::vector<std::uint8_t> IconFile(const std::vector<Raster>& pictures) {
     std::vector<std::vector<std::uint8_t>> images;
     for (const Raster& r : pictures) {
-        images.push_back(IconBitmap(r));
+        images.push_back(r.Width() >= 256 ? EncodePng(r.Width(), r.Height(), r.ToRgba8())
+                                          : IconBitmap(r));
     }
     std::vector<std::uint8_t> v;
     Put16(v, 0);
@@ -250,15 +260,24 @@ void WritePicture(const std::string& path, const Raster& r) {
 }  // namespace
 
 void WriteIcons(const std::string& folder) {
-    WritePicture(folder + "/tray16.png", TrayIcon());
+    std::vector<Raster> tray;
+    for (const int size : kTraySizes) {
+        tray.push_back(TrayIcon(size));
+        WritePicture(folder + "/tray" + std::to_string(size) + ".png", tray.back());
+    }
+    WriteFile(folder + "/Tray.ico", IconFile(tray));
     // Every size the build installs and compiles in, each drawn once; the Windows icon holds
-    // two of them.
+    // those Windows asks for from 100 % to 300 % scale.
     std::map<int, Raster> app;
     for (const int size : {QUILLOP_APP_ICON_SIZES}) {
         const Raster& icon = app.emplace(size, AppIcon(size)).first->second;
         WritePicture(folder + "/app" + std::to_string(size) + ".png", icon);
     }
-    WriteFile(folder + "/Quillop.ico", IconFile({app.at(48), app.at(16)}));
+    std::vector<Raster> windows;
+    for (const int size : {256, 48, 32, 24, 20, 16}) {
+        windows.push_back(app.at(size));
+    }
+    WriteFile(folder + "/Quillop.ico", IconFile(windows));
 }
 
 }  // namespace spritegen

@@ -5,8 +5,8 @@
 
 namespace spritegen {
 
-// Writes tray16.png, app<size>.png for 16, 24, 32, 48, 64, 128 and 256 pixels and Quillop.ico
-// into the folder.
+// Writes tray<size>.png and Tray.ico (16 to 48 pixels), app<size>.png for every application
+// icon size and Quillop.ico into the folder.
 void WriteIcons(const std::string& folder);
 
 }  // namespace spritegen

@@ -1,6 +1,8 @@
 // The 48 walking sprites: 8 directions, 6 frames each.
 #pragma once
 
+#include <string>
+
 #include "Raster.h"
 
 namespace spritegen {
@@ -15,7 +17,14 @@ struct Step {
 };
 Step DirectionStep(int direction);
 
-// Draws the sprite of direction 1..8 and frame 1..6 at its final 60 x 60 size.
-Raster RenderSprite(int direction, int frame);
+// The scales the sprites are drawn at: 60 x 60 and 120 x 120.
+constexpr int kSpriteScales[] = {1, 2};
+
+// The file name (without ".png") of a sprite: "d_f" at 1x, "d_f@2x" at 2x.
+std::string SpriteFileName(int direction, int frame, int scale);
+
+// Draws the sprite of direction 1..8 and frame 1..6 at its final size, 60 x 60 times scale:
+// the same drawing with every length multiplied by scale.
+Raster RenderSprite(int direction, int frame, int scale = 1);
 
 }  // namespace spritegen

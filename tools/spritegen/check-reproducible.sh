@@ -18,5 +18,5 @@ while IFS= read -r -d '' file; do
     fi
 done < <(find "$scratch" -type f -print0)
 echo "$count files compared"
-[ "$count" -ge 57 ] || { echo "spritegen wrote too few files"; status=1; }
+[ "$count" -ge 112 ] || { echo "spritegen wrote too few files"; status=1; }
 exit $status

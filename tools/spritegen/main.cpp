@@ -1,8 +1,10 @@
-// Draws Quillop's artwork into a source tree: the 48 fly sprites, the icons and the review
-// sheet. Usage: spritegen <repository root>
+// Draws Quillop's artwork into a source tree: the 48 fly sprites at 1x and 2x, the icons and the
+// review sheet. Usage: spritegen <repository root>
+#include <cstdint>
 #include <cstdio>
 #include <exception>
 #include <string>
+#include <vector>
 
 #include "Icons.h"
 #include "PngFile.h"
@@ -18,21 +20,24 @@ int main(int argc, char** argv) {
     }
     const std::string root = argv[1];
     try {
-        std::vector<Raster> sprites;
-        for (int d = 1; d <= kDirections; ++d) {
-            for (int f = 1; f <= kFrames; ++f) {
-                Raster sprite = RenderSprite(d, f);
-                const std::string name = std::to_string(d) + "_" + std::to_string(f);
-                WriteFile(root + "/resources/" + name + ".png",
-                          EncodePng(sprite.Width(), sprite.Height(), sprite.ToRgba8()));
-                sprites.push_back(
-                    Raster::FromRgba8(sprite.Width(), sprite.Height(), sprite.ToRgba8()));
+        std::vector<Raster> sheet;
+        for (const int scale : kSpriteScales) {
+            for (int d = 1; d <= kDirections; ++d) {
+                for (int f = 1; f <= kFrames; ++f) {
+                    Raster sprite = RenderSprite(d, f, scale);
+                    const std::vector<std::uint8_t> rgba = sprite.ToRgba8();
+                    WriteFile(root + "/resources/" + SpriteFileName(d, f, scale) + ".png",
+                              EncodePng(sprite.Width(), sprite.Height(), rgba));
+                    if (scale == 1) {
+                        sheet.push_back(Raster::FromRgba8(sprite.Width(), sprite.Height(), rgba));
+                    }
+                }
             }
         }
         WriteIcons(root + "/resources");
-        const Raster sheet = ReviewSheet(sprites);
+        const Raster review = ReviewSheet(sheet);
         WriteFile(root + "/docs/sprites.png",
-                  EncodePng(sheet.Width(), sheet.Height(), sheet.ToRgba8()));
+                  EncodePng(review.Width(), review.Height(), review.ToRgba8()));
     } catch (const std::exception& e) {
         std::fprintf(stderr, "spritegen: %s\n", e.what());
         return 1;
