@@ -36,16 +36,20 @@ check() {
 mirror() {
     local codename
     codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
-    shopt -s nullglob
+    local sources=(/etc/apt/sources.list.d/*.sources)
     {
-        # deb822 files: one stanza per blank-line separated block.
-        awk -v suite="$codename" '
-            /^[[:space:]]*$/ { if (deb && match_ && uri) { print uri; exit } deb = match_ = 0; uri = ""; next }
+        # deb822 files: stanzas separated by blank lines.
+        [ ! -f "${sources[0]}" ] || awk -v suite="$codename" '
+            function stanza_end() {
+                if (deb && match_ && uri && !done) { print uri; done = 1; exit }
+                deb = match_ = 0; uri = ""
+            }
+            FNR == 1 || /^[[:space:]]*$/ { stanza_end() }
             tolower($1) == "types:" { for (i = 2; i <= NF; i++) if ($i == "deb") deb = 1 }
             tolower($1) == "uris:" { uri = $2 }
             tolower($1) == "suites:" { for (i = 2; i <= NF; i++) if ($i == suite) match_ = 1 }
-            END { if (deb && match_ && uri) print uri }' /etc/apt/sources.list.d/*.sources
-        # One-line files: deb [options] uri suite components…
+            END { stanza_end() }' "${sources[@]}"
+        # One-line files: deb [options] uri suite components...
         cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null |
             sed -E 's/\[[^]]*\]//' |
             awk -v suite="$codename" '$1 == "deb" && $3 == suite { print $2 }'
@@ -99,7 +103,7 @@ make_root() {
         "$codename" "$root" "$url" >"$log" 2>&1; then
         tail -n 20 "$log" >&2
         rm -f "$log"
-        "${sudo[@]}" rm -rf --one-file-system "$root"
+        unmount_stale && "${sudo[@]}" rm -rf --one-file-system "$root"
         return 1
     fi
     rm -f "$log"
