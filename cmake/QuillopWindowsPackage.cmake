@@ -8,16 +8,18 @@ endif()
 
 set(QUILLOP_PUBLISHER "The Quillop developers")
 
-# Reads one of the names other programs rely on from the program's headers, so that the
-# installer uses the very names the program has.
+# Reads one of the names and numbers other programs rely on from the program's headers, so that
+# the installer uses the very ones the program has. A number may be written as WM_USER + n.
 function(quillop_external_name variable name)
-    file(GLOB _headers ${PROJECT_SOURCE_DIR}/clFly/*.h ${PROJECT_SOURCE_DIR}/main/*.h)
+    file(GLOB _headers ${PROJECT_SOURCE_DIR}/clFly/*.h ${PROJECT_SOURCE_DIR}/main/*.h
+                       ${PROJECT_SOURCE_DIR}/main/win32/*.h)
     foreach(header IN LISTS _headers)
-        file(STRINGS ${header} _line REGEX "constexpr [a-z ]+ ${name}(\\[\\])? = ")
+        file(STRINGS ${header} _line REGEX "constexpr [A-Za-z ]+ ${name}(\\[\\])? = ")
         if(_line MATCHES "= \"([^\"]*)\"")
             set(${variable} "${CMAKE_MATCH_1}" PARENT_SCOPE)
-        elseif(_line MATCHES "= (0x[0-9a-fA-F]+|[0-9]+)")
-            math(EXPR _number "${CMAKE_MATCH_1}")
+        elseif(_line MATCHES "= ([0-9A-Za-z_+ ]+)")
+            string(REPLACE "WM_USER" "0x400" _expression "${CMAKE_MATCH_1}")
+            math(EXPR _number "${_expression}")
             set(${variable} "${_number}" PARENT_SCOPE)
         else()
             continue()
@@ -26,11 +28,11 @@ function(quillop_external_name variable name)
                                                                      ${header})
         return()
     endforeach()
-    message(FATAL_ERROR "${name} is not defined in a header of clFly/ or main/")
+    message(FATAL_ERROR "${name} is not defined in a header of clFly/, main/ or main/win32/")
 endfunction()
 quillop_external_name(_main_class kMainWindowClass)
 quillop_external_name(_main_caption kMainWindowCaption)
-quillop_external_name(_close_message kCloseAppMessage)
+quillop_external_name(_close_message WM_CLOSEAPP)
 quillop_external_name(_settings_name kSettingsName)
 
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)

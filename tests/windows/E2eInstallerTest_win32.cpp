@@ -8,6 +8,7 @@
 #include <string>
 
 #include "clFly/ExternalNames.h"
+#include "main/ExternalNames.h"
 #include "tests/windows/Desktop_win32.h"
 #include "tests/windows/Registry_win32.h"
 
