@@ -10,3 +10,7 @@ configure_file(${PROJECT_SOURCE_DIR}/resources/Version.rc.in ${CMAKE_BINARY_DIR}
 add_executable(Quillop WIN32 Quillop_win32.cpp ${QUILLOP_WIN32_RESOURCES}
                              ${CMAKE_BINARY_DIR}/Version.rc)
 target_link_libraries(Quillop PRIVATE quillop_main_win32)
+# Shipped as built: optimised by the Release presets, and without its symbols.
+target_link_options(Quillop PRIVATE $<$<CONFIG:Release,MinSizeRel>:-s>)
+
+include(${CMAKE_CURRENT_LIST_DIR}/QuillopWindowsPackage.cmake)

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, checks the formatting, builds every preset (Linux, Linux with
-# sanitizers, Windows 32-bit and 64-bit) with warnings as errors, runs clang-tidy over the
-# Linux program's code and runs every test. Exits nonzero when any step failed.
+# sanitizers, Windows 32-bit and 64-bit, with the Windows installers) with warnings as errors,
+# runs clang-tidy over the Linux program's code and runs every test. Exits nonzero when any
+# step failed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh
@@ -66,7 +67,10 @@ for preset in linux linux-asan windows-x86 windows-x64; do
     step "Building $preset" build "$preset"
 done
 has_failed "Building linux" || step "clang-tidy" check_tidy
-for preset in linux linux-asan windows-x64; do
+tested=(linux linux-asan windows-x64)
+# The shipped 32-bit program runs in a 32-bit root, where the kernel runs 32-bit programs.
+tests/windows/root32.sh check && tested+=(windows-x86)
+for preset in "${tested[@]}"; do
     has_failed "Building $preset" ||
         step "Testing $preset" ctest --preset "$preset" --output-junit "$reports/$preset.xml"
 done

@@ -80,10 +80,13 @@ void Pump(DWORD milliseconds) {
     }
 }
 
-Program::Program(const std::string& path) {
+Program::Program(const std::string& path, const std::string& arguments) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     std::string commandLine = "\"" + path + "\"";
+    if (!arguments.empty()) {
+        commandLine += " " + arguments;
+    }
     PROCESS_INFORMATION process{};
     if (CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                        nullptr, &startup, &process)) {

@@ -31,7 +31,7 @@ bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = 15000);
 // A started program; killed when the owner goes if it still runs.
 class Program {
   public:
-    explicit Program(const std::string& path);
+    explicit Program(const std::string& path, const std::string& arguments = "");
     ~Program();
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;

@@ -7,6 +7,7 @@ add_executable(quillop_e2e_windows
     ${CMAKE_CURRENT_SOURCE_DIR}/windows/E2eTest_win32.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/windows/E2eCompositedTest_win32.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/windows/E2eHighDpiTest_win32.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/windows/E2eInstallerTest_win32.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/windows/E2eRefusedDrawsTest_win32.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/windows/E2eSettingsTest_win32.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/windows/Desktop_win32.cpp
@@ -16,7 +17,7 @@ add_executable(quillop_e2e_windows
 )
 target_include_directories(quillop_e2e_windows PRIVATE ${PROJECT_SOURCE_DIR})
 target_link_libraries(quillop_e2e_windows PRIVATE quillop_sprite_data GTest::gtest_main user32 gdi32
-                                                  advapi32 version)
+                                                  advapi32 version shell32)
 
 # The platform layer on its own, with the pictures as resources.
 add_executable(quillop_platform_tests ${CMAKE_CURRENT_SOURCE_DIR}/windows/PlatformTest_win32.cpp
@@ -27,9 +28,8 @@ add_executable(quillop_platform_tests ${CMAKE_CURRENT_SOURCE_DIR}/windows/Platfo
 target_include_directories(quillop_platform_tests PRIVATE ${PROJECT_SOURCE_DIR})
 target_link_libraries(quillop_platform_tests PRIVATE quillop_main_win32 quillop_sprite_data
                                                      GTest::gtest_main)
-add_test(NAME windows_platform
-         COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/run-wine.sh
-                 ${CMAKE_BINARY_DIR}/platform-tests $<TARGET_FILE:quillop_platform_tests>)
+quillop_wine_test(windows_platform bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/run-wine.sh
+                  ${CMAKE_BINARY_DIR}/platform-tests $<TARGET_FILE:quillop_platform_tests>)
 set_tests_properties(windows_platform PROPERTIES TIMEOUT 120 RUN_SERIAL TRUE)
 
 # Quillop with every fly draw refused, for the tests of failure handling.
@@ -37,11 +37,20 @@ add_executable(RefusingQuillop WIN32 ${CMAKE_CURRENT_SOURCE_DIR}/windows/Refusin
                                      ${QUILLOP_WIN32_RESOURCES})
 target_link_libraries(RefusingQuillop PRIVATE quillop_main_win32)
 
-add_test(NAME windows_e2e
-         COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/run-e2e.sh $<TARGET_FILE:Quillop>
-                 $<TARGET_FILE:RefusingQuillop> $<TARGET_FILE:quillop_e2e_windows>
-                 ${CMAKE_BINARY_DIR}/e2e)
+quillop_wine_test(windows_e2e bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/run-e2e.sh
+                  $<TARGET_FILE:Quillop> $<TARGET_FILE:RefusingQuillop>
+                  $<TARGET_FILE:quillop_e2e_windows> ${CMAKE_BINARY_DIR}/e2e)
 set_tests_properties(windows_e2e PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE)
+
+# The installer: installs, upgrades over a running copy and uninstalls in a fresh prefix.
+if(QUILLOP_SETUP_EXE)
+    quillop_wine_test(windows_installer bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/run-wine.sh
+                      ${CMAKE_BINARY_DIR}/installer-e2e $<TARGET_FILE:quillop_e2e_windows>
+                      --gtest_filter=QuillopInstaller.*)
+    string(REPLACE "/" "\\" _setup "Z:${QUILLOP_SETUP_EXE}")
+    set_tests_properties(windows_installer PROPERTIES
+        ENVIRONMENT "QUILLOP_SETUP_EXE=${_setup}" TIMEOUT 300 RUN_SERIAL TRUE)
+endif()
 
 # The benchmark (tools/bench-windows.sh): the program with 99 flies, and its measuring driver.
 add_executable(BenchQuillop WIN32 ${CMAKE_CURRENT_SOURCE_DIR}/windows/BenchQuillop_win32.cpp
