@@ -47,9 +47,10 @@ set(QUILLOP_PORTABLE_ZIP ${CMAKE_BINARY_DIR}/Quillop-${PROJECT_VERSION}${_suffix
 
 set(_nsi ${PROJECT_SOURCE_DIR}/packaging/windows/Quillop.nsi)
 set(_icon ${PROJECT_SOURCE_DIR}/resources/Quillop.ico)
-# The shipped program stays under 1 MB; the package is not made from a larger one.
+# The shipped program stays under 1.5 MB (about 0.9 MB of code and 1x pictures, and 0.4 MB of
+# pictures at twice the size); the package is not made from a larger one.
 add_custom_command(OUTPUT ${QUILLOP_SETUP_EXE}
-    COMMAND ${CMAKE_COMMAND} -DFILE=$<TARGET_FILE:Quillop> -DLIMIT=1000000
+    COMMAND ${CMAKE_COMMAND} -DFILE=$<TARGET_FILE:Quillop> -DLIMIT=1500000
             -P ${CMAKE_CURRENT_LIST_DIR}/CheckFileSize.cmake
     COMMAND ${QUILLOP_MAKENSIS} -V2 -DTARGET=${_target} -DVERSION=${PROJECT_VERSION}
             -DEXE=$<TARGET_FILE:Quillop> -DOUTFILE=${QUILLOP_SETUP_EXE} -DICON=${_icon}
