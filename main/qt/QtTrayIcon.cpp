@@ -78,8 +78,15 @@ TrayIcon::~TrayIcon() = default;
 // and no menu opened. A double click of any other button than the left one over the icon is
 // therefore taken for a press: the right button opens the menu anew, and only the left
 // button's double click reaches the icon and shows the settings window.
+// NOTE: the menu opens under the pointer and may cover the icon. A second right click that
+// comes too late for a double click then reaches the menu itself, and its release would choose
+// the entry under the pointer ("Settings", at the menu's top). A right click over the icon
+// opens the menu anew instead, whichever window has the pointer.
 bool TrayIcon::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::MouseButtonDblClick || icon_ == nullptr) {
+    const QEvent::Type type = event->type();
+    if (icon_ == nullptr ||
+        (type != QEvent::MouseButtonDblClick && type != QEvent::MouseButtonPress &&
+         type != QEvent::MouseButtonRelease)) {
         return QObject::eventFilter(watched, event);
     }
     const auto* mouse = static_cast<QMouseEvent*>(event);
@@ -87,7 +94,10 @@ bool TrayIcon::eventFilter(QObject* watched, QEvent* event) {
     if (mouse->button() == Qt::LeftButton || !icon_->geometry().contains(at)) {
         return QObject::eventFilter(watched, event);
     }
-    if (mouse->button() == Qt::RightButton) {
+    if (type != QEvent::MouseButtonDblClick && watched != &menu_) {
+        return QObject::eventFilter(watched, event);  // a press on the icon opens the menu
+    }
+    if (mouse->button() == Qt::RightButton && type != QEvent::MouseButtonRelease) {
         menu_.hide();
         menu_.popup(at);
     }
