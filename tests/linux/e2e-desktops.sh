@@ -60,12 +60,7 @@ watchers=0
 press_settings_ok
 start_watcher
 echo "a tray coming 6 s after the start: the icon registered as $item"
-"$SNIWATCHER" activate "$item" 1 || fail "the icon did not take an activation"
-sleep 1
-[ -z "$(settings_window)" ] || fail "a single activation brought the settings window"
-"$SNIWATCHER" activate "$item" 2 || fail "the icon did not take two activations"
-wait_for_window --class TfrmMain >/dev/null
-echo "one activation: nothing; two in a row: the settings window"
+check_activations "$item"
 
 kill "$watcher_pid"
 start_watcher

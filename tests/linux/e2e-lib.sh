@@ -32,12 +32,16 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 1' INT TERM HUP PIPE
 
+# fail WHAT: ends the test, saying WHAT, with the end of the program's output and of each log
+# named "(log: PATH)" in WHAT, as the test's folder goes with it.
 fail() {
+    local log
     echo "FAIL: $*" >&2
-    if [ -s "$work/quillop.log" ]; then
-        echo "--- quillop's output:" >&2
-        tail -n 20 "$work/quillop.log" >&2
-    fi
+    for log in "$work/quillop.log" $(grep -o '(log: [^)]*)' <<<"$*" | cut -c7- | tr -d ')'); do
+        [ -s "$log" ] || continue
+        echo "--- the end of $(basename "$log"):" >&2
+        tail -n 20 "$log" >&2
+    done
     exit 1
 }
 
@@ -85,15 +89,10 @@ start_xvfb() {
 
 # start_session_bus: a private D-Bus session bus, which becomes $DBUS_SESSION_BUS_ADDRESS.
 start_session_bus() {
-    local i
     dbus-daemon --session --nofork --nopidfile --address="unix:path=$work/bus" \
         --print-address=1 >"$work/bus.address" 2>"$work/dbus.log" &
     started+=($!)
-    for ((i = 0; i < 50; i++)); do
-        [ -s "$work/bus.address" ] && break
-        sleep 0.1
-    done
-    [ -s "$work/bus.address" ] || fail "dbus-daemon did not start ($(cat "$work/dbus.log"))"
+    wait_until "dbus-daemon did not start (log: $work/dbus.log)" test -s "$work/bus.address"
     DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$work/bus.address")
     export DBUS_SESSION_BUS_ADDRESS
 }
@@ -313,4 +312,57 @@ message_box() {
 close_box() {
     xdotool windowactivate --sync "$1" 2>/dev/null || true
     xdotool windowfocus --sync "$1" key Return
+}
+
+# shoot_still_fly NAME SIDE: a screenshot of the screen ($work/NAME.png) while one fly of SIDE x
+# SIDE, wholly on screen below a 24-pixel panel and clear of the others, stands still; sets
+# $left and $top to that fly's place.
+shoot_still_fly() {
+    local before after id l t w width height attempt
+    read -r width height < <(xdpyinfo | awk '/dimensions:/ {split($2, d, "x"); print d[1], d[2]}')
+    for ((attempt = 0; attempt < 100; attempt++)); do
+        before=$(fly_positions)
+        import -window root "$work/$1.png"
+        after=$(fly_positions)
+        [ "$before" = "$after" ] || continue
+        while read -r id l t w _; do
+            ((w == $2 && l >= 0 && t >= 24 && l + w <= width && t + w <= height)) || continue
+            # No other fly nearer than SIDE on both axes.
+            if awk -v id="$id" -v l="$l" -v t="$t" -v w="$w" '$1 != id && (($2 - l)^2 < w^2 &&
+                    ($3 - t)^2 < w^2) {near = 1} END {exit near}' <<<"$after"; then
+                left=$l
+                top=$t
+                return 0
+            fi
+        done <<<"$after"
+        sleep 0.1
+    done
+    fail "no fly stood still on screen, clear of the others, for a screenshot"
+}
+
+# check_activations ITEM: one activation of the tray icon ITEM through the tray's watcher
+# brings nothing, two in a row bring the settings window.
+check_activations() {
+    "$SNIWATCHER" activate "$1" 1 || fail "the icon did not take an activation"
+    # NOTE: nothing can be awaited for something that must not happen; a second is far more
+    # than the program takes to show the window.
+    sleep 1
+    [ -z "$(settings_window)" ] || fail "a single activation brought the settings window"
+    "$SNIWATCHER" activate "$1" 2 || fail "the icon did not take two activations"
+    wait_for_window --class TfrmMain >/dev/null
+    echo "one activation: nothing; two in a row: the settings window"
+}
+
+# check_second_start FLIES: starting the program again while it runs ends the new process with
+# 0, shows the running one's settings window and leaves its FLIES flies alone.
+check_second_start() {
+    local status=0
+    timeout 10 "$QUILLOP" >"$work/second.log" 2>&1 || status=$?
+    [ "$status" -eq 0 ] || fail "the second start ended with $status: $(cat "$work/second.log")"
+    wait_for_window --class TfrmMain >/dev/null
+    sleep 0.5
+    [ "$(fly_positions | wc -l)" -eq "$1" ] ||
+        fail "the second start changed the flies to $(fly_positions | wc -l)"
+    kill -0 "$quillop_pid" || fail "the running program ended at the second start"
+    echo "second start: exit code 0, the running program's settings window shown, still $1 flies"
 }

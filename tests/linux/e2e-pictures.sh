@@ -15,31 +15,6 @@ start_tray
 start_quillop
 wait_for_flies 3
 
-# shoot NAME: a screenshot of the screen while one fly, wholly on screen and clear of the
-# others, stands still; sets $left and $top to that fly's place.
-shoot() {
-    local before after id l t
-    for ((attempt = 0; attempt < 100; attempt++)); do
-        before=$(fly_positions)
-        import -window root "$work/$1.png"
-        after=$(fly_positions)
-        [ "$before" = "$after" ] || continue
-        while read -r id l t _; do
-            # Wholly on screen, and below the tray's panel along the top edge (24 pixels).
-            ((l >= 0 && t >= 24 && l <= 580 && t <= 420)) || continue
-            # No other fly within 60 px on both axes.
-            if awk -v id="$id" -v l="$l" -v t="$t" '$1 != id && (($2 - l)^2 < 3600 &&
-                    ($3 - t)^2 < 3600) {clear = 1} END {exit clear}' <<<"$after"; then
-                left=$l
-                top=$t
-                return 0
-            fi
-        done <<<"$after"
-        sleep 0.1
-    done
-    fail "no fly stood clear of the others for a screenshot"
-}
-
 # crop NAME: the pixels of the fly at $left, $top in a screenshot, as text.
 crop() {
     convert "$work/$1.png" -crop "60x60+$left+$top" +repage -depth 8 txt:- | tail -n +2
@@ -77,7 +52,7 @@ keep() {
         "$QUILLOP_SCREENSHOTS/$2"
 }
 
-shoot plain
+shoot_still_fly plain 60
 read -r corners blends dark < <(analyse plain)
 echo "without a compositor (fly at $left,$top): $corners of 4 corners show the backdrop, $blends blended," \
     "$dark dark pixels"
@@ -89,7 +64,7 @@ keep plain linux-nocomp.png
 # A fly covered by another window and uncovered again is painted by the server from its
 # picture, even while the program is stopped and could not draw it.
 kill -STOP "$quillop_pid"
-shoot stopped
+shoot_still_fly stopped 60
 start_testwindow cover.log "$left" "$top" 60 60 ff00ff above
 import -window root "$work/covered.png"
 kill "$testwindow_pid"
@@ -119,7 +94,7 @@ uncut() {
     done < <(fly_positions)
 }
 wait_until "the flies are still cut to their solid pixels under xcompmgr" uncut
-shoot composited
+shoot_still_fly composited 60
 read -r corners blends dark < <(analyse composited)
 echo "with xcompmgr: $corners of 4 corners show the backdrop, $blends blended," \
     "$dark dark pixels"

@@ -22,34 +22,10 @@ all_flies_are() {
         END {exit !bad}' <<<"$flies"
 }
 
-# shoot SIDE: a screenshot while one fly of SIDE x SIDE, wholly on screen and clear of the others,
-# stands still; sets $left and $top.
-shoot() {
-    local before after id l t w
-    for ((attempt = 0; attempt < 100; attempt++)); do
-        before=$(fly_positions)
-        import -window root "$work/shot.png"
-        after=$(fly_positions)
-        [ "$before" = "$after" ] || continue
-        while read -r id l t w _; do
-            ((w == $1 && l >= 0 && t >= 24 && l + w <= 800 && t + w <= 600)) || continue
-            # No other fly overlapping it.
-            if awk -v id="$id" -v l="$l" -v t="$t" -v w="$w" '$1 != id && (($2 - l)^2 < w^2 &&
-                    ($3 - t)^2 < w^2) {near = 1} END {exit near}' <<<"$after"; then
-                left=$l
-                top=$t
-                return 0
-            fi
-        done <<<"$after"
-        sleep 0.1
-    done
-    fail "no fly stood still on screen for a screenshot"
-}
-
 # keep SIDE SCALE: with QUILLOP_SCREENSHOTS set, a fly of SIDE x SIDE as the screen shows it.
 keep() {
     [ -n "${QUILLOP_SCREENSHOTS:-}" ] || return 0
-    shoot "$1"
+    shoot_still_fly shot "$1"
     convert "$work/shot.png" -crop "${1}x${1}+$left+$top" +repage "$work/scale-$2.png"
 }
 
@@ -75,7 +51,7 @@ best_match() {
 }
 
 wait_until "flies at 192 dpi are not 120 x 120: $(fly_positions)" all_flies_are 120
-shoot 120
+shoot_still_fly shot 120
 read -r drawn name < <(best_match 120 @2x)
 read -r doubled _ < <(best_match 120 "")
 echo "at 192 dpi: the fly differs from $name in $drawn pixels, from the 1x picture enlarged in $doubled"

@@ -62,20 +62,13 @@ EOF
 WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman WLR_HEADLESS_OUTPUTS=1 \
     sway -c "$work/sway.conf" >"$work/sway.log" 2>&1 &
 started+=($!)
-for ((i = 0; i < 100; i++)); do
-    [ -S "$XDG_RUNTIME_DIR/wayland-1" ] && break
-    sleep 0.1
-done
-[ -S "$XDG_RUNTIME_DIR/wayland-1" ] || fail "sway did not start: $(tail -n 5 "$work/sway.log")"
+wait_until "sway did not start (log: $work/sway.log)" test -S "$XDG_RUNTIME_DIR/wayland-1"
 export WAYLAND_DISPLAY=wayland-1 DISPLAY=:0
 SWAYSOCK=$(echo "$XDG_RUNTIME_DIR"/sway-ipc.*.sock)
 export SWAYSOCK
 # XWayland starts with the first X client.
-for ((i = 0; i < 100; i++)); do
-    xdpyinfo >/dev/null 2>&1 && break
-    sleep 0.1
-done
-xdpyinfo >/dev/null 2>&1 || fail "XWayland did not start: $(tail -n 5 "$work/sway.log")"
+x_answers() { xdpyinfo >/dev/null 2>&1; }
+wait_until "XWayland did not start (log: $work/sway.log)" x_answers
 
 mkdir -p "$work/waybar"
 cat >"$work/waybar/config" <<'EOF'
@@ -117,12 +110,7 @@ sleep 3
 start_waybar
 registered_item
 echo "waybar 3 s later: the icon registered as $item"
-"$SNIWATCHER" activate "$item" 1 || fail "the icon did not take an activation"
-sleep 1
-[ -z "$(settings_window)" ] || fail "a single activation brought the settings window"
-"$SNIWATCHER" activate "$item" 2 || fail "the icon did not take two activations"
-wait_for_window --class TfrmMain >/dev/null
-echo "one activation: nothing; two in a row: the settings window"
+check_activations "$item"
 press_settings_ok
 
 # waybar's 30 px at the bottom leave 450 px: a fly seen within that limit (a fly may overhang
@@ -152,13 +140,7 @@ start_waybar
 registered_item
 echo "waybar restarted: the icon registered again as $item"
 
-status=0
-timeout 10 "$QUILLOP" >"$work/second.log" 2>&1 || status=$?
-[ "$status" -eq 0 ] || fail "the second start ended with $status: $(cat "$work/second.log")"
-wait_for_window --class TfrmMain >/dev/null
-sleep 0.5
-[ "$(fly_positions | wc -l)" -eq 3 ] || fail "the second start changed the flies to $(fly_positions | wc -l)"
-echo "second start: exit code 0, the settings window back, still 3 flies"
+check_second_start 3
 
 kill -TERM "$quillop_pid"
 wait_for_exit

@@ -1,0 +1,70 @@
+// Start-up on Qt: the X display, the application, one program per display.
+#include "main/qt/QtPlatform.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QIcon>
+
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "clFly/Failure.h"
+#include "clFly/x11/XcbDesktop.h"
+#include "main/ErrorText.h"
+#include "main/qt/QtDesktopNotice.h"
+#include "main/qt/QtSingleInstance.h"
+
+namespace quillop {
+
+const char* const kNeedsX11Message = "Quillop needs an X11 display (X11 or XWayland).";
+
+int RunOnQt(const char* programPath, const std::function<int(Platform&)>& program) {
+    // The program takes no arguments, so Qt is given none to interpret either.
+    int argc = 1;
+    char* argv[] = {const_cast<char*>(programPath), nullptr};
+    if (!CanReachX11Display()) {
+        // Started from a menu or at logon, nobody reads stderr: the desktop shows it too.
+        std::fprintf(stderr, "%s\n", kNeedsX11Message);
+        const QCoreApplication core(argc, argv);
+        ShowDesktopNotice(QString::fromUtf8(kApplicationTitle),
+                          QString::fromUtf8(kNeedsX11Message));
+        return 1;
+    }
+    // NOTE: a Wayland client cannot place its own windows, so the flies go through XWayland
+    // whatever platform the session chose for Qt programs (sway's and Hyprland's guides set
+    // "wayland"). Programs started from here, such as the browser, get the session's choice.
+    const std::optional<QByteArray> chosen =
+        qEnvironmentVariableIsSet("QT_QPA_PLATFORM")
+            ? std::optional<QByteArray>(qgetenv("QT_QPA_PLATFORM"))
+            : std::nullopt;
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    QApplication app(argc, argv);
+    if (chosen) {
+        qputenv("QT_QPA_PLATFORM", *chosen);
+    } else {
+        qunsetenv("QT_QPA_PLATFORM");
+    }
+    QIcon icon;
+    for (const QString& file : QDir(":/quillop").entryList({"app*.png"})) {
+        icon.addFile(":/quillop/" + file);
+    }
+    QApplication::setWindowIcon(icon);
+    // A second start on the same display shows the running program's settings instead.
+    SingleInstance instance;
+    if (instance.Claim()) {
+        return 0;
+    }
+    std::unique_ptr<QtPlatform> platform;
+    try {
+        platform = std::make_unique<QtPlatform>();
+    } catch (const Failure& failure) {
+        std::fprintf(stderr, "%s\n", failure.what());
+        return 1;
+    }
+    instance.OnLaterStart([&platform] { platform->ShowSettings(); });
+    return program(*platform);
+}
+
+}  // namespace quillop
