@@ -276,16 +276,32 @@ settings_window_shown() {
     [ -n "$(settings_window)" ]
 }
 
+# window_origin ID: "X Y" of a window's top-left corner on the screen.
+window_origin() {
+    xwininfo -id "$1" | awk '/Absolute upper-left X:/ {x = $4} /Absolute upper-left Y:/ {print x, $4}'
+}
+
 # press_settings_ok: a click on OK in the shown settings window; waits until it hides.
 press_settings_ok() {
-    local window x y i
+    local window at x y attempt i
     window=$(wait_for_window --class TfrmMain)
-    read -r x y < <(xwininfo -id "$window" | awk '/Absolute upper-left X:/ {x = $4}
-        /Absolute upper-left Y:/ {print x, $4}')
-    xdotool mousemove $((x + 198 + 30)) $((y + 136 + 12)) click 1
-    for ((i = 0; i < 100; i++)); do
-        [ -z "$(settings_window)" ] && return 0
-        sleep 0.05
+    for ((attempt = 0; attempt < 3; attempt++)); do
+        # NOTE: the window manager may still be placing a window just shown (sway centres
+        # floating windows): the click goes where it stood still for 0.2 s.
+        at=$(window_origin "$window")
+        for ((i = 0; i < 25; i++)); do
+            sleep 0.2
+            [ "$(window_origin "$window")" = "$at" ] && break
+            at=$(window_origin "$window")
+        done
+        read -r x y <<<"$at"
+        xdotool mousemove $((x + 198 + 30)) $((y + 136 + 12)) click 1
+        for ((i = 0; i < 100; i++)); do
+            [ -z "$(settings_window)" ] && return 0
+            sleep 0.05
+        done
+        # Clicked where the window stands, and not hidden: no use clicking again.
+        [ "$(window_origin "$window")" != "$at" ] || break
     done
     fail "OK did not hide the settings window"
 }

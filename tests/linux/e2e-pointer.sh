@@ -56,6 +56,9 @@ freeze_a_fly() {
                     break
                 }
             done
+            # Under load the fly may have walked on before the pointer caught it.
+            read -r left top <<<"$frozen"
+            ((left > 10 && top > 30 && left < 950 && top < 690)) || still=0
             if ((still)) && alone "$id"; then
                 fly=$id
                 return 0

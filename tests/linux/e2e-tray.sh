@@ -99,6 +99,8 @@ show_by_double_click() {
 # click_count_field: a click into the count field of the window at $X, $Y.
 click_count_field() {
     xdotool mousemove $((X + 8 + 128 + 12)) $((Y + 4 + 80 + 11)) click 1
+    # Keys sent next reach the field once the program has taken the click and focused it.
+    wait_for_moves
 }
 
 # hide_a_fly: double-clicks flies until one is hidden.
