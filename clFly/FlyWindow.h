@@ -21,6 +21,7 @@ struct Rect {
     int Top = 0;
     int Width = 0;
     int Height = 0;
+    bool operator==(const Rect&) const = default;
 };
 
 // Where a fly window stands: its top-left corner on the screen.

@@ -14,6 +14,35 @@ std::vector<std::uint8_t> AlphaMask(std::span<const std::uint8_t> bgra, std::uin
     return bits;
 }
 
+TrimmedPicture TrimToVisible(std::span<const std::uint8_t> bgra, int width, int height) {
+    int left = width;
+    int top = height;
+    int right = -1;
+    int bottom = -1;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            if (bgra[(static_cast<std::size_t>(y) * width + x) * 4 + 3] != 0) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+        }
+    }
+    if (right < 0) {
+        return {0, 0, 1, 1, std::vector<std::uint8_t>(4)};
+    }
+    TrimmedPicture trimmed{left, top, right - left + 1, bottom - top + 1, {}};
+    const std::size_t rowBytes = static_cast<std::size_t>(trimmed.Width) * 4;
+    trimmed.Bgra.reserve(rowBytes * trimmed.Height);
+    for (int y = top; y <= bottom; ++y) {
+        const auto first = bgra.begin() + (static_cast<std::ptrdiff_t>(y) * width + left) * 4;
+        trimmed.Bgra.insert(trimmed.Bgra.end(), first,
+                            first + static_cast<std::ptrdiff_t>(rowBytes));
+    }
+    return trimmed;
+}
+
 std::vector<std::uint8_t> PackBitmap(std::span<const std::uint8_t> bits, int width, int height,
                                      const BitmapLayout& layout) {
     const int unit = layout.ScanlineUnit;

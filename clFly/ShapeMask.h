@@ -22,6 +22,19 @@ struct BitmapLayout {
 // `minAlpha`, else 0.
 std::vector<std::uint8_t> AlphaMask(std::span<const std::uint8_t> bgra, std::uint8_t minAlpha);
 
+// A picture cut down to its visible pixels, and where they stood in the whole picture.
+struct TrimmedPicture {
+    int Left = 0;
+    int Top = 0;
+    int Width = 0;
+    int Height = 0;
+    std::vector<std::uint8_t> Bgra;
+};
+
+// The smallest rectangle of a premultiplied blue-green-red-alpha picture that holds every pixel
+// with alpha > 0, cut out of it. A picture with no such pixel keeps one transparent pixel.
+TrimmedPicture TrimToVisible(std::span<const std::uint8_t> bgra, int width, int height);
+
 // Packs a mask (one byte a pixel, 0 or 1, row after row) into bitmap rows of the layout.
 std::vector<std::uint8_t> PackBitmap(std::span<const std::uint8_t> bits, int width, int height,
                                      const BitmapLayout& layout);

@@ -1,5 +1,7 @@
 #include "clFly/StackingRules.h"
 
+#include <algorithm>
+
 namespace quillop {
 
 bool RestackBudget::Take(std::int64_t nowMs) {
@@ -49,6 +51,16 @@ std::uint32_t LowerFliesAnchor(std::span<const StackedWindow> bottomToTop) {
         }
     }
     return anchor;
+}
+
+bool IsCoveredFly(const Rect& fly, std::int64_t loweredAtMs,
+                  std::span<const RaisedWindow> windows) {
+    return std::any_of(windows.begin(), windows.end(), [&](const RaisedWindow& window) {
+        const Rect& w = window.Area;
+        return window.RaisedAtMs > loweredAtMs && fly.Left < w.Left + w.Width &&
+               w.Left < fly.Left + fly.Width && fly.Top < w.Top + w.Height &&
+               w.Top < fly.Top + fly.Height;
+    });
 }
 
 }  // namespace quillop

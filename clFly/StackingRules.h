@@ -2,10 +2,13 @@
 // the top back, and when they must.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <span>
 #include <vector>
+
+#include "clFly/FlyWindow.h"
 
 namespace quillop {
 
@@ -51,5 +54,26 @@ std::vector<std::uint32_t> FliesToRaise(std::span<const StackedWindow> bottomToT
 // The window that flies that are not top-most are put just above, so that the next window the
 // window manager raises covers them: the highest covering window; 0 when there is none.
 std::uint32_t LowerFliesAnchor(std::span<const StackedWindow> bottomToTop);
+
+// Milliseconds of the steady clock: when windows were raised and flies lowered.
+inline std::int64_t SteadyClockMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// Another program's window where the compositor draws every fly above every window (sway, with
+// flies that bypass its window manager): where it stands and when it was last raised, in
+// milliseconds of the steady clock; 0 when not since the program started.
+struct RaisedWindow {
+    Rect Area;
+    std::int64_t RaisedAtMs = 0;
+    bool operator==(const RaisedWindow&) const = default;
+};
+
+// Whether a fly that is not top-most, at `fly` and put above the other windows at
+// `loweredAtMs`, is to be hidden there: a window raised since overlaps it, as it would cover the
+// fly if the flies were stacked among the windows.
+bool IsCoveredFly(const Rect& fly, std::int64_t loweredAtMs, std::span<const RaisedWindow> windows);
 
 }  // namespace quillop

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <iterator>
 #include <string>
+#include <utility>
 
 namespace quillop {
 
@@ -61,6 +62,9 @@ class XcbFlyWindow final : public FlyWindow, private TimerTarget {
     bool InputEnabled() const { return inputEnabled_; }
     // Clips the window to the solid pixels when nothing composites, and not at all otherwise.
     void ApplyBoundingShape();
+    // Hides the shown fly while a window raised since it was lowered covers it, and shows it
+    // again when none does.
+    void UpdateCover();
 
   private:
     void OnTimerExpiry() override;
@@ -79,6 +83,9 @@ class XcbFlyWindow final : public FlyWindow, private TimerTarget {
     bool mapped_ = false;
     bool inputEnabled_ = true;
     bool topMost_ = false;
+    // When the fly was last put above the other windows, and whether one raised since covers it.
+    std::int64_t loweredAtMs_ = 0;
+    bool covered_ = false;
     // The cut the window was given (XcbSprites::CutOf), 0 while it is not cut.
     std::uint32_t cut_ = 0;
     const XcbSprite* shown_ = nullptr;
@@ -157,11 +164,10 @@ void XcbFlyWindow::StopTimer() {
 PresentResult XcbFlyWindow::Present(Point at, const CachedSprite* cached) {
     // NOTE: the window was made with an alpha channel, so there is no transparency to be
     // refused, and the shared pictures are copied at full opacity as they are.
-    const XcbSprite* sprite = cached != nullptr ? &display_.sprites_.Get(*cached) : nullptr;
+    const XcbSprite* sprite = cached != nullptr ? &display_.sprites_.Get(*cached) : shown_;
     Rect wanted{at.Left, at.Top, bounds_.Width, bounds_.Height};
-    if (cached != nullptr) {
-        wanted.Width = cached->Picture.Width;
-        wanted.Height = cached->Picture.Height;
+    if (sprite != nullptr) {
+        wanted = {at.Left + sprite->Left, at.Top + sprite->Top, sprite->Width, sprite->Height};
     }
     // One request for the whole step.
     std::uint16_t mask = 0;
@@ -184,6 +190,7 @@ PresentResult XcbFlyWindow::Present(Point at, const CachedSprite* cached) {
     if (sprite != nullptr && sprite != shown_) {
         ShowPicture(*sprite);
     }
+    UpdateCover();
     return {};
 }
 
@@ -203,6 +210,7 @@ void XcbFlyWindow::Show() {
     }
     mapped_ = true;
     ++display_.shownCount_;
+    covered_ = false;
     xcb_map_window(connection_, window_);
     display_.stacking_.MarkChanged();
     xcb_flush(connection_);
@@ -214,6 +222,7 @@ void XcbFlyWindow::Hide() {
     }
     mapped_ = false;
     --display_.shownCount_;
+    covered_ = false;
     xcb_unmap_window(connection_, window_);
     xcb_flush(connection_);
 }
@@ -223,6 +232,10 @@ void XcbFlyWindow::SetTopMost(bool topMost) {
         topMost_ = topMost;
         WriteStateProperty();
     }
+    if (!topMost) {
+        loweredAtMs_ = SteadyClockMs();
+    }
+    UpdateCover();
     if (!mapped_) {
         return;
     }
@@ -236,6 +249,21 @@ void XcbFlyWindow::SetTopMost(bool topMost) {
     } else {
         display_.stacking_.Lower(window_);
     }
+}
+
+void XcbFlyWindow::UpdateCover() {
+    const bool covered =
+        mapped_ && !topMost_ && IsCoveredFly(bounds_, loweredAtMs_, display_.raised_);
+    if (covered == covered_) {
+        return;
+    }
+    covered_ = covered;
+    if (covered) {
+        xcb_unmap_window(connection_, window_);
+    } else {
+        xcb_map_window(connection_, window_);
+    }
+    xcb_flush(connection_);
 }
 
 void XcbFlyWindow::ShowPicture(const XcbSprite& sprite) {
@@ -264,10 +292,14 @@ void XcbFlyWindow::ApplyBoundingShape() {
     }
 }
 
+// NOTE: Xwayland 22 does not pass a window's input shape on to the compositor, and sway and
+// KWin send the pointer to whatever surface covers it: the transparent pixels of a fly window
+// would swallow the clicks meant for the native window below. So on XWayland a fly window
+// covers only the rectangle of its picture's visible pixels.
 XcbFlyDisplay::XcbFlyDisplay(xcb_connection_t* connection, int screenNumber, DoubleClickRules rules,
-                             TimerWake& wake)
+                             TimerWake& wake, bool xwayland)
     : connection_(connection),
-      sprites_(connection, screenNumber),
+      sprites_(connection, screenNumber, xwayland),
       doubleClick_(rules),
       timers_(std::make_unique<FlyTimers>(wake)),
       stacking_(connection, sprites_.Screen()->root) {
@@ -280,6 +312,13 @@ XcbFlyDisplay::~XcbFlyDisplay() = default;
 std::unique_ptr<FlyWindow> XcbFlyDisplay::CreateWindow(FlyEvents& events, const std::string& name,
                                                        const Rect& bounds) {
     return std::make_unique<XcbFlyWindow>(*this, *timers_, events, name, bounds);
+}
+
+void XcbFlyDisplay::SetRaisedWindows(std::vector<RaisedWindow> windows) {
+    raised_ = std::move(windows);
+    for (const auto& [id, window] : windows_) {
+        window->UpdateCover();
+    }
 }
 
 void XcbFlyDisplay::Flush() {

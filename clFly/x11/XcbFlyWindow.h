@@ -9,9 +9,11 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "clFly/DoubleClick.h"
 #include "clFly/FlyWindow.h"
+#include "clFly/StackingRules.h"
 #include "clFly/x11/FlyStacking.h"
 #include "clFly/x11/XcbSprites.h"
 
@@ -26,9 +28,10 @@ class TimerWake;
 class XcbFlyDisplay {
   public:
     // Throws Failure when the screen cannot show windows with per-pixel alpha. The flies'
-    // timers run on the wake-up, which must outlive the display.
+    // timers run on the wake-up, which must outlive the display. On XWayland (`xwayland`)
+    // each fly window covers only the visible pixels of its picture.
     XcbFlyDisplay(xcb_connection_t* connection, int screenNumber, DoubleClickRules rules,
-                  TimerWake& wake);
+                  TimerWake& wake, bool xwayland);
     ~XcbFlyDisplay();
     XcbFlyDisplay(const XcbFlyDisplay&) = delete;
     XcbFlyDisplay& operator=(const XcbFlyDisplay&) = delete;
@@ -46,6 +49,10 @@ class XcbFlyDisplay {
     int StackingWatch() const { return stacking_.FileDescriptor(); }
     // The flies' scale (one of kFlyScales): each fly takes it up at its next step.
     void SetScale(double scale) { scale_ = scale; }
+    // The other programs' windows, where the compositor draws the flies above them all
+    // whatever their stacking: a fly that is not top-most hides while a window raised since
+    // it was lowered overlaps it.
+    void SetRaisedWindows(std::vector<RaisedWindow> windows);
 
   private:
     friend class XcbFlyWindow;
@@ -77,6 +84,7 @@ class XcbFlyDisplay {
     FlyStacking stacking_;
     xcb_atom_t atoms_[kAtomCount] = {};
     std::unordered_map<xcb_window_t, XcbFlyWindow*> windows_;
+    std::vector<RaisedWindow> raised_;
     // The fly windows that are mapped.
     int shownCount_ = 0;
     double scale_ = 1.0;

@@ -47,7 +47,8 @@ xcb_visualid_t FindArgbVisual(xcb_screen_t* screen) {
 
 }  // namespace
 
-XcbSprites::XcbSprites(xcb_connection_t* connection, int screenNumber) : connection_(connection) {
+XcbSprites::XcbSprites(xcb_connection_t* connection, int screenNumber, bool trimmed)
+    : connection_(connection), trimmed_(trimmed) {
     screen_ = ScreenOf(connection, screenNumber);
     visual_ = screen_ != nullptr ? FindArgbVisual(screen_) : 0;
     if (visual_ == 0) {
@@ -150,20 +151,28 @@ const XcbSprite& XcbSprites::Get(const CachedSprite& cached) {
         return sprite;
     }
     const Sprite& picture = cached.Picture;
-    const int width = picture.Width;
-    const int height = picture.Height;
+    TrimmedPicture trimmed;
+    if (trimmed_) {
+        trimmed = TrimToVisible(picture.Pixels, picture.Width, picture.Height);
+    } else {
+        trimmed = {0, 0, picture.Width, picture.Height, picture.Pixels};
+    }
+    const int width = trimmed.Width;
+    const int height = trimmed.Height;
     const std::size_t pixels = static_cast<std::size_t>(width) * height;
     // Decoded pixels are blue, green, red, alpha in memory: a little-endian premultiplied
     // ARGB word, which is what the 32-bit visual takes.
-    std::vector<std::uint8_t> data(picture.Pixels.begin(), picture.Pixels.end());
+    std::vector<std::uint8_t> data = trimmed.Bgra;
     if (xcb_get_setup(connection_)->image_byte_order == XCB_IMAGE_ORDER_MSB_FIRST) {
         for (std::size_t i = 0; i < pixels; ++i) {
             std::swap(data[i * 4], data[i * 4 + 3]);
             std::swap(data[i * 4 + 1], data[i * 4 + 2]);
         }
     }
-    const std::vector<std::uint8_t> input = AlphaMask(picture.Pixels, 1);
-    const std::vector<std::uint8_t> solid = AlphaMask(picture.Pixels, 128);
+    const std::vector<std::uint8_t> input = AlphaMask(trimmed.Bgra, 1);
+    const std::vector<std::uint8_t> solid = AlphaMask(trimmed.Bgra, 128);
+    sprite.Left = trimmed.Left;
+    sprite.Top = trimmed.Top;
     sprite.Width = width;
     sprite.Height = height;
     sprite.Picture = xcb_generate_id(connection_);
@@ -178,7 +187,8 @@ const XcbSprite& XcbSprites::Get(const CachedSprite& cached) {
         sprite.SolidRegion = xcb_generate_id(connection_);
         xcb_xfixes_create_region_from_bitmap(connection_, sprite.SolidRegion, sprite.SolidMask);
     }
-    if (cached.Direction != 0) {
+    // Trimmed pictures differ in size, and are blended anyway: they need no body cuts.
+    if (cached.Direction != 0 && !trimmed_) {
         sprite.Cut = cached.Direction + (kDirections + 1) * FlyScaleIndex(cached.Scale);
         NarrowCut(sprite.Cut, solid, width, height);
     }

@@ -15,6 +15,10 @@ namespace quillop {
 // One sprite on the server: its 32-bit picture and two 1-bit masks.
 struct XcbSprite {
     xcb_pixmap_t Picture = 0;
+    // Where the picture stands in the fly's square: (0, 0) but for pictures cut down to their
+    // visible pixels.
+    int Left = 0;
+    int Top = 0;
     // Pixels with alpha > 0: where the fly takes pointer input.
     xcb_pixmap_t InputMask = 0;
     // Pixels with alpha >= 128: what is drawn when nothing blends the soft edges.
@@ -42,8 +46,9 @@ struct XcbCut {
 class XcbSprites {
   public:
     // Finds the 32-bit ARGB visual and starts to watch the compositing manager's selection.
-    // Throws Failure when the server offers no such visual.
-    XcbSprites(xcb_connection_t* connection, int screenNumber);
+    // With `trimmed`, every picture is cut down to its visible pixels. Throws Failure when the
+    // server offers no such visual.
+    XcbSprites(xcb_connection_t* connection, int screenNumber, bool trimmed);
     ~XcbSprites();
     XcbSprites(const XcbSprites&) = delete;
     XcbSprites& operator=(const XcbSprites&) = delete;
@@ -64,8 +69,10 @@ class XcbSprites {
     // Clips a window to a cut, or (with 0) not at all.
     void SetBoundingShape(xcb_window_t window, std::uint32_t cut);
 
-    // Whether a compositing manager owns the screen's _NET_WM_CM_Sn selection.
-    bool Compositing() const { return compositing_; }
+    // Whether the windows' alpha is blended: a compositing manager owns the screen's
+    // _NET_WM_CM_Sn selection, or the pictures are trimmed for a Wayland compositor, which
+    // blends every window.
+    bool Compositing() const { return compositing_ || trimmed_; }
     // Takes a change of the compositing manager's selection; true when it was one.
     bool HandleEvent(const xcb_generic_event_t* event);
 
@@ -88,6 +95,7 @@ class XcbSprites {
     std::uint8_t xfixesEvent_ = 0;
     bool haveXfixes_ = false;
     bool compositing_ = false;
+    bool trimmed_;
     // By CachedSprite::Id; Picture 0 while not uploaded. A deque, as windows keep pointers to
     // the sprites they show and more sprites are added later.
     std::deque<XcbSprite> sprites_;

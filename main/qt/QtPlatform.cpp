@@ -26,7 +26,7 @@
 #include "main/ErrorText.h"
 #include "main/qt/QtSettingsStore.h"
 #include "main/qt/QtSignalPipe.h"
-#include "main/qt/QtSwayWorkArea.h"
+#include "main/qt/QtSwaySession.h"
 #include "main/qt/QtTimerWake.h"
 #include "main/qt/QtTrayHost.h"
 #include "main/qt/QtTrayIcon.h"
@@ -147,8 +147,10 @@ struct QtPlatform::Shell {
     std::unique_ptr<QuitWatch> Quit;
     std::unique_ptr<PopupMenu> Menu;
     std::unique_ptr<TrayIcon> Tray;
-    // Made only on XWayland, where a sway session may know the work area.
-    std::unique_ptr<SwayWorkArea> Sway;
+    // Whether the X server is XWayland; there a sway session may know the work area and the
+    // windows that are to cover the flies.
+    bool XWayland = false;
+    std::unique_ptr<SwaySession> Sway;
     // The flies' scale: the primary screen's device pixels per logical pixel, snapped.
     double Scale = 1.0;
     // The X resources' dots per inch and Qt's ratio at the start, and the ratio after a change
@@ -205,7 +207,12 @@ QtPlatform::QtPlatform() : shell_(std::make_unique<Shell>(QtX11Connection())) {
     // carry; an X server nested in a sway session keeps to its own work area.
     const QScreen* primary = QGuiApplication::primaryScreen();
     if (primary != nullptr && primary->name().startsWith("XWAYLAND")) {
-        shell.Sway = std::make_unique<SwayWorkArea>();
+        shell.XWayland = true;
+        shell.Sway = std::make_unique<SwaySession>([&shell] {
+            if (shell.Display != nullptr) {
+                shell.Display->SetRaisedWindows(shell.Sway->Windows());
+            }
+        });
     }
 
     QGuiApplication::setQuitOnLastWindowClosed(false);
@@ -247,8 +254,11 @@ std::unique_ptr<FlyWindow> QtPlatform::CreateFlyWindow(FlyEvents& events, const 
         shell.Display = std::make_unique<XcbFlyDisplay>(
             shell.Desktop.Connection(), shell.Desktop.ScreenNumber(),
             DoubleClickRules{hints->mouseDoubleClickInterval(), hints->mouseDoubleClickDistance()},
-            shell.FlyWake);
+            shell.FlyWake, shell.XWayland);
         shell.Display->SetScale(shell.Scale);
+        if (shell.Sway != nullptr) {
+            shell.Display->SetRaisedWindows(shell.Sway->Windows());
+        }
         WatchStacking();
     }
     return shell.Display->CreateWindow(events, name, bounds);

@@ -1,34 +1,57 @@
-// The work area under sway, whose XWayland root window carries none: the rectangle that the
-// panels' exclusive zones leave of the visible workspace, asked of sway over its socket.
+// What a sway session knows and its XWayland root window does not, asked of sway over its
+// socket: the work area that the panels' exclusive zones leave of the visible workspace, and
+// where the windows stand and when each was last raised.
 #pragma once
 
+#include <QByteArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLocalSocket>
 #include <QRect>
 #include <QTimer>
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <unordered_map>
 #include <vector>
+
+#include "clFly/StackingRules.h"
 
 namespace quillop {
 
-class SwayWorkArea final {
+class SwaySession final {
   public:
-    // Does nothing outside a sway session (no $SWAYSOCK).
-    SwayWorkArea();
+    // Does nothing outside a sway session (no $SWAYSOCK). `windowsChanged` is called whenever
+    // Windows() changed.
+    explicit SwaySession(std::function<void()> windowsChanged);
     // The work area of the visible workspace on the output at `screen`, as last heard; nothing
     // outside sway or before its first answer.
     std::optional<QRect> Area(const QRect& screen) const;
+    // The windows of the visible workspaces, as last heard.
+    const std::vector<RaisedWindow>& Windows() const { return windows_; }
 
   private:
-    // Asks for the workspaces again, unless a question is still open.
+    // Sends one message of the given type.
+    void Send(std::uint32_t type, const QByteArray& payload = {});
+    // Asks for the workspaces and the windows again, unless answers are still to come.
     void Ask();
-    // Takes a complete answer from the socket's buffer.
+    // Takes every complete message from the socket's buffer.
     void Read();
+    void TakeWorkspaces(const QJsonDocument& answer);
+    void TakeTree(const QJsonObject& root);
+    void TakeWindowEvent(const QJsonObject& event);
 
+    std::function<void()> windowsChanged_;
     QByteArray buffer_;
-    bool asking_ = false;
+    // Answers still to come, and whether the windows are to be asked for again after them.
+    int waiting_ = 0;
+    bool treeAgain_ = false;
     // The rectangles of the visible workspaces: what the panels leave of each output.
     std::vector<QRect> visible_;
+    std::vector<RaisedWindow> windows_;
+    // When each window (by sway's container id) was last focused, which raises it.
+    std::unordered_map<qint64, std::int64_t> raisedAt_;
     QTimer refresh_;
     // Last, so that it goes first: a socket that closes as it goes still reaches the fields.
     std::unique_ptr<QLocalSocket> socket_;

@@ -20,6 +20,27 @@ TEST(ShapeMaskTest, AlphaMaskKeepsThePixelsFromTheGivenAlphaOn) {
     EXPECT_EQ(AlphaMask(bgra, 128), (std::vector<std::uint8_t>{0, 0, 0, 1, 1}));
 }
 
+TEST(ShapeMaskTest, TrimToVisibleKeepsEveryPixelThatShowsAndNothingAround) {
+    // 4 x 3, transparent but for (1, 0) and (2, 2), the second barely visible.
+    std::vector<std::uint8_t> bgra(4 * 3 * 4);
+    bgra[(0 * 4 + 1) * 4 + 0] = 7;
+    bgra[(0 * 4 + 1) * 4 + 3] = 255;
+    bgra[(2 * 4 + 2) * 4 + 3] = 1;
+    const TrimmedPicture trimmed = TrimToVisible(bgra, 4, 3);
+    EXPECT_EQ((std::array{trimmed.Left, trimmed.Top, trimmed.Width, trimmed.Height}),
+              (std::array{1, 0, 2, 3}));
+    std::vector<std::uint8_t> expected(2 * 3 * 4);
+    expected[0] = 7;
+    expected[3] = 255;
+    expected[(2 * 2 + 1) * 4 + 3] = 1;
+    EXPECT_EQ(trimmed.Bgra, expected);
+
+    // Nothing shows: one transparent pixel, never an empty window.
+    const TrimmedPicture empty = TrimToVisible(std::vector<std::uint8_t>(16), 2, 2);
+    EXPECT_EQ((std::array{empty.Width, empty.Height}), (std::array{1, 1}));
+    EXPECT_EQ(empty.Bgra, std::vector<std::uint8_t>(4));
+}
+
 TEST(ShapeMaskTest, PackBitmapFollowsTheServersBitAndByteOrderAndPadding) {
     // Two rows of ten pixels: the first and last of the first row, the second of the next.
     std::vector<std::uint8_t> bits(20);

@@ -47,6 +47,20 @@ TEST(FliesToRaiseTest, RaisesTheTopMostFliesOnlyWhenSomethingThatHidesThemStands
     EXPECT_EQ(LowerFliesAnchor(Stack{menu, firstFly}), 0u);
 }
 
+TEST(IsCoveredFlyTest, OnlyAWindowRaisedAfterTheFlyWasLoweredAndOverlappingItCoversIt) {
+    const Rect fly{100, 100, 40, 40};
+    const std::vector<RaisedWindow> later{{{0, 0, 101, 101}, 500}};
+    EXPECT_TRUE(IsCoveredFly(fly, 400, later));
+    // Raised before the fly was put above it, or at the same moment: the fly stays above.
+    EXPECT_FALSE(IsCoveredFly(fly, 500, later));
+    EXPECT_FALSE(IsCoveredFly(fly, 600, later));
+    // Edges that only touch do not overlap.
+    const std::vector<RaisedWindow> beside{
+        {{0, 0, 100, 300}, 500}, {{140, 100, 50, 40}, 500}, {{100, 140, 40, 10}, 500}};
+    EXPECT_FALSE(IsCoveredFly(fly, 400, beside));
+    EXPECT_FALSE(IsCoveredFly(fly, 400, {}));
+}
+
 // Rows of '#' (set) and '.' (clear) as one byte a pixel.
 std::vector<std::uint8_t> Mask(const std::vector<std::string>& rows) {
     std::vector<std::uint8_t> bits;

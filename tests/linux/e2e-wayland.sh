@@ -1,17 +1,19 @@
 #!/usr/bin/env bash
 # The program on a Wayland desktop: headless sway with XWayland, and waybar as the
 # StatusNotifierItem tray. Quillop is told to use Qt's Wayland platform, as sway's guides tell
-# every Qt program, and starts before the panel. The flies come up through XWayland; the icon
-# registers once waybar comes 3 s later, and again after waybar restarts; two activations in a
-# row bring the settings window and one does not; the flies keep out of waybar's area; a second
-# start brings that window back and ends. sway refuses to run as root, so everything runs as nobody, in private mount, network and
+# every Qt program, and starts before the panel. The flies come up through XWayland, each window
+# covering only its fly's visible pixels; the icon registers once waybar comes 3 s later, and
+# again after waybar restarts; two activations in a row bring the settings window and one does
+# not; the flies keep out of waybar's area; a second start brings that window back and ends.
+# With "Always on top" off, a native window raised over the flies covers them.
+# sway refuses to run as root, so everything runs as nobody, in private mount, network and
 # process namespaces (its own /tmp, X sockets and session bus), which end with their first
 # process.
 set -euo pipefail
 case ${QUILLOP_RIG_STAGE:-} in
 "")
     missing=""
-    for tool in sway Xwayland waybar dbus-daemon dbus-send setpriv unshare; do
+    for tool in sway Xwayland waybar foot dbus-daemon dbus-send setpriv unshare; do
         command -v "$tool" >/dev/null || missing+=" $tool"
     done
     if [ -n "$missing" ]; then
@@ -57,6 +59,7 @@ start_session_bus
 cat >"$work/sway.conf" <<'EOF'
 output HEADLESS-1 resolution 640x480 position 0 0
 xwayland enable
+for_window [app_id="foot"] floating enable, resize set 200 150, move position 220 165
 seat seat0 fallback true
 EOF
 WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman WLR_HEADLESS_OUTPUTS=1 \
@@ -104,6 +107,12 @@ unset QT_QPA_PLATFORM
 wait_for_flies 3 -eq
 wait_for_window --class TfrmMain >/dev/null
 echo "QT_QPA_PLATFORM=wayland: 3 flies through XWayland, and the settings window (no tray yet)"
+# Each fly window covers only its picture's visible pixels (1280 to 1638 of the square's 3600),
+# so that the rest of the square lets the pointer through to the native window below.
+while read -r id _ _ w h; do
+    ((w < 60 && h < 60 && w * h <= 2000)) || fail "fly $id covers ${w} x $h pixels"
+done < <(fly_positions)
+echo "the fly windows cover their visible pixels only: $(fly_positions | awk '{printf " %dx%d", $4, $5}')"
 press_settings_ok
 
 sleep 3
@@ -113,20 +122,21 @@ echo "waybar 3 s later: the icon registered as $item"
 check_activations "$item"
 press_settings_ok
 
-# waybar's 30 px at the bottom leave 450 px: a fly seen within that limit (a fly may overhang
-# the work area by 20 px) never walks past it again. A fly that walked lower before waybar came
+# waybar's 30 px at the bottom leave 450 px, and a fly may overhang the work area by 20 px. Its
+# visible pixels, which its window covers, end at most 13 px above its square: a fly seen that
+# far within the limit never walks past it again. A fly that walked lower before waybar came
 # works its way back a few pixels at a time.
 declare -A inside=()
 maxBottom=0
 end=$((SECONDS + 8))
 while ((SECONDS < end)); do
     while read -r id left top w h; do
-        if ((top + 60 <= 450 + 20)); then
+        if ((top + h + 13 <= 450 + 20)); then
             inside[$id]=1
-        elif [ -n "${inside[$id]:-}" ]; then
-            fail "fly $id walked into waybar's area (bottom edge $((top + 60)))"
+        elif [ -n "${inside[$id]:-}" ] && ((top + h > 450 + 20)); then
+            fail "fly $id walked into waybar's area (bottom edge $((top + h)))"
         fi
-        ((top + 60 > maxBottom)) && maxBottom=$((top + 60))
+        ((top + h > maxBottom)) && maxBottom=$((top + h))
     done < <(fly_positions)
     sleep 0.03
 done
@@ -141,7 +151,44 @@ registered_item
 echo "waybar restarted: the icon registered again as $item"
 
 check_second_start 3
+kill -TERM "$quillop_pid"
+wait_for_exit
 
+# "Always on top" off: a window raised after the flies were shown covers them, although sway
+# draws windows that bypass its window manager, as the flies do, above every window. foot
+# floats over the middle of the screen, where the flies start, and takes the focus, which
+# raises it; 30 px within it, its title bar and borders aside, are surely its own.
+printf '[General]\nOnTop=0\nStartup=0\nFlies=12\n' >"$XDG_CONFIG_HOME/QuillopPro/QuillopPro.conf"
+start_quillop
+wait_for_flies 12 -eq
+foot cat >"$work/foot.log" 2>&1 &
+started+=($!)
+# cover_counts: "UNDER HIDDEN SHOWN": the flies over foot's inner part that are shown, those
+# that are hidden, and all the flies shown. Each fly's place and state come from one look at it.
+cover_counts() {
+    local id
+    for id in $(fly_positions | cut -d ' ' -f 1); do
+        xwininfo -id "$id" 2>/dev/null | awk '/Absolute upper-left X:/ {l = $4}
+            /Absolute upper-left Y:/ {t = $4} /Width:/ {w = $2} /Height:/ {h = $2}
+            /Map State:/ {shown = $3 == "IsViewable"}
+            END {print (l < 390 && l + w > 250 && t < 285 && t + h > 225), shown}'
+    done | awk '{ if ($1 && $2) u++; if ($1 && !$2) h++; if ($2) s++ } END {print u + 0, h + 0, s + 0}'
+}
+hidden_under_foot() {
+    read -r under hidden _ < <(cover_counts)
+    ((under == 0 && hidden > 0))
+}
+wait_until "no fly hid under the raised window (log: $work/foot.log)" hidden_under_foot
+# Until a fly walks out from under it, for up to 60 s.
+shown=0
+end=$((SECONDS + 60))
+while ((SECONDS < end && shown == 0)); do
+    read -r under hidden shown < <(cover_counts)
+    ((under == 0)) || fail "$under flies showed over the raised window"
+done
+((shown > 0)) || fail "no fly showed again away from the raised window within 60 s"
+echo "\"Always on top\" off: the flies under a window raised later hide, and show again" \
+    "away from it"
 kill -TERM "$quillop_pid"
 wait_for_exit
 echo "PASS"
