@@ -116,10 +116,14 @@ TEST(QuillopHighDpi, FliesAreDrawnForTheScreensDpi) {
         Pump(20);
     }
     // One fly standing apart and still while the screen is taken shows one of the 2x pictures.
+    // A shot may catch a fly between two of its pictures (it turns on the spot), so the best of
+    // the shots taken within 20 s counts.
     const std::string dir = Environment("QUILLOP_E2E_DIR", "/tmp");
-    bool shot = false;
+    int shots = 0;
+    int drawn = 1 << 30;
+    int doubled = 0;
     const DWORD looking = GetTickCount();
-    while (!shot && GetTickCount() - looking < 20000) {
+    while (drawn > 20 && GetTickCount() - looking < 20000) {
         for (HWND fly : flies) {
             const RECT before = WindowBounds(fly);
             if (!StandsAlone(flies, fly) ||
@@ -131,20 +135,23 @@ TEST(QuillopHighDpi, FliesAreDrawnForTheScreensDpi) {
                                  std::to_string(before.left) + "+" + std::to_string(before.top) +
                                  " txt:" + dir + "/highdpi.txt"));
             const std::vector<COLORREF> screen = ReadListing(WindowsPath(dir + "/highdpi.txt"));
-            const int drawn = BestMatch(screen, "@2x", 1);
-            const int doubled = BestMatch(screen, "", 2);
-            std::printf(
-                "the fly differs from a 2x picture in %d opaque pixels, from a 1x picture "
-                "doubled in %d\n",
-                drawn, doubled);
-            EXPECT_LE(drawn, 20);
-            EXPECT_GT(doubled, drawn + 100);
-            shot = true;
+            ++shots;
+            const int match = BestMatch(screen, "@2x", 1);
+            if (match < drawn) {
+                drawn = match;
+                doubled = BestMatch(screen, "", 2);
+            }
             break;
         }
         Pump(50);
     }
-    EXPECT_TRUE(shot) << "no fly stood apart and still for a screenshot";
+    ASSERT_GT(shots, 0) << "no fly stood apart and still for a screenshot";
+    std::printf(
+        "best of %d shots: the fly differs from a 2x picture in %d opaque pixels, from a 1x "
+        "picture doubled in %d\n",
+        shots, drawn, doubled);
+    EXPECT_LE(drawn, 20);
+    EXPECT_GT(doubled, drawn + 100);
     PostMessageA(FindWindowA("TfrmMain", "Quillop 1.1"), 0x467, 0, 0);
     EXPECT_EQ(program.WaitForExit(5000), 0u);
 }
