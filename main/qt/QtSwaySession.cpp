@@ -28,11 +28,13 @@ constexpr int kRefreshMs = 1000;
 void CollectWindows(const QJsonObject& node, const std::unordered_map<qint64, std::int64_t>& raised,
                     std::vector<RaisedWindow>& windows) {
     if (node["pid"].toInt() > 0 && node["visible"].toBool()) {
+        // The window's rectangle, and its title bar just above it.
         const QJsonObject rect = node["rect"].toObject();
+        const int title = node["deco_rect"].toObject()["height"].toInt();
         const auto found = raised.find(node["id"].toInteger());
-        windows.push_back(
-            {{rect["x"].toInt(), rect["y"].toInt(), rect["width"].toInt(), rect["height"].toInt()},
-             found != raised.end() ? found->second : 0});
+        windows.push_back({{rect["x"].toInt(), rect["y"].toInt() - title, rect["width"].toInt(),
+                            rect["height"].toInt() + title},
+                           found != raised.end() ? found->second : 0});
     }
     for (const char* children : {"nodes", "floating_nodes"}) {
         for (const QJsonValue& child : node[children].toArray()) {
