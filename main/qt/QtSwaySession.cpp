@@ -158,6 +158,11 @@ void SwaySession::TakeWindowEvent(const QJsonObject& event) {
     } else if (change == "close") {
         raisedAt_.erase(id);
     }
+    // A new title, mark or urgency hint moves nothing; a terminal that sets its title at every
+    // prompt would otherwise cost a whole tree each time.
+    if (change == "title" || change == "mark" || change == "urgent") {
+        return;
+    }
     // The windows as they stand after the change; one question at a time.
     if (waiting_ == 0) {
         Send(kGetTree);
