@@ -186,11 +186,11 @@ PresentResult XcbFlyWindow::Present(Point at, const CachedSprite* cached) {
     if (mask != 0) {
         xcb_configure_window(connection_, window_, mask, values);
         bounds_ = wanted;
+        UpdateCover();
     }
     if (sprite != nullptr && sprite != shown_) {
         ShowPicture(*sprite);
     }
-    UpdateCover();
     return {};
 }
 
@@ -211,7 +211,10 @@ void XcbFlyWindow::Show() {
     mapped_ = true;
     ++display_.shownCount_;
     covered_ = false;
-    xcb_map_window(connection_, window_);
+    UpdateCover();
+    if (!covered_) {
+        xcb_map_window(connection_, window_);
+    }
     display_.stacking_.MarkChanged();
     xcb_flush(connection_);
 }

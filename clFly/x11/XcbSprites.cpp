@@ -151,26 +151,27 @@ const XcbSprite& XcbSprites::Get(const CachedSprite& cached) {
         return sprite;
     }
     const Sprite& picture = cached.Picture;
-    TrimmedPicture trimmed;
+    TrimmedPicture trimmed{0, 0, picture.Width, picture.Height, {}};
     if (trimmed_) {
         trimmed = TrimToVisible(picture.Pixels, picture.Width, picture.Height);
-    } else {
-        trimmed = {0, 0, picture.Width, picture.Height, picture.Pixels};
     }
+    const std::vector<std::uint8_t>& bgra = trimmed_ ? trimmed.Bgra : picture.Pixels;
     const int width = trimmed.Width;
     const int height = trimmed.Height;
-    const std::size_t pixels = static_cast<std::size_t>(width) * height;
     // Decoded pixels are blue, green, red, alpha in memory: a little-endian premultiplied
-    // ARGB word, which is what the 32-bit visual takes.
-    std::vector<std::uint8_t> data = trimmed.Bgra;
+    // ARGB word, which is what the 32-bit visual takes. A big-endian server gets them turned.
+    const std::vector<std::uint8_t>* data = &bgra;
+    std::vector<std::uint8_t> turned;
     if (xcb_get_setup(connection_)->image_byte_order == XCB_IMAGE_ORDER_MSB_FIRST) {
-        for (std::size_t i = 0; i < pixels; ++i) {
-            std::swap(data[i * 4], data[i * 4 + 3]);
-            std::swap(data[i * 4 + 1], data[i * 4 + 2]);
+        turned = bgra;
+        for (std::size_t i = 0; i + 3 < turned.size(); i += 4) {
+            std::swap(turned[i], turned[i + 3]);
+            std::swap(turned[i + 1], turned[i + 2]);
         }
+        data = &turned;
     }
-    const std::vector<std::uint8_t> input = AlphaMask(trimmed.Bgra, 1);
-    const std::vector<std::uint8_t> solid = AlphaMask(trimmed.Bgra, 128);
+    const std::vector<std::uint8_t> input = AlphaMask(bgra, 1);
+    const std::vector<std::uint8_t> solid = AlphaMask(bgra, 128);
     sprite.Left = trimmed.Left;
     sprite.Top = trimmed.Top;
     sprite.Width = width;
@@ -178,7 +179,7 @@ const XcbSprite& XcbSprites::Get(const CachedSprite& cached) {
     sprite.Picture = xcb_generate_id(connection_);
     xcb_create_pixmap(connection_, 32, sprite.Picture, screen_->root, width, height);
     xcb_put_image(connection_, XCB_IMAGE_FORMAT_Z_PIXMAP, sprite.Picture, pictureGc_, width, height,
-                  0, 0, 0, 32, static_cast<std::uint32_t>(data.size()), data.data());
+                  0, 0, 0, 32, static_cast<std::uint32_t>(data->size()), data->data());
     sprite.InputMask = UploadMask(input, width, height);
     sprite.SolidMask = UploadMask(solid, width, height);
     if (haveXfixes_) {
