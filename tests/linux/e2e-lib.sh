@@ -295,7 +295,15 @@ press_settings_ok() {
             at=$(window_origin "$window")
         done
         read -r x y <<<"$at"
-        xdotool mousemove $((x + 198 + 30)) $((y + 136 + 12)) click 1
+        ((x += 198 + 30, y += 136 + 12))
+        # The flies start at the screen's centre, where a window manager puts the settings
+        # window too: a fly walking over OK would take the click.
+        for ((i = 0; i < 100; i++)); do
+            fly_positions | awk -v x="$x" -v y="$y" '$2 <= x && x < $2 + $4 &&
+                $3 <= y && y < $3 + $5 { found = 1 } END { exit !found }' || break
+            sleep 0.1
+        done
+        xdotool mousemove "$x" "$y" click 1
         for ((i = 0; i < 100; i++)); do
             [ -z "$(settings_window)" ] && return 0
             sleep 0.05
