@@ -338,27 +338,33 @@ close_box() {
     xdotool windowfocus --sync "$1" key Return
 }
 
-# shoot_still_fly NAME SIDE: a screenshot of the screen ($work/NAME.png) while one fly of SIDE x
-# SIDE, wholly on screen below a 24-pixel panel and clear of the others, stands still; sets
-# $left and $top to that fly's place.
-shoot_still_fly() {
-    local before after id l t w width height attempt
+# clear_fly SIDE POSITIONS: true when a fly of SIDE x SIDE in POSITIONS (as fly_positions
+# prints them) stands wholly on screen below a 24-pixel panel with no other fly nearer than
+# SIDE on both axes; sets $left and $top to its place.
+clear_fly() {
+    local id l t w width height
     read -r width height < <(xdpyinfo | awk '/dimensions:/ {split($2, d, "x"); print d[1], d[2]}')
+    while read -r id l t w _; do
+        ((w == $1 && l >= 0 && t >= 24 && l + w <= width && t + w <= height)) || continue
+        if awk -v id="$id" -v l="$l" -v t="$t" -v w="$w" '$1 != id && (($2 - l)^2 < w^2 &&
+                ($3 - t)^2 < w^2) {near = 1} END {exit near}' <<<"$2"; then
+            left=$l
+            top=$t
+            return 0
+        fi
+    done <<<"$2"
+    return 1
+}
+
+# shoot_still_fly NAME SIDE: a screenshot of the screen ($work/NAME.png) while a clear fly
+# (clear_fly) of SIDE x SIDE stands still; sets $left and $top to that fly's place.
+shoot_still_fly() {
+    local before after attempt
     for ((attempt = 0; attempt < 100; attempt++)); do
         before=$(fly_positions)
         import -window root "$work/$1.png"
         after=$(fly_positions)
-        [ "$before" = "$after" ] || continue
-        while read -r id l t w _; do
-            ((w == $2 && l >= 0 && t >= 24 && l + w <= width && t + w <= height)) || continue
-            # No other fly nearer than SIDE on both axes.
-            if awk -v id="$id" -v l="$l" -v t="$t" -v w="$w" '$1 != id && (($2 - l)^2 < w^2 &&
-                    ($3 - t)^2 < w^2) {near = 1} END {exit near}' <<<"$after"; then
-                left=$l
-                top=$t
-                return 0
-            fi
-        done <<<"$after"
+        [ "$before" = "$after" ] && clear_fly "$2" "$after" && return 0
         sleep 0.1
     done
     fail "no fly stood still on screen, clear of the others, for a screenshot"

@@ -62,8 +62,18 @@ echo "without a compositor (fly at $left,$top): $corners of 4 corners show the b
 keep plain linux-nocomp.png
 
 # A fly covered by another window and uncovered again is painted by the server from its
-# picture, even while the program is stopped and could not draw it.
-kill -STOP "$quillop_pid"
+# picture, even while the program is stopped and could not draw it. The program is stopped
+# at a moment when a fly stands clear of the others on screen; another moment is tried if none
+# does.
+for ((i = 0; i < 100; i++)); do
+    kill -STOP "$quillop_pid"
+    # The server may still be taking the last moves it was sent.
+    stopped=$(fly_positions)
+    sleep 0.1
+    [ "$stopped" = "$(fly_positions)" ] && clear_fly 60 "$stopped" && break
+    kill -CONT "$quillop_pid"
+    sleep 0.2
+done
 shoot_still_fly stopped 60
 start_testwindow cover.log "$left" "$top" 60 60 ff00ff above
 import -window root "$work/covered.png"
