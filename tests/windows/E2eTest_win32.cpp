@@ -202,24 +202,35 @@ bool Near(const RECT& r, int x, int y, int margin) {
            y < r.bottom + margin;
 }
 
+// Freezes a fly with no other fly within 30 px of the point (dx, dy) inside it, so that no
+// other fly walks under a click there; returns it, or nullptr.
+HWND FreezeLoneFly(const std::vector<HWND>& flies, int dx, int dy) {
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        HWND fly = FreezeAnyFly(flies);
+        if (fly == nullptr) {
+            return nullptr;
+        }
+        const RECT r = WindowBounds(fly);
+        for (HWND other : flies) {
+            if (other != fly && Near(WindowBounds(other), r.left + dx, r.top + dy, 30)) {
+                fly = nullptr;
+            }
+        }
+        if (fly != nullptr) {
+            return fly;
+        }
+    }
+    return nullptr;
+}
+
 TEST_F(QuillopRun, PointerOverTheBodyStopsAFly) {
     EXPECT_NE(FreezeAnyFly(flies_), nullptr) << "no fly stopped under the pointer";
 }
 
 TEST_F(QuillopRun, ClicksOnATransparentCornerDoNotReachTheFly) {
-    HWND fly = nullptr;
-    RECT r{};
-    for (int attempt = 0; attempt < 10 && fly == nullptr; ++attempt) {
-        fly = FreezeAnyFly(flies_);
-        ASSERT_NE(fly, nullptr);
-        r = WindowBounds(fly);
-        for (HWND other : flies_) {
-            if (other != fly && Near(WindowBounds(other), r.left + 1, r.top + 1, 30)) {
-                fly = nullptr;  // another fly could take the click
-            }
-        }
-    }
+    const HWND fly = FreezeLoneFly(flies_, 1, 1);
     ASSERT_NE(fly, nullptr);
+    const RECT r = WindowBounds(fly);
     ASSERT_TRUE(RunShell("xdotool mousemove " + std::to_string(r.left + 1) + " " +
                          std::to_string(r.top + 1) + " click --repeat 2 --delay 80 1"));
     Pump(400);
@@ -227,7 +238,7 @@ TEST_F(QuillopRun, ClicksOnATransparentCornerDoNotReachTheFly) {
 }
 
 TEST_F(QuillopRun, DoubleClickOnTheBodyHidesAFlyForGoodWhileTheOthersWalkOn) {
-    const HWND fly = FreezeAnyFly(flies_);
+    const HWND fly = FreezeLoneFly(flies_, kFlySize / 2, kFlySize / 2);
     ASSERT_NE(fly, nullptr);
     ASSERT_TRUE(RunShell("xdotool click --repeat 2 --delay 80 3"));
     Pump(300);
