@@ -15,19 +15,10 @@ for ((i = 0; i < 50; i++)); do
 done
 [ "$areaWidth" = 480 ] && [ "$areaHeight" = 360 ] ||
     fail "openbox's margins should give a work area of 480 x 360, not $areaWidth x $areaHeight"
+watch_root
 start_quillop
 
-# The first place of each window: a window is made at (0, 0), hidden, and put at the centre
-# just before it is shown; it rests there a moment before its first step. On a loaded machine
-# the first look may come a few steps late.
-declare -A first=()
-for ((i = 0; i < 400 && ${#first[@]} < 3; i++)); do
-    while read -r id left top w h; do
-        [ -z "${first[$id]:-}" ] && [ "$left $top" != "0 0" ] && first[$id]="$left $top $w $h"
-    done < <(fly_positions)
-    sleep 0.01
-done
-[ ${#first[@]} -eq 3 ] || fail "expected 3 fly windows, saw ${#first[@]}"
+first_fly_places 3
 for id in "${!first[@]}"; do
     read -r left top w h <<<"${first[$id]}"
     [ "$w" = 60 ] && [ "$h" = 60 ] || fail "fly $id is $w x $h, not 60 x 60"

@@ -158,6 +158,42 @@ fly_positions() {
     }'
 }
 
+# watch_root: keeps the X server's own account of every window made or moved on the root, which
+# a look at the tree misses when a fly steps off its place between two looks. Start it before
+# the program.
+watch_root() {
+    stdbuf -oL xev -root -event substructure -event property >"$work/root.log" 2>&1 &
+    started+=($!)
+    wait_until "xev did not start listening on the root window" root_watched
+}
+root_watched() {
+    xprop -root -f _QUILLOP_TEST_MARK 8s -set _QUILLOP_TEST_MARK 1
+    grep -q _QUILLOP_TEST_MARK "$work/root.log"
+}
+
+# first_fly_places COUNT: waits up to 10 s until watch_root saw COUNT fly windows placed, and
+# fills the array first with "LEFT TOP WIDTH HEIGHT" of each at its first place off (0, 0),
+# where a fly window is made.
+declare -A first=()
+first_fly_places() {
+    wait_until "the X server did not place $1 fly windows within 10 s" fly_places_count "$1"
+}
+fly_places_count() {
+    local flies id place
+    flies=" $(fly_positions | cut -d' ' -f1 | tr '\n' ' ')"
+    first=()
+    while read -r id place; do
+        [[ $flies == *" $id "* ]] && first[$id]=$place
+    done < <(awk 'match($0, /window 0x[0-9a-f]+, \(-?[0-9]+,-?[0-9]+\), width [0-9]+, height [0-9]+/) {
+        split(substr($0, RSTART + 7, RLENGTH - 7), at, /[,() ]+/)
+        if (!(at[1] in seen) && at[2] " " at[3] != "0 0") {
+            seen[at[1]] = 1
+            print at[1], at[2], at[3], at[5], at[7]
+        }
+    }' "$work/root.log")
+    ((${#first[@]} == $1))
+}
+
 # wait_for_flies COUNT [-ge|-eq]: waits until at least (or exactly) that many fly windows
 # exist, hidden ones included; fails after 10 s.
 wait_for_flies() {
