@@ -71,7 +71,7 @@ free_display() {
 }
 
 # start_xvfb NUMBER XVFB_ARGS...: Xvfb alone on the test's display NUMBER, which becomes
-# $DISPLAY; returns once it answers.
+# $DISPLAY; returns once it answers, with its size in $screen_width and $screen_height.
 start_xvfb() {
     local number i
     number=$(display_number "$1")
@@ -81,7 +81,8 @@ start_xvfb() {
     Xvfb ":$number" "$@" -noreset -nolisten tcp >"$work/xvfb.log" 2>&1 &
     started+=($!)
     for ((i = 0; i < 50; i++)); do
-        xdpyinfo >/dev/null 2>&1 && return 0
+        read -r screen_width screen_height < <(xdpyinfo 2>/dev/null |
+            awk '/dimensions:/ {split($2, d, "x"); print d[1], d[2]}') && return 0
         sleep 0.1
     done
     fail "Xvfb did not start on :$number ($(cat "$work/xvfb.log"))"
@@ -132,9 +133,7 @@ start_testwindow() {
 # start_backdrop COLOUR: a full-screen window of that colour (RRGGBB) below everything, logging
 # the clicks that reach it to $work/backdrop.log.
 start_backdrop() {
-    local size
-    size=$(xdpyinfo | awk '/dimensions:/ {print $2}')
-    start_testwindow backdrop.log 0 0 "${size%x*}" "${size#*x}" "$1"
+    start_testwindow backdrop.log 0 0 "$screen_width" "$screen_height" "$1"
 }
 
 # start_quillop: runs the program in the background; its pid is in $quillop_pid.
@@ -377,10 +376,10 @@ close_box() {
 # prints them) stands wholly on screen below a 24-pixel panel with no other fly nearer than
 # SIDE on both axes; sets $left and $top to its place.
 clear_fly() {
-    local id l t w width height
-    read -r width height < <(xdpyinfo | awk '/dimensions:/ {split($2, d, "x"); print d[1], d[2]}')
+    local id l t w
     while read -r id l t w _; do
-        ((w == $1 && l >= 0 && t >= 24 && l + w <= width && t + w <= height)) || continue
+        ((w == $1 && l >= 0 && t >= 24 && l + w <= screen_width && t + w <= screen_height)) ||
+            continue
         if awk -v id="$id" -v l="$l" -v t="$t" -v w="$w" '$1 != id && (($2 - l)^2 < w^2 &&
                 ($3 - t)^2 < w^2) {near = 1} END {exit near}' <<<"$2"; then
             left=$l
