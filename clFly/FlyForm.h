@@ -42,7 +42,7 @@ class TFlyForm final : public Component, private WalkerWindow, private FlyEvents
     // WalkerWindow
     void MoveTo(int left, int top) override;
     void DrawSprite() override;
-    Size WorkAreaSize() override { return host_.WorkAreaSize(); }
+    Rect WorkArea() override { return host_.WorkArea(); }
     void StartTimer(int intervalMs) override { window_->StartTimer(intervalMs); }
     void StopTimer() override { window_->StopTimer(); }
 

@@ -16,14 +16,6 @@
 
 namespace quillop {
 
-struct Rect {
-    int Left = 0;
-    int Top = 0;
-    int Width = 0;
-    int Height = 0;
-    bool operator==(const Rect&) const = default;
-};
-
 // Where a fly window stands: its top-left corner on the screen.
 struct Point {
     int Left = 0;
@@ -80,7 +72,8 @@ class FlyHost {
     // Hides the application's own top-level window, so the program keeps no taskbar button.
     virtual void HideApplicationWindow() = 0;
     virtual Size ScreenSize() = 0;
-    virtual Size WorkAreaSize() = 0;
+    // The primary screen's work area, measured from that screen's top-left corner.
+    virtual Rect WorkArea() = 0;
     // Where the primary screen's top-left corner stands on the desktop; the walker's
     // positions are measured from there.
     virtual Point ScreenOrigin() = 0;

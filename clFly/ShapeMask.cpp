@@ -14,7 +14,12 @@ std::vector<std::uint8_t> AlphaMask(std::span<const std::uint8_t> bgra, std::uin
     return bits;
 }
 
-TrimmedPicture TrimToVisible(std::span<const std::uint8_t> bgra, int width, int height) {
+int VisibleBoxSide(int side) {
+    // 72 % of the side, rounded up: 44 of 60, 87 of 120.
+    return std::min(side, (side * 72 + 99) / 100);
+}
+
+TrimmedPicture CutToBox(std::span<const std::uint8_t> bgra, int width, int height, int box) {
     int left = width;
     int top = height;
     int right = -1;
@@ -29,18 +34,24 @@ TrimmedPicture TrimToVisible(std::span<const std::uint8_t> bgra, int width, int 
             }
         }
     }
-    if (right < 0) {
-        return {0, 0, 1, 1, std::vector<std::uint8_t>(4)};
+    // The box's corner on one axis: centred on the visible span, kept within the picture.
+    const auto place = [box](int first, int last, int size) {
+        const int side = std::min(box, size);
+        const int start = last < first ? (size - side) / 2 : (first + last + 1 - side) / 2;
+        return std::clamp(start, 0, size - side);
+    };
+    TrimmedPicture cut{place(left, right, width),
+                       place(top, bottom, height),
+                       std::min(box, width),
+                       std::min(box, height),
+                       {}};
+    const std::size_t rowBytes = static_cast<std::size_t>(cut.Width) * 4;
+    cut.Bgra.reserve(rowBytes * cut.Height);
+    for (int y = cut.Top; y < cut.Top + cut.Height; ++y) {
+        const auto first = bgra.begin() + (static_cast<std::ptrdiff_t>(y) * width + cut.Left) * 4;
+        cut.Bgra.insert(cut.Bgra.end(), first, first + static_cast<std::ptrdiff_t>(rowBytes));
     }
-    TrimmedPicture trimmed{left, top, right - left + 1, bottom - top + 1, {}};
-    const std::size_t rowBytes = static_cast<std::size_t>(trimmed.Width) * 4;
-    trimmed.Bgra.reserve(rowBytes * trimmed.Height);
-    for (int y = top; y <= bottom; ++y) {
-        const auto first = bgra.begin() + (static_cast<std::ptrdiff_t>(y) * width + left) * 4;
-        trimmed.Bgra.insert(trimmed.Bgra.end(), first,
-                            first + static_cast<std::ptrdiff_t>(rowBytes));
-    }
-    return trimmed;
+    return cut;
 }
 
 std::vector<std::uint8_t> PackBitmap(std::span<const std::uint8_t> bits, int width, int height,

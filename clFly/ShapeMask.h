@@ -22,7 +22,7 @@ struct BitmapLayout {
 // `minAlpha`, else 0.
 std::vector<std::uint8_t> AlphaMask(std::span<const std::uint8_t> bgra, std::uint8_t minAlpha);
 
-// A picture cut down to its visible pixels, and where they stood in the whole picture.
+// A piece cut out of a picture, and where it stood in the whole picture.
 struct TrimmedPicture {
     int Left = 0;
     int Top = 0;
@@ -31,9 +31,13 @@ struct TrimmedPicture {
     std::vector<std::uint8_t> Bgra;
 };
 
-// The smallest rectangle of a premultiplied blue-green-red-alpha picture that holds every pixel
-// with alpha > 0, cut out of it. A picture with no such pixel keeps one transparent pixel.
-TrimmedPicture TrimToVisible(std::span<const std::uint8_t> bgra, int width, int height);
+// The side of the square that holds the visible pixels of every fly picture of the given side
+// (the fly's legs and shadow reach at most 42 of its 60 pixels, at every scale).
+int VisibleBoxSide(int side);
+
+// A `box` x `box` square of a premultiplied blue-green-red-alpha picture (at most its size),
+// centred on the pixels with alpha > 0 as far as the picture's edges allow, cut out of it.
+TrimmedPicture CutToBox(std::span<const std::uint8_t> bgra, int width, int height, int box);
 
 // Packs a mask (one byte a pixel, 0 or 1, row after row) into bitmap rows of the layout.
 std::vector<std::uint8_t> PackBitmap(std::span<const std::uint8_t> bits, int width, int height,

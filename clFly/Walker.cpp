@@ -79,11 +79,11 @@ void FlyWalker::SetMove(int steps, int direction, int rest) {
 }
 
 bool FlyWalker::InBounds(double x, double y) {
-    const Size area = window_.WorkAreaSize();
+    const Rect area = window_.WorkArea();
     const double leftTop = kOverhangLeftTop * Scale;
     const double rightBottom = kOverhangRightBottom * Scale;
-    return x >= leftTop && y >= leftTop && x + rightBottom <= area.Width &&
-           y + rightBottom <= area.Height;
+    return x >= area.Left + leftTop && y >= area.Top + leftTop &&
+           x + rightBottom <= area.Left + area.Width && y + rightBottom <= area.Top + area.Height;
 }
 
 void FlyWalker::MoveTimerTick() {
@@ -109,20 +109,20 @@ void FlyWalker::MoveTimerTick() {
         }
         return;
     }
-    // Each correction sees the ones before it, and the work area is read again.
+    // Each correction sees the ones before it, and the work area is read again for each.
     const double leftTop = kOverhangLeftTop * Scale;
     const double rightBottom = kOverhangRightBottom * Scale;
     const double pushBack = kPushBack * Scale;
-    if (X < leftTop) {
+    if (X < window_.WorkArea().Left + leftTop) {
         X += pushBack;
     }
-    if (Y < leftTop) {
+    if (Y < window_.WorkArea().Top + leftTop) {
         Y += pushBack;
     }
-    if (X + rightBottom > window_.WorkAreaSize().Width) {
+    if (const Rect area = window_.WorkArea(); X + rightBottom > area.Left + area.Width) {
         X -= pushBack;
     }
-    if (Y + rightBottom > window_.WorkAreaSize().Height) {
+    if (const Rect area = window_.WorkArea(); Y + rightBottom > area.Top + area.Height) {
         Y -= pushBack;
     }
     timer_.SetEnabled(false);

@@ -12,6 +12,16 @@ struct Size {
     int Height = 0;
 };
 
+// A rectangle in device pixels: a window's bounds on the desktop, or the work area measured
+// from the primary screen's top-left corner.
+struct Rect {
+    int Left = 0;
+    int Top = 0;
+    int Width = 0;
+    int Height = 0;
+    bool operator==(const Rect&) const = default;
+};
+
 struct StepVector {
     double X;
     double Y;
@@ -71,8 +81,9 @@ class WalkerWindow : public TimerDriver {
     virtual void MoveTo(int left, int top) = 0;
     // Draws the sprite the walker names at the window's current position.
     virtual void DrawSprite() = 0;
-    // The work area's width and height, read anew at every call.
-    virtual Size WorkAreaSize() = 0;
+    // The work area, measured from the primary screen's top-left corner as the walker's
+    // positions are; read anew at every call.
+    virtual Rect WorkArea() = 0;
 };
 
 // The walker state of one fly and its operations.

@@ -49,7 +49,7 @@ class Application final : public FlyHost {
                                                const Rect& bounds) override;
     void HideApplicationWindow() override { platform_.HideApplicationWindow(); }
     Size ScreenSize() override { return platform_.ScreenSize(); }
-    Size WorkAreaSize() override { return platform_.WorkAreaSize(); }
+    Rect WorkArea() override { return platform_.WorkArea(); }
     Point ScreenOrigin() override { return platform_.ScreenOrigin(); }
     const Clock& SystemClock() override { return platform_.SystemClock(); }
     SpriteCache& Sprites() override { return sprites_; }

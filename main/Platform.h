@@ -72,8 +72,9 @@ class Platform {
                                                        const Rect& bounds) = 0;
     // The primary screen's full size.
     virtual Size ScreenSize() = 0;
-    // The primary screen's work area: the screen less the taskbar or panels.
-    virtual Size WorkAreaSize() = 0;
+    // The primary screen's work area (the screen less the taskbar or panels), measured from
+    // that screen's top-left corner.
+    virtual Rect WorkArea() = 0;
     // The primary screen's top-left corner on the desktop; Windows puts it at (0, 0).
     virtual Point ScreenOrigin() { return {}; }
     virtual const Clock& SystemClock() = 0;

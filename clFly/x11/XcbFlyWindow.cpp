@@ -40,7 +40,7 @@ const char* const kAtomNames[] = {
 
 // One fly's X window: 32-bit ARGB and override-redirect, so no window manager frames, focuses,
 // lists or stacks it.
-class XcbFlyWindow final : public FlyWindow, private TimerTarget {
+class XcbFlyWindow final : public FlyWindow, private TimerTarget, private PacedWindow {
   public:
     XcbFlyWindow(XcbFlyDisplay& display, FlyTimers& timers, FlyEvents& events,
                  const std::string& name, const Rect& bounds);
@@ -68,6 +68,7 @@ class XcbFlyWindow final : public FlyWindow, private TimerTarget {
 
   private:
     void OnTimerExpiry() override;
+    void SendStep() override;
     // Shows the picture as the window's background, and cuts the window to it.
     void ShowPicture(const XcbSprite& sprite);
     // Writes the _NET_WM_STATE list, which tells compositors and tools what the fly is.
@@ -79,7 +80,9 @@ class XcbFlyWindow final : public FlyWindow, private TimerTarget {
     xcb_connection_t* connection_;
     xcb_window_t window_;
     std::int64_t timerId_ = 0;
+    // Where the window stands on the server, and where the fly wants it.
     Rect bounds_;
+    Rect wanted_;
     bool mapped_ = false;
     bool inputEnabled_ = true;
     bool topMost_ = false;
@@ -88,7 +91,9 @@ class XcbFlyWindow final : public FlyWindow, private TimerTarget {
     bool covered_ = false;
     // The cut the window was given (XcbSprites::CutOf), 0 while it is not cut.
     std::uint32_t cut_ = 0;
+    // The picture shown on the server, and the one the fly wants shown.
     const XcbSprite* shown_ = nullptr;
+    const XcbSprite* wantedSprite_ = nullptr;
 };
 
 void XcbFlyWindow::OnTimerExpiry() {
@@ -103,7 +108,8 @@ XcbFlyWindow::XcbFlyWindow(XcbFlyDisplay& display, FlyTimers& timers, FlyEvents&
       events_(events),
       connection_(display.connection_),
       window_(xcb_generate_id(connection_)),
-      bounds_(bounds) {
+      bounds_(bounds),
+      wanted_(bounds) {
     XcbSprites& sprites = display.sprites_;
     const std::uint32_t values[] = {XCB_BACK_PIXMAP_NONE, 0, 1, kFlyEventMask, sprites.Colormap()};
     xcb_create_window(connection_, 32, window_, sprites.Screen()->root,
@@ -141,6 +147,7 @@ XcbFlyWindow::XcbFlyWindow(XcbFlyDisplay& display, FlyTimers& timers, FlyEvents&
 
 XcbFlyWindow::~XcbFlyWindow() {
     StopTimer();
+    display_.pacer_.Unmark(*this);
     if (mapped_) {
         --display_.shownCount_;
     }
@@ -164,19 +171,33 @@ void XcbFlyWindow::StopTimer() {
 PresentResult XcbFlyWindow::Present(Point at, const CachedSprite* cached) {
     // NOTE: the window was made with an alpha channel, so there is no transparency to be
     // refused, and the shared pictures are copied at full opacity as they are.
-    const XcbSprite* sprite = cached != nullptr ? &display_.sprites_.Get(*cached) : shown_;
-    Rect wanted{at.Left, at.Top, bounds_.Width, bounds_.Height};
+    const XcbSprite* sprite = cached != nullptr ? &display_.sprites_.Get(*cached) : wantedSprite_;
+    Rect wanted{at.Left, at.Top, wanted_.Width, wanted_.Height};
     if (sprite != nullptr) {
         wanted = {at.Left + sprite->Left, at.Top + sprite->Top, sprite->Width, sprite->Height};
     }
-    // One request for the whole step.
+    // The step waits with the display, which sends each fly's newest at the server's pace.
+    if (sprite != wantedSprite_ || wanted != wanted_) {
+        const bool moved = wanted != wanted_;
+        wanted_ = wanted;
+        wantedSprite_ = sprite;
+        display_.pacer_.Mark(*this);
+        if (moved) {
+            UpdateCover();
+        }
+    }
+    return {};
+}
+
+void XcbFlyWindow::SendStep() {
+    // One request for the whole move.
     std::uint16_t mask = 0;
     std::uint32_t values[4];
     int count = 0;
     auto change = [&](int Rect::*field, std::uint16_t bit) {
-        if (wanted.*field != bounds_.*field) {
+        if (wanted_.*field != bounds_.*field) {
             mask |= bit;
-            values[count++] = static_cast<std::uint32_t>(wanted.*field);
+            values[count++] = static_cast<std::uint32_t>(wanted_.*field);
         }
     };
     change(&Rect::Left, XCB_CONFIG_WINDOW_X);
@@ -185,13 +206,11 @@ PresentResult XcbFlyWindow::Present(Point at, const CachedSprite* cached) {
     change(&Rect::Height, XCB_CONFIG_WINDOW_HEIGHT);
     if (mask != 0) {
         xcb_configure_window(connection_, window_, mask, values);
-        bounds_ = wanted;
-        UpdateCover();
+        bounds_ = wanted_;
     }
-    if (sprite != nullptr && sprite != shown_) {
-        ShowPicture(*sprite);
+    if (wantedSprite_ != nullptr && wantedSprite_ != shown_) {
+        ShowPicture(*wantedSprite_);
     }
-    return {};
 }
 
 void XcbFlyWindow::WriteStateProperty() {
@@ -211,6 +230,8 @@ void XcbFlyWindow::Show() {
     mapped_ = true;
     ++display_.shownCount_;
     covered_ = false;
+    // A fly shows where and as it was last put, never where it stood before.
+    display_.pacer_.SendNow(*this);
     UpdateCover();
     if (!covered_) {
         xcb_map_window(connection_, window_);
@@ -256,7 +277,7 @@ void XcbFlyWindow::SetTopMost(bool topMost) {
 
 void XcbFlyWindow::UpdateCover() {
     const bool covered =
-        mapped_ && !topMost_ && IsCoveredFly(bounds_, loweredAtMs_, display_.raised_);
+        mapped_ && !topMost_ && IsCoveredFly(wanted_, loweredAtMs_, display_.raised_);
     if (covered == covered_) {
         return;
     }
@@ -298,14 +319,15 @@ void XcbFlyWindow::ApplyBoundingShape() {
 // NOTE: Xwayland 22 does not pass a window's input shape on to the compositor, and sway and
 // KWin send the pointer to whatever surface covers it: the transparent pixels of a fly window
 // would swallow the clicks meant for the native window below. So on XWayland a fly window
-// covers only the rectangle of its picture's visible pixels.
+// covers only a box around its pictures' visible pixels, of one size for all of them.
 XcbFlyDisplay::XcbFlyDisplay(xcb_connection_t* connection, int screenNumber, DoubleClickRules rules,
                              TimerWake& wake, bool xwayland)
     : connection_(connection),
       sprites_(connection, screenNumber, xwayland),
       doubleClick_(rules),
       timers_(std::make_unique<FlyTimers>(wake)),
-      stacking_(connection, sprites_.Screen()->root) {
+      stacking_(connection, sprites_.Screen()->root),
+      pacer_(connection, *timers_) {
     static_assert(std::size(kAtomNames) == kAtomCount);
     InternAtoms(connection, kAtomNames, atoms_);
 }
@@ -325,6 +347,7 @@ void XcbFlyDisplay::SetRaisedWindows(std::vector<RaisedWindow> windows) {
 }
 
 void XcbFlyDisplay::Flush() {
+    pacer_.Send();
     stacking_.Update([this](xcb_window_t id) { return RoleOf(id); });
 }
 

@@ -15,6 +15,7 @@
 #include "clFly/FlyWindow.h"
 #include "clFly/StackingRules.h"
 #include "clFly/x11/FlyStacking.h"
+#include "clFly/x11/XcbPacer.h"
 #include "clFly/x11/XcbSprites.h"
 
 namespace quillop {
@@ -29,7 +30,7 @@ class XcbFlyDisplay {
   public:
     // Throws Failure when the screen cannot show windows with per-pixel alpha. The flies'
     // timers run on the wake-up, which must outlive the display. On XWayland (`xwayland`)
-    // each fly window covers only the visible pixels of its picture.
+    // each fly window covers only a box around the visible pixels of its pictures.
     XcbFlyDisplay(xcb_connection_t* connection, int screenNumber, DoubleClickRules rules,
                   TimerWake& wake, bool xwayland);
     ~XcbFlyDisplay();
@@ -41,8 +42,9 @@ class XcbFlyDisplay {
     // Handles an event of the connection; true when it belonged to a fly window and nobody
     // else needs it. The fly may be destroyed inside.
     bool Dispatch(const xcb_generic_event_t* event);
-    // Puts the top-most flies back on top if another window came above them; called before
-    // the event loop sleeps.
+    // Sends the flies' newest places and pictures once the server has handled those sent
+    // before, and puts the top-most flies back on top if another window came above them;
+    // called before the event loop sleeps.
     void Flush();
     // The socket of the connection that watches the other windows' stacking; Flush takes
     // what it brings. -1 when nothing is watched.
@@ -84,6 +86,7 @@ class XcbFlyDisplay {
     FlyStacking stacking_;
     xcb_atom_t atoms_[kAtomCount] = {};
     std::unordered_map<xcb_window_t, XcbFlyWindow*> windows_;
+    XcbPacer pacer_;
     std::vector<RaisedWindow> raised_;
     // The fly windows that are mapped.
     int shownCount_ = 0;

@@ -153,7 +153,12 @@ const XcbSprite& XcbSprites::Get(const CachedSprite& cached) {
     const Sprite& picture = cached.Picture;
     TrimmedPicture trimmed{0, 0, picture.Width, picture.Height, {}};
     if (trimmed_) {
-        trimmed = TrimToVisible(picture.Pixels, picture.Width, picture.Height);
+        // NOTE: every resize of a window makes XWayland hand the compositor a new buffer and
+        // a file descriptor with it; at every step of 99 flies that overran its connection and
+        // took it down. All pictures of a size are cut to one box, so a fly window keeps its
+        // size and only moves.
+        trimmed =
+            CutToBox(picture.Pixels, picture.Width, picture.Height, VisibleBoxSide(picture.Width));
     }
     const std::vector<std::uint8_t>& bgra = trimmed_ ? trimmed.Bgra : picture.Pixels;
     const int width = trimmed.Width;

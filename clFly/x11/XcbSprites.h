@@ -46,8 +46,8 @@ struct XcbCut {
 class XcbSprites {
   public:
     // Finds the 32-bit ARGB visual and starts to watch the compositing manager's selection.
-    // With `trimmed`, every picture is cut down to its visible pixels. Throws Failure when the
-    // server offers no such visual.
+    // With `trimmed`, every picture is cut down to a box of one size that holds its visible
+    // pixels (VisibleBoxSide). Throws Failure when the server offers no such visual.
     XcbSprites(xcb_connection_t* connection, int screenNumber, bool trimmed);
     ~XcbSprites();
     XcbSprites(const XcbSprites&) = delete;

@@ -331,19 +331,23 @@ Size QtPlatform::ScreenSize() {
     return screen != nullptr ? DevicePixels(screen, screen->geometry().size()) : Size{};
 }
 
-Size QtPlatform::WorkAreaSize() {
+Rect QtPlatform::WorkArea() {
     // NOTE: Qt keeps the work area of _NET_WORKAREA up to date from the root window's
     // property changes, so reading it costs no request to the server.
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (screen == nullptr) {
         return {};
     }
+    const QRect whole = screen->geometry();
     QRect area = screen->availableGeometry();
     // NOTE: sway writes no work area on XWayland's root window; it tells it over its own socket.
     if (shell_->Sway != nullptr) {
-        area = shell_->Sway->Area(screen->geometry()).value_or(area);
+        area = shell_->Sway->Area(whole).value_or(area);
     }
-    return DevicePixels(screen, area.size());
+    // Qt's screens keep their corner in device pixels and scale what lies within them.
+    const Size corner = DevicePixels(screen, QSize(area.x() - whole.x(), area.y() - whole.y()));
+    const Size size = DevicePixels(screen, area.size());
+    return {corner.Width, corner.Height, size.Width, size.Height};
 }
 
 Point QtPlatform::ScreenOrigin() {

@@ -31,7 +31,7 @@ class QtPlatform final : public Platform {
     std::unique_ptr<FlyWindow> CreateFlyWindow(FlyEvents& events, const std::string& name,
                                                const Rect& bounds) override;
     Size ScreenSize() override;
-    Size WorkAreaSize() override;
+    Rect WorkArea() override;
     Point ScreenOrigin() override;
     const Clock& SystemClock() override;
     void HideApplicationWindow() override {}

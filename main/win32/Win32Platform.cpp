@@ -72,13 +72,16 @@ Size Win32Platform::ScreenSize() {
     return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
 }
 
-Size Win32Platform::WorkAreaSize() {
+Rect Win32Platform::WorkArea() {
     const PerMonitorDpiScope physical;
     RECT area{};
     if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0)) {
-        return ScreenSize();
+        const Size screen = ScreenSize();
+        return {0, 0, screen.Width, screen.Height};
     }
-    return {area.right - area.left, area.bottom - area.top};
+    // The primary screen's top-left corner is the desktop's origin, so a taskbar at the top or
+    // left moves the work area's corner off it.
+    return {area.left, area.top, area.right - area.left, area.bottom - area.top};
 }
 
 void Win32Platform::ShowMessageBox(const std::string& text, const std::string& caption,

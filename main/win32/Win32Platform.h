@@ -33,7 +33,7 @@ class Win32Platform : public Platform {
     std::unique_ptr<FlyWindow> CreateFlyWindow(FlyEvents& events, const std::string& name,
                                                const Rect& bounds) override;
     Size ScreenSize() override;
-    Size WorkAreaSize() override;
+    Rect WorkArea() override;
     const Clock& SystemClock() override { return clock_; }
     void HideApplicationWindow() override { ShowWindow(appWindow_, SW_HIDE); }
     void ShowMessageBox(const std::string& text, const std::string& caption, BoxIcon icon) override;

@@ -161,12 +161,12 @@ TEST(FlyScaleTest, TheTwoXSetIsTheSameFlyDrawnFiner) {
 struct Track final : WalkerWindow {
     void MoveTo(int, int) override {}
     void DrawSprite() override { names.push_back(walker->SpriteName); }
-    Size WorkAreaSize() override { return area; }
+    Rect WorkArea() override { return area; }
     void StartTimer(int ms) override { periods.push_back(ms); }
     void StopTimer() override {}
 
     FlyWalker* walker = nullptr;
-    Size area;
+    Rect area;
     std::vector<std::string> names;
     std::vector<int> periods;
 };
@@ -177,7 +177,7 @@ TEST(FlyScaleTest, AScaledWalkerTakesTheSameWalkWithLongerSteps) {
         RandomSource random;
         random.SetState(20261209u);
         Track track;
-        track.area = {static_cast<int>(300 * scale), static_cast<int>(200 * scale)};
+        track.area = {0, 0, static_cast<int>(300 * scale), static_cast<int>(200 * scale)};
         FlyWalker walker(track, random);
         track.walker = &walker;
         walker.Scale = scale;

@@ -20,25 +20,55 @@ TEST(ShapeMaskTest, AlphaMaskKeepsThePixelsFromTheGivenAlphaOn) {
     EXPECT_EQ(AlphaMask(bgra, 128), (std::vector<std::uint8_t>{0, 0, 0, 1, 1}));
 }
 
-TEST(ShapeMaskTest, TrimToVisibleKeepsEveryPixelThatShowsAndNothingAround) {
-    // 4 x 3, transparent but for (1, 0) and (2, 2), the second barely visible.
-    std::vector<std::uint8_t> bgra(4 * 3 * 4);
-    bgra[(0 * 4 + 1) * 4 + 0] = 7;
-    bgra[(0 * 4 + 1) * 4 + 3] = 255;
-    bgra[(2 * 4 + 2) * 4 + 3] = 1;
-    const TrimmedPicture trimmed = TrimToVisible(bgra, 4, 3);
-    EXPECT_EQ((std::array{trimmed.Left, trimmed.Top, trimmed.Width, trimmed.Height}),
-              (std::array{1, 0, 2, 3}));
-    std::vector<std::uint8_t> expected(2 * 3 * 4);
-    expected[0] = 7;
-    expected[3] = 255;
-    expected[(2 * 2 + 1) * 4 + 3] = 1;
-    EXPECT_EQ(trimmed.Bgra, expected);
+TEST(ShapeMaskTest, CutToBoxCentresTheBoxOnWhatShowsWithinThePicture) {
+    // 6 x 4, transparent but for (3, 1) and (4, 2), the second barely visible.
+    std::vector<std::uint8_t> bgra(6 * 4 * 4);
+    bgra[(1 * 6 + 3) * 4 + 0] = 7;
+    bgra[(1 * 6 + 3) * 4 + 3] = 255;
+    bgra[(2 * 6 + 4) * 4 + 3] = 1;
+    const TrimmedPicture cut = CutToBox(bgra, 6, 4, 3);
+    EXPECT_EQ((std::array{cut.Left, cut.Top, cut.Width, cut.Height}), (std::array{2, 0, 3, 3}));
+    std::vector<std::uint8_t> expected(3 * 3 * 4);
+    expected[(1 * 3 + 1) * 4 + 0] = 7;
+    expected[(1 * 3 + 1) * 4 + 3] = 255;
+    expected[(2 * 3 + 2) * 4 + 3] = 1;
+    EXPECT_EQ(cut.Bgra, expected);
+    // At the picture's edge the box stays inside it; a box larger than the picture is the
+    // picture; nothing visible keeps the box in the middle.
+    bgra.assign(bgra.size(), 0);
+    bgra[(0 * 6 + 5) * 4 + 3] = 255;
+    const TrimmedPicture edge = CutToBox(bgra, 6, 4, 3);
+    EXPECT_EQ((std::array{edge.Left, edge.Top}), (std::array{3, 0}));
+    EXPECT_EQ((std::array{CutToBox(bgra, 6, 4, 9).Width, CutToBox(bgra, 6, 4, 9).Height}),
+              (std::array{6, 4}));
+    const TrimmedPicture empty = CutToBox(std::vector<std::uint8_t>(6 * 4 * 4), 6, 4, 2);
+    EXPECT_EQ((std::array{empty.Left, empty.Top}), (std::array{2, 1}));
+}
 
-    // Nothing shows: one transparent pixel, never an empty window.
-    const TrimmedPicture empty = TrimToVisible(std::vector<std::uint8_t>(16), 2, 2);
-    EXPECT_EQ((std::array{empty.Width, empty.Height}), (std::array{1, 1}));
-    EXPECT_EQ(empty.Bgra, std::vector<std::uint8_t>(4));
+// On XWayland a fly window keeps one size, the box, whichever picture it shows: every fly
+// picture at every scale must show whole within it.
+TEST(ShapeMaskTest, EveryFlyPictureShowsWholeInItsBox) {
+    SpriteCache cache(EmbeddedSprites());
+    for (const double scale : kFlyScales) {
+        for (int d = 1; d <= kDirections; ++d) {
+            for (int f = 1; f <= kFrames; ++f) {
+                const Sprite& picture = cache.Get(SpriteName(d, f), scale).Picture;
+                const int box = VisibleBoxSide(picture.Width);
+                const TrimmedPicture cut =
+                    CutToBox(picture.Pixels, picture.Width, picture.Height, box);
+                ASSERT_EQ((std::array{cut.Width, cut.Height}), (std::array{box, box}));
+                long shown = 0;
+                long all = 0;
+                for (std::size_t i = 3; i < cut.Bgra.size(); i += 4) {
+                    shown += cut.Bgra[i];
+                }
+                for (std::size_t i = 3; i < picture.Pixels.size(); i += 4) {
+                    all += picture.Pixels[i];
+                }
+                EXPECT_EQ(shown, all) << SpriteName(d, f) << " at " << scale;
+            }
+        }
+    }
 }
 
 TEST(ShapeMaskTest, PackBitmapFollowsTheServersBitAndByteOrderAndPadding) {

@@ -12,7 +12,7 @@ namespace {
 struct RecordingWindow final : WalkerWindow {
     void MoveTo(int left, int top) override { moves.push_back({left, top}); }
     void DrawSprite() override { draws.push_back(walker->SpriteName); }
-    Size WorkAreaSize() override {
+    Rect WorkArea() override {
         ++areaReads;
         return area;
     }
@@ -24,7 +24,7 @@ struct RecordingWindow final : WalkerWindow {
     void StopTimer() override { running = false; }
 
     FlyWalker* walker = nullptr;
-    Size area{1024, 768};
+    Rect area{0, 0, 1024, 768};
     std::vector<std::pair<int, int>> moves;
     std::vector<std::string> draws;
     int areaReads = 0;
@@ -179,7 +179,7 @@ TEST_F(WalkerTest, RightAndBottomEdgesUseTheWorkAreaSize) {
     Walking(983.0, 300.0, 3);
     walker.MoveTimerTick();
     EXPECT_DOUBLE_EQ(walker.X, 983.0);  // 986 + 40 > 1024
-    window.area = {1024, 650};
+    window.area = {0, 0, 1024, 650};
     Walking(300.0, 608.0, 5);
     walker.MoveTimerTick();
     EXPECT_DOUBLE_EQ(walker.Y, 608.0);  // 611 + 40 > 650
@@ -200,7 +200,7 @@ TEST_F(WalkerTest, AStepOntoTheLimitsIsInBounds) {
 }
 
 TEST_F(WalkerTest, AFlyOutsideShrunkenLimitsIsPushedBackAtEveryTick) {
-    window.area = {400, 300};
+    window.area = {0, 0, 400, 300};
     Walking(900.0, 700.0, 1);
     for (int tick = 0; tick < 500 && (walker.X + 40 > 400 || walker.Y + 40 > 300); ++tick) {
         const double x = walker.X, y = walker.Y;
@@ -213,6 +213,41 @@ TEST_F(WalkerTest, AFlyOutsideShrunkenLimitsIsPushedBackAtEveryTick) {
     }
     EXPECT_LE(walker.X + 40, 400.0);
     EXPECT_LE(walker.Y + 40, 300.0);
+}
+
+// A panel at the top (Plasma's 44 px, GNOME's 32 px) and a taskbar at the left move the limits
+// on their side: the 20 px overhang is counted from the work area's edge, not the screen's.
+TEST_F(WalkerTest, LimitsAreMeasuredFromTheWorkAreasCorner) {
+    window.area = {0, 44, 1920, 1036};
+    Walking(500.0, 26.0, 2);  // to 23 < 44 - 20: pushed back
+    walker.MoveTimerTick();
+    EXPECT_DOUBLE_EQ(walker.Y, 26.0);
+    Walking(500.0, 1037.0, 5);  // to 1040, and 1040 + 40 = 1080 = 44 + 1036: in
+    walker.MoveTimerTick();
+    EXPECT_DOUBLE_EQ(walker.Y, 1040.0);
+    window.area = {62, 0, 1218, 1024};
+    Walking(43.0, 500.0, 7);  // to 40 < 62 - 20
+    walker.MoveTimerTick();
+    EXPECT_DOUBLE_EQ(walker.X, 43.0);
+    Walking(1237.0, 500.0, 3);  // to 1240, and 1240 + 40 = 1280 = 62 + 1218: in
+    walker.MoveTimerTick();
+    EXPECT_DOUBLE_EQ(walker.X, 1240.0);
+    EXPECT_EQ(window.draws.size(), 2u);
+}
+
+// A panel that comes at the top while a fly walks under it: the fly works its way down.
+TEST_F(WalkerTest, AFlyLeftAboveAWorkAreaThatMovedDownIsPushedIn) {
+    Walking(300.0, 5.0, 1);
+    window.area = {0, 100, 1024, 668};
+    for (int tick = 0; tick < 200 && walker.Y < 80.0; ++tick) {
+        const double y = walker.Y;
+        walker.MoveTimerTick();
+        if (walker.Timer().Interval() != 10) {
+            walker.MoveTimerTick();  // the rest's expiry is a tick too
+        }
+        EXPECT_GE(walker.Y, y);  // never further out
+    }
+    EXPECT_GE(walker.Y, 80.0);
 }
 
 TEST_F(WalkerTest, FreezeHoldsEverythingForTwoHundredTicks) {

@@ -78,7 +78,7 @@ class FakePlatform : public Platform {
     std::unique_ptr<FlyWindow> CreateFlyWindow(FlyEvents& events, const std::string& name,
                                                const Rect& bounds) override;
     Size ScreenSize() override { return screen; }
-    Size WorkAreaSize() override { return workArea; }
+    Rect WorkArea() override { return workArea; }
     Point ScreenOrigin() override { return origin; }
     const Clock& SystemClock() override { return clock; }
     void HideApplicationWindow() override { ++applicationWindowHides; }
@@ -100,7 +100,7 @@ class FakePlatform : public Platform {
     };
 
     Size screen{1366, 768};
-    Size workArea{1366, 728};
+    Rect workArea{0, 0, 1366, 728};
     Point origin;
     FixedClock clock;
     std::vector<FakeFlyWindow*> flyWindows;  // live windows, oldest first

@@ -30,10 +30,10 @@ int main(int, char** argv) {
         if (qEnvironmentVariableIsSet("QUILLOP_BENCH_SPREAD")) {
             // The flies of a desktop where they have long since walked apart: each fly is
             // placed at random within the work area and walks on from there.
-            const quillop::Size area = platform.WorkAreaSize();
+            const quillop::Rect area = platform.WorkArea();
             for (quillop::TFlyForm* fly : app.FlyList()) {
-                fly->Walker().X = quillop::ProcessRandom().Random(area.Width - 60);
-                fly->Walker().Y = quillop::ProcessRandom().Random(area.Height - 60);
+                fly->Walker().X = area.Left + quillop::ProcessRandom().Random(area.Width - 60);
+                fly->Walker().Y = area.Top + quillop::ProcessRandom().Random(area.Height - 60);
             }
         }
         QTimer::singleShot(static_cast<int>(run * 1000),

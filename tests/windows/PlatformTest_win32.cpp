@@ -301,9 +301,16 @@ TEST_F(Win32PlatformTest, ScreenAndWorkAreaAreTheSystemsOwn) {
     EXPECT_EQ(screen.Height, GetSystemMetrics(SM_CYSCREEN));
     RECT area{};
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
-    const Size work = platform.WorkAreaSize();
-    EXPECT_EQ(work.Width, area.right - area.left);
-    EXPECT_EQ(work.Height, area.bottom - area.top);
+    EXPECT_EQ(platform.WorkArea(),
+              (Rect{area.left, area.top, area.right - area.left, area.bottom - area.top}));
+    // A taskbar at the top: the work area's corner moves down with it.
+    RECT top = area;
+    top.top += 40;
+    ASSERT_TRUE(SystemParametersInfoA(SPI_SETWORKAREA, 0, &top, 0));
+    const Rect moved = platform.WorkArea();
+    SystemParametersInfoA(SPI_SETWORKAREA, 0, &area, 0);
+    EXPECT_EQ(moved, (Rect{area.left, area.top + 40, area.right - area.left,
+                           area.bottom - area.top - 40}));
     EXPECT_TRUE(platform.SystemClock().HighResolutionCounter().has_value());
 }
 
