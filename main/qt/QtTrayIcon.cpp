@@ -27,8 +27,27 @@ PopupMenu::PopupMenu(MainFormEvents*& events) : events_(events) {
 }
 
 void PopupMenu::Rebuild() {
+    const std::vector<ShownMenuLine> lines = ShownMenuLines(PopupMenuEntries());
+    // NOTE: a StatusNotifierItem host may keep the layout it read before the menu opened and
+    // send the ids it read then; the ids are the actions', so the same entries keep theirs and
+    // only their captions are renewed.
+    const QList<QAction*> shown = actions();
+    bool same = shown.size() == static_cast<qsizetype>(lines.size());
+    for (qsizetype i = 0; same && i < shown.size(); ++i) {
+        const MenuEntry* entry = lines[static_cast<std::size_t>(i)].Entry;
+        same = entry == nullptr ? shown[i]->isSeparator() : shown[i]->objectName() == entry->Name;
+    }
+    if (same) {
+        for (qsizetype i = 0; i < shown.size(); ++i) {
+            if (!shown[i]->isSeparator()) {
+                shown[i]->setText(
+                    QString::fromStdString(lines[static_cast<std::size_t>(i)].Caption));
+            }
+        }
+        return;
+    }
     clear();
-    for (const ShownMenuLine& line : ShownMenuLines(PopupMenuEntries())) {
+    for (const ShownMenuLine& line : lines) {
         if (line.Entry == nullptr) {
             addSeparator();
             continue;
