@@ -11,6 +11,8 @@ inline constexpr char kFlyNamePrefix[] = "frmPngFly";
 inline constexpr char kFlyWindowClass[] = "QuillopFly";
 // WM_CLASS of the X11 fly windows (instance, then class): compositor rules and tools.
 inline constexpr char kFlyX11Instance[] = "quillop";
-inline constexpr char kFlyX11Class[] = "TFlyForm";
+// The class of every X11 window of the program: desktops find the menu entry by it (its
+// StartupWMClass), to name the program and show its icon.
+inline constexpr char kX11Class[] = "Quillop";
 
 }  // namespace quillop

@@ -93,8 +93,9 @@ void XcbDesktop::Activate(xcb_window_t window) const {
                                                  XCB_CURRENT_TIME)));
 }
 
-void XcbDesktop::SetWindowClass(xcb_window_t window, std::string_view name) const {
-    const std::string wmClass = std::string(name) + '\0' + std::string(name) + '\0';
+void XcbDesktop::SetWindowClass(xcb_window_t window, std::string_view instance,
+                                std::string_view className) const {
+    const std::string wmClass = std::string(instance) + '\0' + std::string(className) + '\0';
     xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_CLASS,
                         XCB_ATOM_STRING, 8, static_cast<std::uint32_t>(wmClass.size()),
                         wmClass.data());

@@ -27,8 +27,9 @@ class XcbDesktop {
     xcb_window_t ActiveWindow() const;
     // Gives the focus back to a window that had it (if it still exists); 0 does nothing.
     void Activate(xcb_window_t window) const;
-    // Names a window's class (instance and class alike), by which other programs find it.
-    void SetWindowClass(xcb_window_t window, std::string_view name) const;
+    // Writes a window's WM_CLASS: its instance name and its class.
+    void SetWindowClass(xcb_window_t window, std::string_view instance,
+                        std::string_view className) const;
     // Asks the window manager for a title bar without buttons and for no taskbar entry; written
     // before each show of the window.
     void SetDialogFrameHints(xcb_window_t window) const;

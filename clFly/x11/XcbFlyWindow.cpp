@@ -130,7 +130,7 @@ XcbFlyWindow::XcbFlyWindow(XcbFlyDisplay& display, FlyTimers& timers, FlyEvents&
     property(XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8, name.size(), name.data());
     property(atoms[XcbFlyDisplay::kNetWmName], atoms[XcbFlyDisplay::kUtf8String], 8, name.size(),
              name.data());
-    const std::string wmClass = std::string(kFlyX11Instance) + '\0' + kFlyX11Class + '\0';
+    const std::string wmClass = std::string(kFlyX11Instance) + '\0' + kX11Class + '\0';
     property(XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8, wmClass.size(), wmClass.data());
     // WM_HINTS: the input field is set and false, so the window never takes the focus.
     const std::uint32_t wmHints[9] = {1, 0, 0, 0, 0, 0, 0, 0, 0};

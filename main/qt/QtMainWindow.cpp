@@ -11,6 +11,7 @@
 
 #include <algorithm>
 
+#include "clFly/ExternalNames.h"
 #include "clFly/x11/XcbDesktop.h"
 #include "main/ExternalNames.h"
 #include "main/MainForm.h"
@@ -151,8 +152,9 @@ class QtMainWindow final : public MainWindow, private SettingsControls {
     QtMainWindow(MainFormEvents& events, QMenu& contextMenu, const XcbDesktop& desktop)
         : window_(events, contextMenu), desktop_(desktop) {
         // NOTE: Qt names every window's class after the program when it creates the X window;
-        // writing the property afterwards replaces that. Other programs find this one by it.
-        desktop_.SetWindowClass(XWindow(), kMainWindowClass);
+        // writing the property afterwards replaces that. Other programs find this one by its
+        // instance name, and the desktop finds the program by the class.
+        desktop_.SetWindowClass(XWindow(), kMainWindowClass, kX11Class);
     }
 
     void Show() override {

@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 
+#include "clFly/ExternalNames.h"
 #include "clFly/Failure.h"
 #include "clFly/x11/XcbDesktop.h"
 #include "main/ErrorText.h"
@@ -41,6 +42,10 @@ int RunOnQt(const char* programPath, const std::function<int(Platform&)>& progra
             : std::nullopt;
     qputenv("QT_QPA_PLATFORM", "xcb");
     QApplication app(argc, argv);
+    // Every window's class (Qt's windows take the application's name as their WM_CLASS class)
+    // and, on Wayland, the app id: by these the desktop finds the menu entry, its name and icon.
+    QCoreApplication::setApplicationName(QString::fromUtf8(kX11Class));
+    QGuiApplication::setDesktopFileName(QStringLiteral("quillop"));
     if (chosen) {
         qputenv("QT_QPA_PLATFORM", *chosen);
     } else {

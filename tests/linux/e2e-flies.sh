@@ -43,9 +43,14 @@ above_normal() { flies_above "$(frame_of "$normal")"; }
 wait_until "a fly is below a normal window: $(xwininfo -root -children)" above_normal
 echo "the three flies stay above a raised normal window"
 
-main=$(xdotool search --class TfrmMain)
+main=$(xdotool search --classname TfrmMain)
 [ -n "$main" ] || fail "no window of class TfrmMain"
 [ "$(xdotool search --name '^Quillop 1\.1$')" = "$main" ] || fail "TfrmMain is not 'Quillop 1.1'"
+# The desktop names the program after the class of its windows, flies and settings alike.
+for window in "$main" "$(fly_positions | head -n 1 | cut -d ' ' -f 1)"; do
+    class=$(xprop -id "$window" WM_CLASS)
+    [[ $class == *', "Quillop"' ]] || fail "window $window has the class $class, not Quillop"
+done
 # There is no tray here, so the main window opens as the settings window at start-up.
 [ "$(map_state "$main")" = IsViewable ] || fail "without a tray the settings window is not shown"
 

@@ -303,7 +303,7 @@ wait_for_window() {
 
 # settings_window: the settings window when it is shown, else nothing.
 settings_window() {
-    xdotool search --onlyvisible --class TfrmMain 2>/dev/null | head -n 1 || true
+    xdotool search --onlyvisible --classname TfrmMain 2>/dev/null | head -n 1 || true
 }
 
 # settings_window_shown: true while the settings window is shown.
@@ -319,7 +319,7 @@ window_origin() {
 # press_settings_ok: a click on OK in the shown settings window; waits until it hides.
 press_settings_ok() {
     local window at x y attempt i
-    window=$(wait_for_window --class TfrmMain)
+    window=$(wait_for_window --classname TfrmMain)
     for ((attempt = 0; attempt < 3; attempt++)); do
         # NOTE: the window manager may still be placing a window just shown (sway centres
         # floating windows): the click goes where it stood still for 0.2 s.
@@ -413,7 +413,7 @@ check_activations() {
     sleep 1
     [ -z "$(settings_window)" ] || fail "a single activation brought the settings window"
     "$SNIWATCHER" activate "$1" 2 || fail "the icon did not take two activations"
-    wait_for_window --class TfrmMain >/dev/null
+    wait_for_window --classname TfrmMain >/dev/null
     echo "one activation: nothing; two in a row: the settings window"
 }
 
@@ -423,7 +423,7 @@ check_second_start() {
     local status=0
     timeout 10 "$QUILLOP" >"$work/second.log" 2>&1 || status=$?
     [ "$status" -eq 0 ] || fail "the second start ended with $status: $(cat "$work/second.log")"
-    wait_for_window --class TfrmMain >/dev/null
+    wait_for_window --classname TfrmMain >/dev/null
     sleep 0.5
     [ "$(fly_positions | wc -l)" -eq "$1" ] ||
         fail "the second start changed the flies to $(fly_positions | wc -l)"

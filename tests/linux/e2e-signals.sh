@@ -17,7 +17,7 @@ for signal in TERM INT HUP; do
     kill -s "$signal" "$quillop_pid"
     wait_for_exit "SIG$signal"
     [ "$(fly_positions | wc -l)" -eq 0 ] || fail "fly windows were left after SIG$signal"
-    [ -z "$(xdotool search --class TfrmMain)" ] || fail "the main window was left after SIG$signal"
+    [ -z "$(xdotool search --classname TfrmMain)" ] || fail "the main window was left after SIG$signal"
     echo "SIG$signal: exit code 0, no window left"
 done
 

@@ -91,7 +91,7 @@ client_geometry() {
 # show_by_double_click: a double click on the icon shows the window; sets $window, $X and $Y.
 show_by_double_click() {
     xdotool mousemove "$icon_x" "$icon_y" click --repeat 2 --delay 80 1
-    window=$(wait_for_window --class TfrmMain)
+    window=$(wait_for_window --classname TfrmMain)
     wait_until "openbox did not frame the settings window" placed "$window"
     client_geometry "$window"
 }
@@ -151,7 +151,7 @@ wait_for_flies 6 -eq
 [ -z "$(settings_window)" ] || fail "a right double click opened the settings window"
 echo "right double clicks 0 to 600 ms apart, \"Add fly\" (a) in each menu: 6 flies"
 menu_key s
-window=$(wait_for_window --class TfrmMain)
+window=$(wait_for_window --classname TfrmMain)
 wait_until "openbox did not frame the settings window" placed "$window"
 client_geometry "$window"
 read -r left top _ < <(xprop -id "$window" _NET_FRAME_EXTENTS | awk -F'[=,]' '{print $2, $4}')

@@ -105,7 +105,7 @@ export QT_QPA_PLATFORM
 start_quillop
 unset QT_QPA_PLATFORM
 wait_for_flies 3 -eq
-wait_for_window --class TfrmMain >/dev/null
+wait_for_window --classname TfrmMain >/dev/null
 echo "QT_QPA_PLATFORM=wayland: 3 flies through XWayland, and the settings window (no tray yet)"
 # Each fly window covers only its picture's visible pixels (1280 to 1638 of the square's 3600),
 # so that the rest of the square lets the pointer through to the native window below.
