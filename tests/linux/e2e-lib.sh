@@ -255,9 +255,9 @@ map_state() {
     xwininfo -id "$1" | awk '/Map State:/ {print $3}'
 }
 
-# work_area: "WIDTH HEIGHT" of the root's _NET_WORKAREA.
+# work_area: "LEFT TOP WIDTH HEIGHT" of the root's _NET_WORKAREA.
 work_area() {
-    xprop -root _NET_WORKAREA | awk -F'[=,]' '{gsub(/ /, ""); print $4, $5}'
+    xprop -root _NET_WORKAREA | awk -F'[=,]' '{gsub(/ /, ""); print $2, $3, $4, $5}'
 }
 
 # start_tray: trayer at the top right of the screen, a system tray for the program's icon.

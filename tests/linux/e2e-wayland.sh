@@ -75,7 +75,7 @@ wait_until "XWayland did not start (log: $work/sway.log)" x_answers
 
 mkdir -p "$work/waybar"
 cat >"$work/waybar/config" <<'EOF'
-{ "layer": "top", "position": "bottom", "height": 30, "modules-right": ["tray"] }
+{ "layer": "top", "position": "top", "height": 30, "modules-right": ["tray"] }
 EOF
 # start_waybar: the panel, whose tray module hosts the StatusNotifierItem watcher.
 start_waybar() {
@@ -107,12 +107,15 @@ unset QT_QPA_PLATFORM
 wait_for_flies 3 -eq
 wait_for_window --classname TfrmMain >/dev/null
 echo "QT_QPA_PLATFORM=wayland: 3 flies through XWayland, and the settings window (no tray yet)"
-# Each fly window covers only its picture's visible pixels (1280 to 1638 of the square's 3600),
-# so that the rest of the square lets the pointer through to the native window below.
-while read -r id _ _ w h; do
-    ((w < 60 && h < 60 && w * h <= 2000)) || fail "fly $id covers ${w} x $h pixels"
-done < <(fly_positions)
-echo "the fly windows cover their visible pixels only: $(fly_positions | awk '{printf " %dx%d", $4, $5}')"
+# Each fly window covers only a box around its pictures' visible pixels (44 x 44 of the square's
+# 60 x 60), so that the rest of the square lets the pointer through to the native window below;
+# the box keeps its size while the fly walks, as each resize costs XWayland a new buffer.
+sizes() { fly_positions | awk '{print $4 "x" $5}' | sort -u | tr '\n' ' '; }
+for ((i = 0; i < 20; i++)); do
+    [ "$(sizes)" = "44x44 " ] || fail "the fly windows are $(sizes)rather than all 44 x 44"
+    sleep 0.1
+done
+echo "the fly windows cover a box of 44 x 44 around their visible pixels, while they walk"
 press_settings_ok
 
 sleep 3
@@ -122,27 +125,27 @@ echo "waybar 3 s later: the icon registered as $item"
 check_activations "$item"
 press_settings_ok
 
-# waybar's 30 px at the bottom leave 450 px, and a fly may overhang the work area by 20 px. Its
-# visible pixels, which its window covers, end at most 13 px above its square: a fly seen that
-# far within the limit never walks past it again. A fly that walked lower before waybar came
-# works its way back a few pixels at a time.
+# waybar's 30 px at the top: the work area begins at 30, and a fly's square may overhang it by
+# 20 px. Its window stands at most 16 px below the square's top: a fly whose window is seen 26 px
+# or lower is within the limit and never walks past it again. A fly that walked higher before
+# waybar came works its way back a few pixels at a time.
 declare -A inside=()
-maxBottom=0
+minTop=480
 end=$((SECONDS + 8))
 while ((SECONDS < end)); do
     while read -r id left top w h; do
-        if ((top + h + 13 <= 450 + 20)); then
+        if ((top >= 30 - 20 + 16)); then
             inside[$id]=1
-        elif [ -n "${inside[$id]:-}" ] && ((top + h > 450 + 20)); then
-            fail "fly $id walked into waybar's area (bottom edge $((top + h)))"
+        elif [ -n "${inside[$id]:-}" ] && ((top < 30 - 20)); then
+            fail "fly $id walked into waybar's area (top edge $top)"
         fi
-        ((top + h > maxBottom)) && maxBottom=$((top + h))
+        ((top < minTop)) && minTop=$top
     done < <(fly_positions)
     sleep 0.03
 done
 [ ${#inside[@]} -ge 1 ] || fail "no fly was seen within the work area"
-echo "waybar at the bottom: ${#inside[@]} flies seen above it kept above it (lowest bottom edge" \
-    "$maxBottom, limit 470)"
+echo "waybar at the top: ${#inside[@]} flies seen below it kept below it (highest top edge" \
+    "$minTop, limit 10)"
 
 kill "$waybar_pid"
 wait "$waybar_pid" 2>/dev/null || true
