@@ -1,15 +1,11 @@
 #include "clFly/x11/XcbFlyWindow.h"
 
-#include "clFly/ExternalNames.h"
-#include "clFly/FlyTimers.h"
-#include "clFly/x11/XcbAtoms.h"
-
 #include <unistd.h>
 
 #include <algorithm>
-#include <iterator>
 #include <string>
-#include <utility>
+
+#include "clFly/ExternalNames.h"
 
 namespace quillop {
 
@@ -22,79 +18,7 @@ constexpr int kWholeCutLimit = 10;
 // No exposures: the server repaints an uncovered fly itself from its background, the sprite.
 constexpr std::uint32_t kFlyEventMask = XCB_EVENT_MASK_POINTER_MOTION | XCB_EVENT_MASK_BUTTON_PRESS;
 
-const char* const kAtomNames[] = {
-    "WM_PROTOCOLS",
-    "WM_DELETE_WINDOW",
-    "_NET_WM_NAME",
-    "UTF8_STRING",
-    "_NET_WM_STATE",
-    "_NET_WM_STATE_SKIP_TASKBAR",
-    "_NET_WM_STATE_SKIP_PAGER",
-    "_NET_WM_STATE_ABOVE",
-    "_NET_WM_WINDOW_TYPE",
-    "_NET_WM_WINDOW_TYPE_UTILITY",
-    "_NET_WM_PID",
-};
-
 }  // namespace
-
-// One fly's X window: 32-bit ARGB and override-redirect, so no window manager frames, focuses,
-// lists or stacks it.
-class XcbFlyWindow final : public FlyWindow, private TimerTarget, private PacedWindow {
-  public:
-    XcbFlyWindow(XcbFlyDisplay& display, FlyTimers& timers, FlyEvents& events,
-                 const std::string& name, const Rect& bounds);
-    ~XcbFlyWindow() override;
-
-    void StartTimer(int intervalMs) override;
-    void StopTimer() override;
-    PresentResult Present(Point at, const CachedSprite* sprite) override;
-    void Show() override;
-    void Hide() override;
-    bool IsVisible() const override { return mapped_; }
-    bool IsTopMost() const { return topMost_; }
-    void SetInputEnabled(bool enabled) override { inputEnabled_ = enabled; }
-    void SetTopMost(bool topMost) override;
-    double Scale() const override { return display_.scale_; }
-
-    xcb_window_t Id() const { return window_; }
-    FlyEvents& Events() { return events_; }
-    bool InputEnabled() const { return inputEnabled_; }
-    // Clips the window to the solid pixels when nothing composites, and not at all otherwise.
-    void ApplyBoundingShape();
-    // Hides the shown fly while a window raised since it was lowered covers it, and shows it
-    // again when none does.
-    void UpdateCover();
-
-  private:
-    void OnTimerExpiry() override;
-    void SendStep() override;
-    // Shows the picture as the window's background, and cuts the window to it.
-    void ShowPicture(const XcbSprite& sprite);
-    // Writes the _NET_WM_STATE list, which tells compositors and tools what the fly is.
-    void WriteStateProperty();
-
-    XcbFlyDisplay& display_;
-    FlyTimers& timers_;
-    FlyEvents& events_;
-    xcb_connection_t* connection_;
-    xcb_window_t window_;
-    std::int64_t timerId_ = 0;
-    // Where the window stands on the server, and where the fly wants it.
-    Rect bounds_;
-    Rect wanted_;
-    bool mapped_ = false;
-    bool inputEnabled_ = true;
-    bool topMost_ = false;
-    // When the fly was last put above the other windows, and whether one raised since covers it.
-    std::int64_t loweredAtMs_ = 0;
-    bool covered_ = false;
-    // The cut the window was given (XcbSprites::CutOf), 0 while it is not cut.
-    std::uint32_t cut_ = 0;
-    // The picture shown on the server, and the one the fly wants shown.
-    const XcbSprite* shown_ = nullptr;
-    const XcbSprite* wantedSprite_ = nullptr;
-};
 
 void XcbFlyWindow::OnTimerExpiry() {
     // The fly may destroy this window inside; nothing here touches it afterwards.
@@ -314,108 +238,6 @@ void XcbFlyWindow::ApplyBoundingShape() {
         display_.sprites_.SetBoundingShape(window_, cut);
         cut_ = cut;
     }
-}
-
-// NOTE: Xwayland 22 does not pass a window's input shape on to the compositor, and sway and
-// KWin send the pointer to whatever surface covers it: the transparent pixels of a fly window
-// would swallow the clicks meant for the native window below. So on XWayland a fly window
-// covers only a box around its pictures' visible pixels, of one size for all of them.
-XcbFlyDisplay::XcbFlyDisplay(xcb_connection_t* connection, int screenNumber, DoubleClickRules rules,
-                             TimerWake& wake, bool xwayland)
-    : connection_(connection),
-      sprites_(connection, screenNumber, xwayland),
-      doubleClick_(rules),
-      timers_(std::make_unique<FlyTimers>(wake)),
-      stacking_(connection, sprites_.Screen()->root),
-      pacer_(connection, *timers_) {
-    static_assert(std::size(kAtomNames) == kAtomCount);
-    InternAtoms(connection, kAtomNames, atoms_);
-}
-
-XcbFlyDisplay::~XcbFlyDisplay() = default;
-
-std::unique_ptr<FlyWindow> XcbFlyDisplay::CreateWindow(FlyEvents& events, const std::string& name,
-                                                       const Rect& bounds) {
-    return std::make_unique<XcbFlyWindow>(*this, *timers_, events, name, bounds);
-}
-
-void XcbFlyDisplay::SetRaisedWindows(std::vector<RaisedWindow> windows) {
-    raised_ = std::move(windows);
-    for (const auto& [id, window] : windows_) {
-        window->UpdateCover();
-    }
-}
-
-void XcbFlyDisplay::Flush() {
-    pacer_.Send();
-    stacking_.Update([this](xcb_window_t id) { return RoleOf(id); });
-}
-
-FlyStacking::Role XcbFlyDisplay::RoleOf(xcb_window_t id) const {
-    const auto found = windows_.find(id);
-    if (found == windows_.end()) {
-        return FlyStacking::Role::Other;
-    }
-    const XcbFlyWindow& window = *found->second;
-    if (!window.IsVisible()) {
-        return FlyStacking::Role::HiddenFly;
-    }
-    return window.IsTopMost() ? FlyStacking::Role::TopMostFly : FlyStacking::Role::LowerFly;
-}
-
-void XcbFlyDisplay::ApplyCompositing() {
-    for (auto& [id, window] : windows_) {
-        window->ApplyBoundingShape();
-    }
-    xcb_flush(connection_);
-}
-
-bool XcbFlyDisplay::Dispatch(const xcb_generic_event_t* event) {
-    if (sprites_.HandleEvent(event)) {
-        ApplyCompositing();
-        return true;
-    }
-    // The fly window an event is for; events of other windows are left to Qt.
-    const std::uint8_t type = event->response_type & 0x7F;
-    const auto* motion = reinterpret_cast<const xcb_motion_notify_event_t*>(event);
-    const auto* press = reinterpret_cast<const xcb_button_press_event_t*>(event);
-    const auto* message = reinterpret_cast<const xcb_client_message_event_t*>(event);
-    xcb_window_t id = 0;
-    switch (type) {
-        case XCB_MOTION_NOTIFY:
-            id = motion->event;
-            break;
-        case XCB_BUTTON_PRESS:
-            id = press->event;
-            break;
-        case XCB_CLIENT_MESSAGE:
-            id = message->window;
-            break;
-        default:
-            return false;
-    }
-    const auto found = windows_.find(id);
-    if (found == windows_.end()) {
-        return false;
-    }
-    // A fly disabled while a message box is open takes no input; the fly may be destroyed
-    // inside its handler, so nothing here touches it afterwards.
-    FlyEvents& events = found->second->Events();
-    if (!found->second->InputEnabled()) {
-        return true;
-    }
-    if (type == XCB_MOTION_NOTIFY) {
-        events.OnMouseMove();
-    } else if (type == XCB_BUTTON_PRESS) {
-        if (press->detail == 1 &&
-            doubleClick_.Press(press->event, press->time, press->root_x, press->root_y)) {
-            events.OnDoubleClick();
-        }
-    } else if (message->type == atoms_[kWmProtocols] &&
-               message->data.data32[0] == atoms_[kWmDeleteWindow]) {
-        events.OnCloseRequest();
-    }
-    return true;
 }
 
 }  // namespace quillop

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "clFly/DoubleClick.h"
+#include "clFly/FlyTimers.h"
 #include "clFly/FlyWindow.h"
 #include "clFly/StackingRules.h"
 #include "clFly/x11/FlyStacking.h"
@@ -21,8 +22,6 @@
 namespace quillop {
 
 class XcbFlyWindow;
-class FlyTimers;
-class TimerWake;
 
 // The fly windows of one X screen: creates them and hands them their events. They bypass the
 // window manager, which would otherwise have to answer every step of every fly.
@@ -91,6 +90,64 @@ class XcbFlyDisplay {
     // The fly windows that are mapped.
     int shownCount_ = 0;
     double scale_ = 1.0;
+};
+
+// One fly's X window: 32-bit ARGB and override-redirect, so no window manager frames, focuses,
+// lists or stacks it.
+class XcbFlyWindow final : public FlyWindow, private TimerTarget, private PacedWindow {
+  public:
+    XcbFlyWindow(XcbFlyDisplay& display, FlyTimers& timers, FlyEvents& events,
+                 const std::string& name, const Rect& bounds);
+    ~XcbFlyWindow() override;
+
+    void StartTimer(int intervalMs) override;
+    void StopTimer() override;
+    PresentResult Present(Point at, const CachedSprite* sprite) override;
+    void Show() override;
+    void Hide() override;
+    bool IsVisible() const override { return mapped_; }
+    bool IsTopMost() const { return topMost_; }
+    void SetInputEnabled(bool enabled) override { inputEnabled_ = enabled; }
+    void SetTopMost(bool topMost) override;
+    double Scale() const override { return display_.scale_; }
+
+    xcb_window_t Id() const { return window_; }
+    FlyEvents& Events() { return events_; }
+    bool InputEnabled() const { return inputEnabled_; }
+    // Clips the window to the solid pixels when nothing composites, and not at all otherwise.
+    void ApplyBoundingShape();
+    // Hides the shown fly while a window raised since it was lowered covers it, and shows it
+    // again when none does.
+    void UpdateCover();
+
+  private:
+    void OnTimerExpiry() override;
+    void SendStep() override;
+    // Shows the picture as the window's background, and cuts the window to it.
+    void ShowPicture(const XcbSprite& sprite);
+    // Writes the _NET_WM_STATE list, which tells compositors and tools what the fly is.
+    void WriteStateProperty();
+
+    XcbFlyDisplay& display_;
+    FlyTimers& timers_;
+    FlyEvents& events_;
+    xcb_connection_t* connection_;
+    xcb_window_t window_;
+    std::int64_t timerId_ = 0;
+    // Where the window stands on the server, and where the fly wants it.
+    Rect bounds_;
+    Rect wanted_;
+    bool mapped_ = false;
+    bool inputEnabled_ = true;
+    bool topMost_ = false;
+    // When the fly was last put above the other windows, and whether one raised since covers it.
+    std::int64_t loweredAtMs_ = 0;
+    bool covered_ = false;
+    // The cut the window was given (XcbSprites::CutOf), 0 while it is not cut.
+    std::uint32_t cut_ = 0;
+    // The picture shown on the server, and the one the fly wants shown.
+    const XcbSprite* shown_ = nullptr;
+    const XcbSprite* wantedSprite_ = nullptr;
 };
 
 }  // namespace quillop
