@@ -137,20 +137,25 @@ TEST_F(QuillopComposited, ShadowsBlendWithTheWindowBeneath) {
 }
 
 TEST_F(QuillopComposited, FliesKeepWithinASmallerWorkArea) {
-    // The script makes the work area 430 px high: the flies start at the screen centre, 6 px
-    // above the lowest place that area allows, so every run downwards meets its edge.
+    // The script puts a 230 px taskbar at the top and leaves 200 px below it: the flies start at
+    // the screen centre, 6 px above the lowest place that area allows, so every run downwards
+    // meets its edge, and the runs upwards meet the taskbar's.
     const RECT area = WorkArea();
-    const LONG width = area.right - area.left;
-    const LONG height = area.bottom - area.top;
-    ASSERT_LT(height, GetSystemMetrics(SM_CYSCREEN)) << "the script sets a smaller work area";
+    ASSERT_GT(area.top, 0) << "the script puts the taskbar at the top";
     const DWORD start = GetTickCount();
-    while (GetTickCount() - start < 7000 && !HasFailure()) {
+    LONG highest = GetSystemMetrics(SM_CYSCREEN);
+    // Ten seconds at least, and on until a fly came near the taskbar.
+    while ((GetTickCount() - start < 10000 || highest >= area.top + 20) &&
+           GetTickCount() - start < 30000 && !HasFailure()) {
         for (HWND fly : flies_) {
             const RECT r = WindowBounds(fly);
-            ExpectWithinWorkArea(r, width, height);
+            ExpectWithinWorkArea(r, area);
+            highest = std::min(highest, r.top);
         }
         Pump(5);
     }
+    // A fly got near the taskbar: the limit there was met, not just never approached.
+    EXPECT_LT(highest, area.top + 20) << "no fly came near the taskbar in 30 s";
 }
 
 }  // namespace

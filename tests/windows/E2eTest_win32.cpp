@@ -34,15 +34,13 @@ std::vector<HWND> WaitForFlies(DWORD processId, std::size_t count, DWORD timeout
 // work area; returns how many different positions each fly took.
 std::map<HWND, int> WatchWithinLimits(const std::vector<HWND>& flies, DWORD milliseconds) {
     const RECT area = WorkArea();
-    const LONG width = area.right - area.left;
-    const LONG height = area.bottom - area.top;
     std::map<HWND, RECT> last;
     std::map<HWND, int> positions;
     const DWORD start = GetTickCount();
     while (GetTickCount() - start < milliseconds) {
         for (HWND fly : flies) {
             const RECT r = WindowBounds(fly);
-            ExpectWithinWorkArea(r, width, height);
+            ExpectWithinWorkArea(r, area);
             if (!last.contains(fly) || !SameRect(last[fly], r)) {
                 ++positions[fly];
                 last[fly] = r;

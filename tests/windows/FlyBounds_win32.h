@@ -8,12 +8,12 @@ namespace quillop::e2e {
 
 constexpr int kOverhang = 20;
 
-// Checks that a fly's window keeps within a work area of that size.
-inline void ExpectWithinWorkArea(const RECT& fly, LONG width, LONG height) {
-    EXPECT_GE(fly.left, -kOverhang);
-    EXPECT_GE(fly.top, -kOverhang);
-    EXPECT_LE(fly.right, width + kOverhang);
-    EXPECT_LE(fly.bottom, height + kOverhang);
+// Checks that a fly's window keeps within the work area, on every side of it.
+inline void ExpectWithinWorkArea(const RECT& fly, const RECT& area) {
+    EXPECT_GE(fly.left, area.left - kOverhang);
+    EXPECT_GE(fly.top, area.top - kOverhang);
+    EXPECT_LE(fly.right, area.right + kOverhang);
+    EXPECT_LE(fly.bottom, area.bottom + kOverhang);
 }
 
 }  // namespace quillop::e2e

@@ -37,8 +37,8 @@ wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null 2>&1
 wineserver -k
 wineserver -w
 
-echo "--- a smaller work area, with xcompmgr"
-xprop -root -f _NET_WORKAREA 32c -set _NET_WORKAREA "0, 0, 1024, 430"
+echo "--- a smaller work area below a taskbar at the top, with xcompmgr"
+xprop -root -f _NET_WORKAREA 32c -set _NET_WORKAREA "0, 230, 1024, 200"
 xcompmgr -n >/dev/null 2>&1 &
 started_pids+=($!)
 run_logged "$work/e2e-composited.log" wine "$driver" --gtest_filter='QuillopComposited.*' ||
