@@ -22,6 +22,7 @@ const char* const kAtomNames[] = {
     "_NET_WM_WINDOW_TYPE",
     "_NET_WM_WINDOW_TYPE_UTILITY",
     "_NET_WM_PID",
+    "_MOTIF_WM_HINTS",
 };
 
 }  // namespace
@@ -31,13 +32,14 @@ const char* const kAtomNames[] = {
 // would swallow the clicks meant for the native window below. So on XWayland a fly window
 // covers only a box around its pictures' visible pixels, of one size for all of them.
 XcbFlyDisplay::XcbFlyDisplay(xcb_connection_t* connection, int screenNumber, DoubleClickRules rules,
-                             TimerWake& wake, bool xwayland)
+                             TimerWake& wake, bool xwayland, bool managedBelow)
     : connection_(connection),
       sprites_(connection, screenNumber, xwayland),
       doubleClick_(rules),
       timers_(std::make_unique<FlyTimers>(wake)),
       stacking_(connection, sprites_.Screen()->root),
-      pacer_(connection, *timers_) {
+      pacer_(connection, *timers_),
+      managedBelow_(managedBelow) {
     static_assert(std::size(kAtomNames) == kAtomCount);
     InternAtoms(connection, kAtomNames, atoms_);
 }
@@ -101,12 +103,19 @@ bool XcbFlyDisplay::Dispatch(const xcb_generic_event_t* event) {
         case XCB_CLIENT_MESSAGE:
             id = message->window;
             break;
+        case XCB_CONFIGURE_NOTIFY:
+            id = reinterpret_cast<const xcb_configure_notify_event_t*>(event)->window;
+            break;
         default:
             return false;
     }
     const auto found = windows_.find(id);
     if (found == windows_.end()) {
         return false;
+    }
+    if (type == XCB_CONFIGURE_NOTIFY) {
+        found->second->OnConfigured();
+        return true;
     }
     // A fly disabled while a message box is open takes no input; the fly may be destroyed
     // inside its handler, so nothing here touches it afterwards.

@@ -17,6 +17,10 @@ constexpr int kWholeCutLimit = 10;
 
 // No exposures: the server repaints an uncovered fly itself from its background, the sprite.
 constexpr std::uint32_t kFlyEventMask = XCB_EVENT_MASK_POINTER_MOTION | XCB_EVENT_MASK_BUTTON_PRESS;
+// A managed window also hears where the window manager put it.
+constexpr std::uint32_t kManagedFlyEventMask = kFlyEventMask | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+// How long a managed fly waits for the window manager to answer a move before it asks again.
+constexpr std::int64_t kMoveAnswerMs = 100;
 
 }  // namespace
 
@@ -65,6 +69,13 @@ XcbFlyWindow::XcbFlyWindow(XcbFlyDisplay& display, FlyTimers& timers, FlyEvents&
              &atoms[XcbFlyDisplay::kWmDeleteWindow]);
     const std::uint32_t pid = static_cast<std::uint32_t>(getpid());
     property(atoms[XcbFlyDisplay::kNetWmPid], XCB_ATOM_CARDINAL, 32, 1, &pid);
+    // For a window manager that manages the fly: the place is the program's (USPosition and
+    // PPosition), and there is no frame (Motif's decorations flag with none).
+    std::uint32_t sizeHints[18] = {1 | 4};
+    property(XCB_ATOM_WM_NORMAL_HINTS, XCB_ATOM_WM_SIZE_HINTS, 32, 18, sizeHints);
+    const std::uint32_t motifHints[5] = {2, 0, 0, 0, 0};
+    property(atoms[XcbFlyDisplay::kMotifWmHints], atoms[XcbFlyDisplay::kMotifWmHints], 32, 5,
+             motifHints);
     WriteStateProperty();
     display.windows_[window_] = this;
 }
@@ -113,7 +124,12 @@ PresentResult XcbFlyWindow::Present(Point at, const CachedSprite* cached) {
     return {};
 }
 
-void XcbFlyWindow::SendStep() {
+bool XcbFlyWindow::SendStep() {
+    // A window manager that is behind gets the next move once it has placed the window.
+    const std::int64_t now = SteadyClockMs();
+    if (awaitingMove_ && now - moveAskedAtMs_ < kMoveAnswerMs) {
+        return false;
+    }
     // One request for the whole move.
     std::uint16_t mask = 0;
     std::uint32_t values[4];
@@ -131,10 +147,36 @@ void XcbFlyWindow::SendStep() {
     if (mask != 0) {
         xcb_configure_window(connection_, window_, mask, values);
         bounds_ = wanted_;
+        awaitingMove_ = managed_;
+        moveAskedAtMs_ = now;
     }
     if (wantedSprite_ != nullptr && wantedSprite_ != shown_) {
         ShowPicture(*wantedSprite_);
     }
+    return true;
+}
+
+void XcbFlyWindow::ApplyManagement() {
+    const bool managed = display_.managedBelow_ && !topMost_;
+    if (managed == managed_) {
+        return;
+    }
+    managed_ = managed;
+    awaitingMove_ = false;
+    // NOTE: the server and the window manager take the override-redirect flag only when the
+    // window is mapped, so a shown fly is unmapped (and withdrawn) and mapped again.
+    const bool onScreen = mapped_ && !covered_;
+    if (onScreen) {
+        xcb_unmap_window(connection_, window_);
+    }
+    const std::uint32_t values[] = {managed ? 0u : 1u,
+                                    managed ? kManagedFlyEventMask : kFlyEventMask};
+    xcb_change_window_attributes(connection_, window_, XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK,
+                                 values);
+    if (onScreen) {
+        xcb_map_window(connection_, window_);
+    }
+    xcb_flush(connection_);
 }
 
 void XcbFlyWindow::WriteStateProperty() {
@@ -183,13 +225,15 @@ void XcbFlyWindow::SetTopMost(bool topMost) {
     if (!topMost) {
         loweredAtMs_ = SteadyClockMs();
     }
+    ApplyManagement();
     UpdateCover();
     if (!mapped_) {
         return;
     }
-    // Raised within its group: a top-most fly to the top now, one that is not top-most to the
-    // top of the managed windows at the next flush.
-    if (topMost) {
+    // Raised within its group: a top-most fly to the top now, and so a managed one, whose
+    // window manager stacks it among its windows; else to the top of the managed windows at
+    // the next flush.
+    if (topMost || managed_) {
         const std::uint32_t above[] = {XCB_STACK_MODE_ABOVE};
         xcb_configure_window(connection_, window_, XCB_CONFIG_WINDOW_STACK_MODE, above);
         display_.stacking_.MarkChanged();

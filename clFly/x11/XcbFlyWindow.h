@@ -29,9 +29,11 @@ class XcbFlyDisplay {
   public:
     // Throws Failure when the screen cannot show windows with per-pixel alpha. The flies'
     // timers run on the wake-up, which must outlive the display. On XWayland (`xwayland`)
-    // each fly window covers only a box around the visible pixels of its pictures.
+    // each fly window covers only a box around the visible pixels of its pictures. With
+    // `managedBelow`, for a compositor that draws the windows bypassing its window manager above
+    // all others, a fly that is not top-most is a window the window manager stacks.
     XcbFlyDisplay(xcb_connection_t* connection, int screenNumber, DoubleClickRules rules,
-                  TimerWake& wake, bool xwayland);
+                  TimerWake& wake, bool xwayland, bool managedBelow);
     ~XcbFlyDisplay();
     XcbFlyDisplay(const XcbFlyDisplay&) = delete;
     XcbFlyDisplay& operator=(const XcbFlyDisplay&) = delete;
@@ -70,6 +72,7 @@ class XcbFlyDisplay {
         kNetWmWindowType,
         kNetWmWindowTypeUtility,
         kNetWmPid,
+        kMotifWmHints,
         kAtomCount
     };
 
@@ -86,6 +89,7 @@ class XcbFlyDisplay {
     xcb_atom_t atoms_[kAtomCount] = {};
     std::unordered_map<xcb_window_t, XcbFlyWindow*> windows_;
     XcbPacer pacer_;
+    bool managedBelow_;
     std::vector<RaisedWindow> raised_;
     // The fly windows that are mapped.
     int shownCount_ = 0;
@@ -93,7 +97,8 @@ class XcbFlyDisplay {
 };
 
 // One fly's X window: 32-bit ARGB and override-redirect, so no window manager frames, focuses,
-// lists or stacks it.
+// lists or stacks it; or, while it is not top-most on a display that wants it so, a window the
+// window manager stacks among the others, without a frame or the focus.
 class XcbFlyWindow final : public FlyWindow, private TimerTarget, private PacedWindow {
   public:
     XcbFlyWindow(XcbFlyDisplay& display, FlyTimers& timers, FlyEvents& events,
@@ -119,10 +124,14 @@ class XcbFlyWindow final : public FlyWindow, private TimerTarget, private PacedW
     // Hides the shown fly while a window raised since it was lowered covers it, and shows it
     // again when none does.
     void UpdateCover();
+    // The window manager (or the server) has placed the window.
+    void OnConfigured() { awaitingMove_ = false; }
 
   private:
     void OnTimerExpiry() override;
-    void SendStep() override;
+    bool SendStep() override;
+    // Makes the window managed or override-redirect, as the display and its state want it.
+    void ApplyManagement();
     // Shows the picture as the window's background, and cuts the window to it.
     void ShowPicture(const XcbSprite& sprite);
     // Writes the _NET_WM_STATE list, which tells compositors and tools what the fly is.
@@ -140,6 +149,11 @@ class XcbFlyWindow final : public FlyWindow, private TimerTarget, private PacedW
     bool mapped_ = false;
     bool inputEnabled_ = true;
     bool topMost_ = false;
+    // Whether the window manager manages the window, and whether a move it was asked for is
+    // still to be answered (since when).
+    bool managed_ = false;
+    bool awaitingMove_ = false;
+    std::int64_t moveAskedAtMs_ = 0;
     // When the fly was last put above the other windows, and whether one raised since covers it.
     std::int64_t loweredAtMs_ = 0;
     bool covered_ = false;

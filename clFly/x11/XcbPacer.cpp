@@ -33,9 +33,8 @@ void XcbPacer::Mark(PacedWindow& window) {
 }
 
 void XcbPacer::SendNow(PacedWindow& window) {
-    if (window.pending_) {
+    if (window.pending_ && window.SendStep()) {
         Unmark(window);
-        window.SendStep();
     }
 }
 
@@ -56,14 +55,16 @@ void XcbPacer::Send() {
         }
         return;
     }
-    for (PacedWindow* window : pending_) {
-        window->pending_ = false;
-        window->SendStep();
-    }
-    pending_.clear();
+    std::erase_if(pending_, [](PacedWindow* window) {
+        window->pending_ = !window->SendStep();
+        return !window->pending_;
+    });
     // The server answers requests in order: this reply comes after everything before it.
     waiting_ = xcb_get_input_focus(connection_).sequence;
     xcb_flush(connection_);
+    if (!pending_.empty() && retryTimer_ == 0) {
+        retryTimer_ = timers_.Start(*this, kRetryMs);
+    }
 }
 
 void XcbPacer::OnTimerExpiry() {

@@ -14,8 +14,9 @@ namespace quillop {
 // A window whose newest step (place, picture) waits to be sent.
 class PacedWindow {
   public:
-    // Writes the requests of the window's newest step.
-    virtual void SendStep() = 0;
+    // Writes the requests of the window's newest step; false when the window cannot take one
+    // yet, and the step waits for the next batch.
+    virtual bool SendStep() = 0;
 
   protected:
     ~PacedWindow() = default;
@@ -26,8 +27,8 @@ class PacedWindow {
 };
 
 // Keeps at most one batch of steps in flight: the next batch goes out once the server has
-// handled the one before, with each window's newest step. A server that falls behind
-// (XWayland under a busy compositor) then gets fewer, later batches instead of a queue that
+// handled the one before, with each window's newest step that it can take. A server that falls
+// behind (XWayland under a busy compositor) then gets fewer, later batches instead of a queue that
 // grows until it gives up; one that keeps up gets every step.
 class XcbPacer final : private TimerTarget {
   public:

@@ -164,6 +164,10 @@ struct QtPlatform::Shell {
     void Flush() const;
     // Reads the primary screen's scale again and hands it to the flies.
     void UpdateScale();
+    // NOTE: the compositors that XWayland serves draw the windows that bypass the window
+    // manager above all others; only sway tells where its windows stand. Elsewhere a fly that
+    // is not top-most must be a window the window manager stacks.
+    bool ManagedBelow() const { return XWayland && !Sway->Active(); }
 };
 
 void QtPlatform::Shell::UpdateScale() {
@@ -254,7 +258,7 @@ std::unique_ptr<FlyWindow> QtPlatform::CreateFlyWindow(FlyEvents& events, const 
         shell.Display = std::make_unique<XcbFlyDisplay>(
             shell.Desktop.Connection(), shell.Desktop.ScreenNumber(),
             DoubleClickRules{hints->mouseDoubleClickInterval(), hints->mouseDoubleClickDistance()},
-            shell.FlyWake, shell.XWayland);
+            shell.FlyWake, shell.XWayland, shell.ManagedBelow());
         shell.Display->SetScale(shell.Scale);
         if (shell.Sway != nullptr) {
             shell.Display->SetRaisedWindows(shell.Sway->Windows());

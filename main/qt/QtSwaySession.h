@@ -30,6 +30,8 @@ class SwaySession final {
     std::optional<QRect> Area(const QRect& screen) const;
     // The windows of the visible workspaces, as last heard.
     const std::vector<RaisedWindow>& Windows() const { return windows_; }
+    // Whether the program runs in a sway session.
+    bool Active() const { return socket_ != nullptr; }
 
   private:
     // Sends one message of the given type.

@@ -276,7 +276,7 @@ start_tray() {
 
 # tray_icon: "X Y", the middle of the program's icon docked in the tray; empty when none.
 tray_icon() {
-    xwininfo -root -tree 2>/dev/null | awk '/"quillop": \("quillop" "quillop"\)/ {
+    xwininfo -root -tree 2>/dev/null | awk '/\("quillop" "Quillop"\)/ && !/"frmPngFly/ {
         for (i = 1; i <= NF; i++) {
             if ($i ~ /^[0-9]+x[0-9]+\+0\+0$/) { split($i, wh, /[x+]/) }
             if ($i ~ /^\+-?[0-9]+\+-?[0-9]+$/) { abs = $i }

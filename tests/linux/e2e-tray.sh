@@ -24,9 +24,10 @@ icon_at() {
 
 # menu_shown: the open menu, if any.
 menu_shown() {
-    local id
+    local id props
     for id in $(xdotool search --onlyvisible --classname '^quillop$' 2>/dev/null); do
-        [[ $(xprop -id "$id" WM_CLASS 2>/dev/null) == *'"quillop", "quillop"'* ]] || continue
+        props=$(xprop -id "$id" WM_CLASS WM_NAME 2>/dev/null)
+        [[ $props == *'"quillop", "Quillop"'* && $props != *'"frmPngFly'* ]] || continue
         if xwininfo -id "$id" | awk '/Width:/ {w = $2} END {exit !(w > 40)}'; then
             echo "$id"
             return 0
