@@ -8,8 +8,11 @@
 
 namespace quillop {
 
-FlyStacking::FlyStacking(xcb_connection_t* connection, xcb_window_t root)
+FlyStacking::FlyStacking(xcb_connection_t* connection, xcb_window_t root, bool watched)
     : connection_(connection), root_(root) {
+    if (!watched) {
+        return;
+    }
     xcb_connection_t* watch = xcb_connect(nullptr, nullptr);
     if (xcb_connection_has_error(watch) != 0) {
         xcb_disconnect(watch);
@@ -62,6 +65,9 @@ void FlyStacking::HandleEvent(const xcb_generic_event_t* event, const RoleOf& ro
 }
 
 void FlyStacking::Lower(xcb_window_t fly) {
+    if (watch_ == nullptr) {
+        return;
+    }
     lowered_.push_back(fly);
     changed_ = true;
 }

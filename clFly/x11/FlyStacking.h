@@ -23,7 +23,9 @@ class FlyStacking {
     // Watches on a connection of its own to the display: every step of every fly comes back as
     // an event, and on the program's main connection each would go through the whole toolkit.
     // Looks and restacks on the flies' connection, after the requests that made the flies.
-    FlyStacking(xcb_connection_t* connection, xcb_window_t root);
+    // With `watched` false nothing is watched or restacked: where the compositor draws the flies
+    // above every window whatever their stacking, as XWayland's do.
+    FlyStacking(xcb_connection_t* connection, xcb_window_t root, bool watched);
     ~FlyStacking();
     FlyStacking(const FlyStacking&) = delete;
     FlyStacking& operator=(const FlyStacking&) = delete;

@@ -37,7 +37,7 @@ XcbFlyDisplay::XcbFlyDisplay(xcb_connection_t* connection, int screenNumber, Dou
       sprites_(connection, screenNumber, xwayland),
       doubleClick_(rules),
       timers_(std::make_unique<FlyTimers>(wake)),
-      stacking_(connection, sprites_.Screen()->root),
+      stacking_(connection, sprites_.Screen()->root, !xwayland),
       pacer_(connection, *timers_),
       managedBelow_(managedBelow) {
     static_assert(std::size(kAtomNames) == kAtomCount);
@@ -58,7 +58,37 @@ void XcbFlyDisplay::SetRaisedWindows(std::vector<RaisedWindow> windows) {
     }
 }
 
+void XcbFlyDisplay::QueueHandover(XcbFlyWindow& window) {
+    handovers_.push_back(&window);
+    HandOverNext();
+}
+
+void XcbFlyDisplay::ForgetHandover(XcbFlyWindow& window) {
+    std::erase(handovers_, &window);
+    if (handing_ == &window) {
+        handing_ = nullptr;
+    }
+}
+
+void XcbFlyDisplay::HandOverNext() {
+    // A window manager that did not map the fly within a second will not.
+    constexpr std::int64_t kGiveUpMs = 1000;
+    if (handing_ != nullptr && SteadyClockMs() - handingSinceMs_ < kGiveUpMs) {
+        return;
+    }
+    handing_ = nullptr;
+    while (handing_ == nullptr && !handovers_.empty()) {
+        XcbFlyWindow* window = handovers_.front();
+        handovers_.pop_front();
+        if (window->HandOver()) {
+            handing_ = window;
+            handingSinceMs_ = SteadyClockMs();
+        }
+    }
+}
+
 void XcbFlyDisplay::Flush() {
+    HandOverNext();
     pacer_.Send();
     stacking_.Update([this](xcb_window_t id) { return RoleOf(id); });
 }
@@ -106,6 +136,9 @@ bool XcbFlyDisplay::Dispatch(const xcb_generic_event_t* event) {
         case XCB_CONFIGURE_NOTIFY:
             id = reinterpret_cast<const xcb_configure_notify_event_t*>(event)->window;
             break;
+        case XCB_MAP_NOTIFY:
+            id = reinterpret_cast<const xcb_map_notify_event_t*>(event)->window;
+            break;
         default:
             return false;
     }
@@ -115,6 +148,13 @@ bool XcbFlyDisplay::Dispatch(const xcb_generic_event_t* event) {
     }
     if (type == XCB_CONFIGURE_NOTIFY) {
         found->second->OnConfigured();
+        return true;
+    }
+    if (type == XCB_MAP_NOTIFY) {
+        if (handing_ == found->second) {
+            handing_ = nullptr;
+            HandOverNext();
+        }
         return true;
     }
     // A fly disabled while a message box is open takes no input; the fly may be destroyed

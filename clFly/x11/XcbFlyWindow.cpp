@@ -21,6 +21,8 @@ constexpr std::uint32_t kFlyEventMask = XCB_EVENT_MASK_POINTER_MOTION | XCB_EVEN
 constexpr std::uint32_t kManagedFlyEventMask = kFlyEventMask | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
 // How long a managed fly waits for the window manager to answer a move before it asks again.
 constexpr std::int64_t kMoveAnswerMs = 100;
+// The least time between two flies' windows mapped as they are shown: 99 flies in 2 s.
+constexpr std::int64_t kShowSpacingMs = 20;
 
 }  // namespace
 
@@ -83,6 +85,7 @@ XcbFlyWindow::XcbFlyWindow(XcbFlyDisplay& display, FlyTimers& timers, FlyEvents&
 XcbFlyWindow::~XcbFlyWindow() {
     StopTimer();
     display_.pacer_.Unmark(*this);
+    display_.ForgetHandover(*this);
     if (mapped_) {
         --display_.shownCount_;
     }
@@ -153,19 +156,34 @@ bool XcbFlyWindow::SendStep() {
     if (wantedSprite_ != nullptr && wantedSprite_ != shown_) {
         ShowPicture(*wantedSprite_);
     }
+    if (mapWanted_) {
+        // NOTE: each window mapped makes XWayland send its compositor a new surface and buffer.
+        // 99 of them at once filled XWayland's connection while GNOME Shell, its window
+        // manager, waited for an X reply: every X client stood still for seconds. Flies shown
+        // at once come one every few milliseconds.
+        if (now - display_.shownAtMs_ < kShowSpacingMs) {
+            return false;
+        }
+        display_.shownAtMs_ = now;
+        mapWanted_ = false;
+        if (!covered_) {
+            xcb_map_window(connection_, window_);
+        }
+    }
     return true;
 }
 
-void XcbFlyWindow::ApplyManagement() {
+bool XcbFlyWindow::HandOver() {
+    handoverQueued_ = false;
     const bool managed = display_.managedBelow_ && !topMost_;
     if (managed == managed_) {
-        return;
+        return false;
     }
     managed_ = managed;
     awaitingMove_ = false;
     // NOTE: the server and the window manager take the override-redirect flag only when the
     // window is mapped, so a shown fly is unmapped (and withdrawn) and mapped again.
-    const bool onScreen = mapped_ && !covered_;
+    const bool onScreen = mapped_ && !covered_ && !mapWanted_;
     if (onScreen) {
         xcb_unmap_window(connection_, window_);
     }
@@ -177,6 +195,7 @@ void XcbFlyWindow::ApplyManagement() {
         xcb_map_window(connection_, window_);
     }
     xcb_flush(connection_);
+    return onScreen && managed;
 }
 
 void XcbFlyWindow::WriteStateProperty() {
@@ -196,14 +215,11 @@ void XcbFlyWindow::Show() {
     mapped_ = true;
     ++display_.shownCount_;
     covered_ = false;
-    // A fly shows where and as it was last put, never where it stood before.
-    display_.pacer_.SendNow(*this);
+    // The window is mapped with the fly's next step, where and as it was last put.
+    mapWanted_ = true;
     UpdateCover();
-    if (!covered_) {
-        xcb_map_window(connection_, window_);
-    }
+    display_.pacer_.Mark(*this);
     display_.stacking_.MarkChanged();
-    xcb_flush(connection_);
 }
 
 void XcbFlyWindow::Hide() {
@@ -213,6 +229,10 @@ void XcbFlyWindow::Hide() {
     mapped_ = false;
     --display_.shownCount_;
     covered_ = false;
+    if (mapWanted_) {
+        mapWanted_ = false;
+        return;
+    }
     xcb_unmap_window(connection_, window_);
     xcb_flush(connection_);
 }
@@ -225,7 +245,10 @@ void XcbFlyWindow::SetTopMost(bool topMost) {
     if (!topMost) {
         loweredAtMs_ = SteadyClockMs();
     }
-    ApplyManagement();
+    if (display_.managedBelow_ && !handoverQueued_ && topMost_ == managed_) {
+        handoverQueued_ = true;
+        display_.QueueHandover(*this);
+    }
     UpdateCover();
     if (!mapped_) {
         return;
@@ -250,6 +273,10 @@ void XcbFlyWindow::UpdateCover() {
         return;
     }
     covered_ = covered;
+    // A window still to be mapped is mapped then only if it is not covered.
+    if (mapWanted_) {
+        return;
+    }
     if (covered) {
         xcb_unmap_window(connection_, window_);
     } else {

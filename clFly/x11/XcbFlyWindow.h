@@ -6,6 +6,7 @@
 
 #include <xcb/xcb.h>
 
+#include <deque>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -78,6 +79,12 @@ class XcbFlyDisplay {
 
     // Gives every fly the bounding shape that suits the compositing state.
     void ApplyCompositing();
+    // Hands a fly to the window manager, or takes it back, when the flies before it are done.
+    void QueueHandover(XcbFlyWindow& window);
+    // Forgets a fly that is going.
+    void ForgetHandover(XcbFlyWindow& window);
+    // Hands over the next fly once the window manager has mapped the one before, or given up.
+    void HandOverNext();
     // What a child of the root window is to the flies.
     FlyStacking::Role RoleOf(xcb_window_t window) const;
 
@@ -90,6 +97,15 @@ class XcbFlyDisplay {
     std::unordered_map<xcb_window_t, XcbFlyWindow*> windows_;
     XcbPacer pacer_;
     bool managedBelow_;
+    // NOTE: a window manager takes long to manage a window (GNOME Shell: about 0.3 s under
+    // software rendering, with the server grabbed), so 99 flies handed over at once would
+    // stop every X client for half a minute. They go one at a time: the flies waiting, and the
+    // one the window manager is taking now (since when).
+    std::deque<XcbFlyWindow*> handovers_;
+    // When a fly window was last mapped for a fly that was shown.
+    std::int64_t shownAtMs_ = 0;
+    XcbFlyWindow* handing_ = nullptr;
+    std::int64_t handingSinceMs_ = 0;
     std::vector<RaisedWindow> raised_;
     // The fly windows that are mapped.
     int shownCount_ = 0;
@@ -126,12 +142,13 @@ class XcbFlyWindow final : public FlyWindow, private TimerTarget, private PacedW
     void UpdateCover();
     // The window manager (or the server) has placed the window.
     void OnConfigured() { awaitingMove_ = false; }
+    // Makes the window managed or override-redirect, as the display and its state want it;
+    // true when the window manager is to map it.
+    bool HandOver();
 
   private:
     void OnTimerExpiry() override;
     bool SendStep() override;
-    // Makes the window managed or override-redirect, as the display and its state want it.
-    void ApplyManagement();
     // Shows the picture as the window's background, and cuts the window to it.
     void ShowPicture(const XcbSprite& sprite);
     // Writes the _NET_WM_STATE list, which tells compositors and tools what the fly is.
@@ -146,12 +163,15 @@ class XcbFlyWindow final : public FlyWindow, private TimerTarget, private PacedW
     // Where the window stands on the server, and where the fly wants it.
     Rect bounds_;
     Rect wanted_;
+    // Whether the fly is shown, and whether its window is still to be mapped for it.
     bool mapped_ = false;
+    bool mapWanted_ = false;
     bool inputEnabled_ = true;
     bool topMost_ = false;
     // Whether the window manager manages the window, and whether a move it was asked for is
     // still to be answered (since when).
     bool managed_ = false;
+    bool handoverQueued_ = false;
     bool awaitingMove_ = false;
     std::int64_t moveAskedAtMs_ = 0;
     // When the fly was last put above the other windows, and whether one raised since covers it.

@@ -32,12 +32,6 @@ void XcbPacer::Mark(PacedWindow& window) {
     }
 }
 
-void XcbPacer::SendNow(PacedWindow& window) {
-    if (window.pending_ && window.SendStep()) {
-        Unmark(window);
-    }
-}
-
 void XcbPacer::Unmark(PacedWindow& window) {
     if (window.pending_) {
         window.pending_ = false;

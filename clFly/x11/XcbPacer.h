@@ -40,8 +40,6 @@ class XcbPacer final : private TimerTarget {
 
     // The window has a new step to send.
     void Mark(PacedWindow& window);
-    // Sends the window's step now, if it has one waiting, ahead of the others.
-    void SendNow(PacedWindow& window);
     // Forgets the window's step (the window is going).
     void Unmark(PacedWindow& window);
     // Sends every waiting step if the server has handled the batch before, or tries again in
