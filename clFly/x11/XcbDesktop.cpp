@@ -12,10 +12,8 @@ namespace quillop {
 namespace {
 
 const char* const kAtomNames[] = {
-    "_NET_ACTIVE_WINDOW",
-    "_MOTIF_WM_HINTS",
-    "_NET_WM_STATE",
-    "_NET_WM_STATE_SKIP_TASKBAR",
+    "_NET_ACTIVE_WINDOW",       "_MOTIF_WM_HINTS", "_NET_WM_STATE", "_NET_WM_STATE_SKIP_TASKBAR",
+    "_NET_SUPPORTING_WM_CHECK", "_NET_WM_NAME",    "UTF8_STRING",
 };
 
 }  // namespace
@@ -45,6 +43,28 @@ XcbDesktop::XcbDesktop(xcb_connection_t* connection) : connection_(connection) {
     static_assert(std::size(kAtomNames) == kCount);
     InternAtoms(connection_, kAtomNames, atoms_);
     traySelection_ = InternAtom(connection_, "_NET_SYSTEM_TRAY_S" + std::to_string(screenNumber_));
+}
+
+std::string XcbDesktop::WindowManagerName() const {
+    const XcbReply<xcb_get_property_reply_t> check(xcb_get_property_reply(
+        connection_,
+        xcb_get_property(connection_, 0, root_, atoms_[kNetSupportingWmCheck], XCB_ATOM_WINDOW, 0,
+                         1),
+        nullptr));
+    if (check == nullptr || xcb_get_property_value_length(check.get()) != 4) {
+        return {};
+    }
+    const xcb_window_t window =
+        *static_cast<const xcb_window_t*>(xcb_get_property_value(check.get()));
+    const XcbReply<xcb_get_property_reply_t> name(xcb_get_property_reply(
+        connection_,
+        xcb_get_property(connection_, 0, window, atoms_[kNetWmName], atoms_[kUtf8String], 0, 64),
+        nullptr));
+    if (name == nullptr) {
+        return {};
+    }
+    return {static_cast<const char*>(xcb_get_property_value(name.get())),
+            static_cast<std::size_t>(xcb_get_property_value_length(name.get()))};
 }
 
 bool XcbDesktop::HasSystemTray() const {

@@ -7,6 +7,7 @@
 
 #include <xcb/xcb.h>
 
+#include <string>
 #include <string_view>
 
 namespace quillop {
@@ -33,6 +34,8 @@ class XcbDesktop {
     // Asks the window manager for a title bar without buttons and for no taskbar entry; written
     // before each show of the window.
     void SetDialogFrameHints(xcb_window_t window) const;
+    // The name the window manager gives itself (_NET_WM_NAME of its check window), or nothing.
+    std::string WindowManagerName() const;
     // Whether an XEmbed system tray manages the screen's tray selection.
     bool HasSystemTray() const;
     // Sends everything waiting to the server.
@@ -43,7 +46,16 @@ class XcbDesktop {
     bool IsResourceChange(const xcb_generic_event_t* event) const;
 
   private:
-    enum AtomName { kNetActiveWindow, kMotifWmHints, kNetWmState, kNetWmStateSkipTaskbar, kCount };
+    enum AtomName {
+        kNetActiveWindow,
+        kMotifWmHints,
+        kNetWmState,
+        kNetWmStateSkipTaskbar,
+        kNetSupportingWmCheck,
+        kNetWmName,
+        kUtf8String,
+        kCount
+    };
 
     xcb_connection_t* connection_;
     int screenNumber_ = 0;

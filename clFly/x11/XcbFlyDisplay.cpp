@@ -71,20 +71,19 @@ void XcbFlyDisplay::ForgetHandover(XcbFlyWindow& window) {
 }
 
 void XcbFlyDisplay::HandOverNext() {
-    // A window manager that did not map the fly within a second will not.
+    // A window manager that did not map the fly within a second will not; flies taken back
+    // from it are mapped as new flies are, a few milliseconds apart.
     constexpr std::int64_t kGiveUpMs = 1000;
-    if (handing_ != nullptr && SteadyClockMs() - handingSinceMs_ < kGiveUpMs) {
+    constexpr std::int64_t kSpacingMs = 20;
+    const std::int64_t now = SteadyClockMs();
+    if (handovers_.empty() || (handing_ != nullptr && now - handingSinceMs_ < kGiveUpMs) ||
+        now - handingSinceMs_ < kSpacingMs) {
         return;
     }
-    handing_ = nullptr;
-    while (handing_ == nullptr && !handovers_.empty()) {
-        XcbFlyWindow* window = handovers_.front();
-        handovers_.pop_front();
-        if (window->HandOver()) {
-            handing_ = window;
-            handingSinceMs_ = SteadyClockMs();
-        }
-    }
+    XcbFlyWindow* window = handovers_.front();
+    handovers_.pop_front();
+    handing_ = window->HandOver() ? window : nullptr;
+    handingSinceMs_ = now;
 }
 
 void XcbFlyDisplay::Flush() {

@@ -100,7 +100,7 @@ class XcbFlyDisplay {
     // NOTE: a window manager takes long to manage a window (GNOME Shell: about 0.3 s under
     // software rendering, with the server grabbed), so 99 flies handed over at once would
     // stop every X client for half a minute. They go one at a time: the flies waiting, and the
-    // one the window manager is taking now (since when).
+    // one the window manager is taking now, and when the last one was handed over.
     std::deque<XcbFlyWindow*> handovers_;
     // When a fly window was last mapped for a fly that was shown.
     std::int64_t shownAtMs_ = 0;

@@ -165,9 +165,12 @@ struct QtPlatform::Shell {
     // Reads the primary screen's scale again and hands it to the flies.
     void UpdateScale();
     // NOTE: the compositors that XWayland serves draw the windows that bypass the window
-    // manager above all others; only sway tells where its windows stand. Elsewhere a fly that
-    // is not top-most must be a window the window manager stacks.
-    bool ManagedBelow() const { return XWayland && !Sway->Active(); }
+    // manager above all others. GNOME Shell stacks the windows it manages among its own, so a
+    // fly that is not top-most is one of those there (sway tells where its windows stand, and
+    // KWin 5.27 stopped every X client for a minute taking 99 of them).
+    bool ManagedBelow() const {
+        return XWayland && !Sway->Active() && Desktop.WindowManagerName() == "GNOME Shell";
+    }
 };
 
 void QtPlatform::Shell::UpdateScale() {
