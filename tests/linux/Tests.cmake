@@ -15,6 +15,10 @@ target_link_libraries(quillop_raisecheck PRIVATE PkgConfig::QUILLOP_XCB)
 add_executable(quillop_sniwatcher ${CMAKE_CURRENT_LIST_DIR}/SniWatcher_qt.cpp)
 target_link_libraries(quillop_sniwatcher PRIVATE Qt6::DBus)
 
+# A screenshot of a Wayland desktop through KWin's or GNOME Shell's own D-Bus interface.
+add_executable(quillop_desktopshot ${CMAKE_CURRENT_LIST_DIR}/DesktopShot_qt.cpp)
+target_link_libraries(quillop_desktopshot PRIVATE Qt6::DBus Qt6::Gui)
+
 # The settings file and the autostart entry on disk; need no display. The full disk is a small
 # tmpfs the test mounts in a mount namespace of its own, when it may.
 add_executable(quillop_qt_store_tests ${CMAKE_CURRENT_LIST_DIR}/AutostartTest.cpp
