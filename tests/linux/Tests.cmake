@@ -52,6 +52,18 @@ add_test(NAME linux_e2e_wayland
                  $<TARGET_FILE:quillop_testwindow> $<TARGET_FILE:quillop_sniwatcher>)
 set_tests_properties(linux_e2e_wayland PROPERTIES TIMEOUT 300 LABELS e2e SKIP_RETURN_CODE 77)
 
+# Real desktops on Wayland: KDE Plasma (KWin and plasmashell) and GNOME Shell, each with its
+# top panel and tray; skipped, saying why, where the desktop is not installed
+# (tools/install-deps.sh --desktops) or cannot run.
+foreach(desktop plasma)
+    add_test(NAME linux_e2e_${desktop}
+             COMMAND ${CMAKE_CURRENT_LIST_DIR}/e2e-${desktop}.sh $<TARGET_FILE:quillop>
+                     $<TARGET_FILE:quillop_testwindow> $<TARGET_FILE:quillop_sniwatcher>
+                     $<TARGET_FILE:quillop_desktopshot>)
+    set_tests_properties(linux_e2e_${desktop} PROPERTIES TIMEOUT 300 LABELS e2e
+                                                         SKIP_RETURN_CODE 77)
+endforeach()
+
 # The Debian package, installed into a fresh root and removed again.
 add_test(NAME linux_e2e_package
          COMMAND ${CMAKE_CURRENT_LIST_DIR}/e2e-package.sh $<TARGET_FILE:quillop>
