@@ -55,7 +55,7 @@ set_tests_properties(linux_e2e_wayland PROPERTIES TIMEOUT 300 LABELS e2e SKIP_RE
 # Real desktops on Wayland: KDE Plasma (KWin and plasmashell) and GNOME Shell, each with its
 # top panel and tray; skipped, saying why, where the desktop is not installed
 # (tools/install-deps.sh --desktops) or cannot run.
-foreach(desktop plasma)
+foreach(desktop plasma gnome)
     add_test(NAME linux_e2e_${desktop}
              COMMAND ${CMAKE_CURRENT_LIST_DIR}/e2e-${desktop}.sh $<TARGET_FILE:quillop>
                      $<TARGET_FILE:quillop_testwindow> $<TARGET_FILE:quillop_sniwatcher>
