@@ -65,6 +65,7 @@ start_with_settings 12 1
 wait_for_window --class TfrmMain >/dev/null
 wait_for_flies 12 -eq
 echo "no tray: the settings window shows at the start"
+press_settings_ok
 check_second_start 12
 press_settings_ok
 gsettings set org.gnome.shell enabled-extensions "['$extension']"
@@ -84,4 +85,5 @@ wait_for_flies 12 -eq
 check_covered 20c040
 kill -TERM "$quillop_pid"
 wait_for_exit
+xwayland_running || fail "Xwayland ended"
 echo "PASS"

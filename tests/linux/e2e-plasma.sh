@@ -87,4 +87,5 @@ wait_for_flies 12 -eq
 check_covered 20c040
 kill -TERM "$quillop_pid"
 wait_for_exit
+xwayland_running || fail "Xwayland ended"
 echo "PASS"
