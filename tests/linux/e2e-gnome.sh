@@ -9,8 +9,8 @@ set -euo pipefail
 QUILLOP_RIG_HINT=" --desktops"
 source "$(dirname "$0")/e2e-wayland-lib.sh"
 enter_private_session "the GNOME test" pkg:gnome-shell pkg:gnome-shell-extension-appindicator \
-    pkg:qtwayland5 pkg:qmlscene pkg:qml-module-qtquick2 gsettings gdbus xprop xwininfo xdotool \
-    convert
+    pkg:qtwayland5 pkg:qmlscene pkg:qml-module-qtquick2 gsettings gdbus dbus-send xprop xwininfo \
+    xdotool convert
 
 # The session, as nobody.
 source "$(dirname "$0")/e2e-lib.sh"

@@ -8,7 +8,8 @@ set -euo pipefail
 QUILLOP_RIG_HINT=" --desktops"
 source "$(dirname "$0")/e2e-wayland-lib.sh"
 enter_private_session "the Plasma test" pkg:kwin-wayland pkg:plasma-workspace pkg:plasma-desktop \
-    pkg:qtwayland5 pkg:qmlscene pkg:qml-module-qtquick2 xprop xwininfo xdotool convert
+    pkg:qtwayland5 pkg:qmlscene pkg:qml-module-qtquick2 dbus-send \
+    dbus-update-activation-environment xprop xwininfo xdotool convert
 
 # The session, as nobody.
 source "$(dirname "$0")/e2e-lib.sh"
