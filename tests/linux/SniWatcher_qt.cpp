@@ -1,10 +1,13 @@
 // A panel's StatusNotifierItem tray as the session bus shows it: the watcher, with its host
 // registered. Prints "ready" once it owns the watcher's name, then "item SERVICE" for each item
 // that registers. `activate SERVICE COUNT` instead clicks an item COUNT times at once, as the
-// tray does on each left click.
+// tray does on each left click; `menu SERVICE LABEL` chooses the entry LABEL of the item's
+// menu, as the tray does when the user opens the menu and clicks the entry.
 #include <QCoreApplication>
+#include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusObjectPath>
 #include <QDBusPendingCall>
 #include <QDBusVariant>
 #include <QDBusVirtualObject>
@@ -99,10 +102,79 @@ int Activate(const QString& service, int count) {
     return 0;
 }
 
+// The id of the entry LABEL in a menu's layout (id, properties, children), or -1. The label's
+// underscores, which mark its access key, do not count.
+int FindEntry(const QDBusArgument& layout, const QString& label) {
+    int id = -1;
+    QVariantMap properties;
+    int found = -1;
+    layout.beginStructure();
+    layout >> id >> properties;
+    if (properties.value("label").toString().remove('_') == label) {
+        found = id;
+    }
+    layout.beginArray();
+    while (!layout.atEnd()) {
+        QDBusVariant child;
+        layout >> child;
+        const int inChild = FindEntry(child.variant().value<QDBusArgument>(), label);
+        if (found < 0) {
+            found = inChild;
+        }
+    }
+    layout.endArray();
+    layout.endStructure();
+    return found;
+}
+
+// Opens the item's menu and clicks the entry LABEL: the menu is told it is about to show, which
+// may build it anew, and its entries are read after that.
+int ChooseFromMenu(const QString& service, const QString& label) {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    QDBusMessage get = QDBusMessage::createMethodCall(service, "/StatusNotifierItem",
+                                                      "org.freedesktop.DBus.Properties", "Get");
+    get << QString("org.kde.StatusNotifierItem") << QString("Menu");
+    const QDBusMessage menuPath = bus.call(get);
+    if (menuPath.type() != QDBusMessage::ReplyMessage) {
+        std::fprintf(stderr, "Menu: %s\n", qPrintable(menuPath.errorMessage()));
+        return 1;
+    }
+    const QString path =
+        menuPath.arguments()[0].value<QDBusVariant>().variant().value<QDBusObjectPath>().path();
+    const auto menuCall = [&](const char* method, const QVariantList& arguments) {
+        QDBusMessage call =
+            QDBusMessage::createMethodCall(service, path, "com.canonical.dbusmenu", method);
+        call.setArguments(arguments);
+        return bus.call(call);
+    };
+    menuCall("AboutToShow", {0});
+    const QDBusMessage layout = menuCall("GetLayout", {0, -1, QStringList{"label"}});
+    if (layout.type() != QDBusMessage::ReplyMessage || layout.arguments().size() != 2) {
+        std::fprintf(stderr, "GetLayout: %s\n", qPrintable(layout.errorMessage()));
+        return 1;
+    }
+    const int id = FindEntry(layout.arguments()[1].value<QDBusArgument>(), label);
+    if (id < 0) {
+        std::fprintf(stderr, "the menu at %s has no entry \"%s\"\n", qPrintable(path),
+                     qPrintable(label));
+        return 1;
+    }
+    const QDBusMessage clicked =
+        menuCall("Event", {id, QString("clicked"), QVariant::fromValue(QDBusVariant(0)), 0U});
+    if (clicked.type() != QDBusMessage::ReplyMessage) {
+        std::fprintf(stderr, "Event: %s\n", qPrintable(clicked.errorMessage()));
+        return 1;
+    }
+    return 0;
+}
+
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     if (argc == 4 && QString(argv[1]) == "activate") {
         return Activate(argv[2], QString(argv[3]).toInt());
+    }
+    if (argc == 4 && QString(argv[1]) == "menu") {
+        return ChooseFromMenu(argv[2], argv[3]);
     }
     Watcher watcher;
     QDBusConnection bus = QDBusConnection::sessionBus();

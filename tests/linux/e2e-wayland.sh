@@ -6,49 +6,10 @@
 # again after waybar restarts; two activations in a row bring the settings window and one does
 # not; the flies keep out of waybar's area; a second start brings that window back and ends.
 # With "Always on top" off, a native window raised over the flies covers them.
-# sway refuses to run as root, so everything runs as nobody, in private mount, network and
-# process namespaces (its own /tmp, X sockets and session bus), which end with their first
-# process.
+# sway refuses to run as root, so everything runs as nobody (e2e-wayland-lib.sh).
 set -euo pipefail
-case ${QUILLOP_RIG_STAGE:-} in
-"")
-    missing=""
-    for tool in sway Xwayland waybar foot dbus-daemon dbus-send setpriv unshare; do
-        command -v "$tool" >/dev/null || missing+=" $tool"
-    done
-    if [ -n "$missing" ]; then
-        echo "SKIPPED: the Wayland test needs$missing (tools/install-deps.sh installs them)"
-        exit 77
-    fi
-    if [ "$(id -u)" -ne 0 ] || ! unshare --mount --net --pid --fork true 2>/dev/null; then
-        echo "SKIPPED: the Wayland test runs sway as nobody in private namespaces, which needs root"
-        exit 77
-    fi
-    rig=""
-    # NOTE: --kill-child ends the namespace's first process with unshare, however unshare ends,
-    # and the kernel then ends every process in the namespace.
-    trap '[ -z "$rig" ] || kill "$rig" 2>/dev/null || true' EXIT
-    trap 'exit 1' INT TERM HUP
-    QUILLOP_RIG_STAGE=namespace unshare --mount --net --pid --fork --mount-proc --kill-child \
-        "$0" "$@" &
-    rig=$!
-    status=0
-    wait "$rig" || status=$?
-    rig=""
-    exit "$status"
-    ;;
-namespace)
-    # The first process of the namespaces, as root: a private /tmp, then the session as nobody.
-    mount -t tmpfs -o mode=1777 tmpfs /tmp
-    mkdir -m 700 /tmp/runtime
-    chown nobody: /tmp/runtime
-    status=0
-    env -u DISPLAY -u WAYLAND_DISPLAY -u DBUS_SESSION_BUS_ADDRESS -u QUILLOP_DISPLAY_OFFSET \
-        QUILLOP_RIG_STAGE=session XDG_RUNTIME_DIR=/tmp/runtime HOME=/tmp \
-        setpriv --reuid=nobody --regid=nogroup --clear-groups "$0" "$@" || status=$?
-    exit "$status"
-    ;;
-esac
+source "$(dirname "$0")/e2e-wayland-lib.sh"
+enter_private_session "the Wayland test" sway Xwayland waybar foot dbus-send
 
 # The session, as nobody.
 source "$(dirname "$0")/e2e-lib.sh"
@@ -82,22 +43,6 @@ start_waybar() {
     waybar -c "$work/waybar/config" >>"$work/waybar.log" 2>&1 &
     waybar_pid=$!
     started+=($waybar_pid)
-}
-
-# registered_item: waits up to 10 s until an item registers with waybar's watcher and sets $item
-# to its bus name.
-registered_item() {
-    local i
-    item=""
-    for ((i = 0; i < 100; i++)); do
-        item=$(dbus-send --session --print-reply --dest=org.kde.StatusNotifierWatcher \
-            /StatusNotifierWatcher org.freedesktop.DBus.Properties.Get \
-            string:org.kde.StatusNotifierWatcher string:RegisteredStatusNotifierItems 2>/dev/null |
-            sed -n 's|.*string "\([^"/]*\)/StatusNotifierItem".*|\1|p' | head -n 1) || true
-        [ -n "$item" ] && return 0
-        sleep 0.1
-    done
-    fail "no item registered with waybar's tray within 10 s"
 }
 
 QT_QPA_PLATFORM=wayland

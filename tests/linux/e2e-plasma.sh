@@ -1,0 +1,92 @@
+#!/usr/bin/env bash
+# The program on KDE Plasma's Wayland desktop: headless KWin with XWayland and plasmashell, its
+# panel at the top with the StatusNotifierItem tray. The icon registers, two activations bring
+# the settings window, and "Exit" from its menu ends the program, which writes its settings.
+# With 99 flies, XWayland keeps answering for a minute and the flies keep out of the panel. With
+# "Always on top" off, a native window raised over the flies covers them.
+set -euo pipefail
+QUILLOP_RIG_HINT=" --desktops"
+source "$(dirname "$0")/e2e-wayland-lib.sh"
+enter_private_session "the Plasma test" pkg:kwin-wayland pkg:plasma-workspace pkg:plasma-desktop \
+    pkg:qtwayland5 pkg:qmlscene pkg:qml-module-qtquick2 dbus-send \
+    dbus-update-activation-environment xprop xwininfo xdotool convert
+
+# The session, as nobody.
+source "$(dirname "$0")/e2e-lib.sh"
+SNIWATCHER=$3
+DESKTOPSHOT=$4
+QMLSCENE=/usr/lib/qt5/bin/qmlscene
+export XDG_CACHE_HOME=$work/cache XDG_CURRENT_DESKTOP=KDE XDG_SESSION_DESKTOP=KDE
+export XDG_SESSION_TYPE=wayland KDE_FULL_SESSION=true KDE_SESSION_VERSION=5
+start_session_bus
+
+# plasmashell's panel at the top (location 3), as thick as Plasma's default panel, with only the
+# tray on it.
+mkdir -p "$XDG_CONFIG_HOME"
+cat >"$XDG_CONFIG_HOME/plasma-org.kde.plasma.desktop-appletsrc" <<'EOF'
+[Containments][1]
+formfactor=2
+immutability=1
+lastScreen=0
+location=3
+plugin=org.kde.panel
+
+[Containments][1][Applets][2]
+immutability=1
+plugin=org.kde.plasma.systemtray
+
+[Containments][1][Applets][2][Configuration]
+SystrayContainmentId=3
+
+[Containments][3]
+formfactor=2
+immutability=1
+lastScreen=0
+location=3
+plugin=org.kde.plasma.private.systemtray
+EOF
+printf '[PlasmaViews][Panel 1][Defaults]\nthickness=44\n' >"$XDG_CONFIG_HOME/plasmashellrc"
+
+# NOTE: the installed kwin_wayland carries a file capability that a namespace of nobody may not
+# run (exec fails with EPERM); a copy carries none. Its name stays, as its Qt plugin wants it.
+cp /usr/bin/kwin_wayland "$work/kwin_wayland"
+KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1 "$work/kwin_wayland" --virtual --width 1280 --height 720 \
+    --xwayland --socket wayland-1 --no-lockscreen >"$work/kwin.log" 2>&1 &
+started+=($!)
+export WAYLAND_DISPLAY=wayland-1
+use_xwayland $!
+# As startplasma does, so that the services D-Bus starts for plasmashell find the displays.
+dbus-update-activation-environment DISPLAY WAYLAND_DISPLAY XDG_CURRENT_DESKTOP \
+    XDG_SESSION_TYPE KDE_FULL_SESSION KDE_SESSION_VERSION
+QT_QPA_PLATFORM=wayland plasmashell --no-respawn >"$work/plasmashell.log" 2>&1 &
+started+=($!)
+# panel_up: the tray's host has registered and the panel has taken the top of the work area.
+panel_up() {
+    dbus-send --session --print-reply --dest=org.kde.StatusNotifierWatcher \
+        /StatusNotifierWatcher org.freedesktop.DBus.Properties.Get \
+        string:org.kde.StatusNotifierWatcher string:IsStatusNotifierHostRegistered 2>/dev/null |
+        grep -q 'boolean true' && (($(work_area_top) > 0))
+}
+wait_long 60 "plasmashell's panel did not come up at the top (log: $work/plasmashell.log)" panel_up
+echo "KWin and plasmashell: Xwayland on $DISPLAY, the panel's work area starts at $(work_area_top)"
+
+start_with_settings 12 1
+registered_item
+echo "the icon registered with Plasma's tray as $item"
+wait_for_flies 12 -eq
+check_activations "$item"
+check_menu_exit 12 1
+
+start_with_settings 99 1
+wait_for_flies 99 -eq
+check_many_flies 60
+kill -TERM "$quillop_pid"
+wait_for_exit
+
+start_with_settings 12 0
+wait_for_flies 12 -eq
+check_covered 20c040
+kill -TERM "$quillop_pid"
+wait_for_exit
+xwayland_running || fail "Xwayland ended"
+echo "PASS"
