@@ -62,7 +62,7 @@ wait_long 60 "GNOME Shell's top bar did not come up (log: $work/gnome-shell.log)
 echo "GNOME Shell: Xwayland on $DISPLAY, the top bar's work area starts at $(work_area_top)"
 
 start_with_settings 12 1
-wait_for_window --class TfrmMain >/dev/null
+wait_for_window --classname TfrmMain >/dev/null
 wait_for_flies 12 -eq
 echo "no tray: the settings window shows at the start"
 press_settings_ok
