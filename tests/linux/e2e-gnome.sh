@@ -50,7 +50,9 @@ use_xwayland $!
 # bar_up: the top bar has taken the top of the work area, and the shell, which starts in its
 # overview, has left it.
 bar_up() {
-    (($(work_area_top) > 0)) || return 1
+    local top
+    top=$(work_area_top)
+    ((${top:-0} > 0)) || return 1
     gdbus call --session -d org.gnome.Shell -o /org/gnome/Shell \
         -m org.freedesktop.DBus.Properties.Set org.gnome.Shell OverviewActive '<false>' \
         >/dev/null 2>&1 &&

@@ -13,12 +13,18 @@ export XDG_CONFIG_HOME=$work/config
 # dbus-launch (dbus-x11) and leave behind with files in the home folder.
 export DBUS_SESSION_BUS_ADDRESS=unix:path=$work/no-bus
 
-# Kills everything started so far, newest first.
+# Kills everything started so far, newest first; what has not ended 5 s after SIGTERM (KWin
+# whose Xwayland ended), with SIGKILL.
 stop_started() {
     local i
     for ((i = ${#started[@]} - 1; i >= 0; i--)); do
         if kill "${started[i]}" 2>/dev/null; then
+            (
+                sleep 5
+                kill -KILL "${started[i]}"
+            ) >/dev/null 2>&1 &
             { wait "${started[i]}" || true; } 2>/dev/null
+            kill $! 2>/dev/null || true
         fi
     done
     started=()

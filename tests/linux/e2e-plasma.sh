@@ -64,7 +64,10 @@ panel_up() {
     dbus-send --session --print-reply --dest=org.kde.StatusNotifierWatcher \
         /StatusNotifierWatcher org.freedesktop.DBus.Properties.Get \
         string:org.kde.StatusNotifierWatcher string:IsStatusNotifierHostRegistered 2>/dev/null |
-        grep -q 'boolean true' && (($(work_area_top) > 0))
+        grep -q 'boolean true' || return 1
+    local top
+    top=$(work_area_top)
+    ((${top:-0} > 0))
 }
 wait_long 60 "plasmashell's panel did not come up at the top (log: $work/plasmashell.log)" panel_up
 echo "KWin and plasmashell: Xwayland on $DISPLAY, the panel's work area starts at $(work_area_top)"

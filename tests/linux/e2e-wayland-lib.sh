@@ -158,7 +158,7 @@ registered_item() {
 # more than 20 px above the work area (a fly may overhang it by 20 px), so none walks onto a top
 # panel.
 check_many_flies() {
-    local flies top limit end next=0 at start took seen=0 highest=100000 id left y
+    local flies top limit end next=0 at start status took seen=0 highest=100000 id left y
     flies=$(fly_positions | wc -l)
     top=$(work_area_top)
     [ -n "$top" ] || fail "XWayland's root has no _NET_WORKAREA"
@@ -171,9 +171,11 @@ check_many_flies() {
             xwayland_running || fail "Xwayland ended $at"
             kill -0 "$quillop_pid" 2>/dev/null || fail "quillop ended $at"
             start=${EPOCHREALTIME//[.,]/}
-            timeout 10 xprop -root _NET_WORKAREA >/dev/null 2>&1 ||
-                fail "xprop -root had no answer within 10 s $at"
+            status=0
+            timeout 10 xprop -root _NET_WORKAREA >/dev/null 2>&1 || status=$?
             took=$(((${EPOCHREALTIME//[.,]/} - start) / 1000))
+            ((status != 124)) || fail "xprop -root had no answer within 10 s $at"
+            ((status == 0)) || fail "xprop -root failed after $took ms $at"
             ((took <= 1000)) || fail "xprop -root took $took ms $at"
         fi
         while read -r id left y _; do
