@@ -76,11 +76,7 @@ echo "the AppIndicator extension enabled while quillop ran: the icon registered 
 check_activations "$item"
 check_menu_exit 12 1
 
-start_with_settings 99 1
-wait_for_flies 99 -eq
-check_many_flies 60
-kill -TERM "$quillop_pid"
-wait_for_exit
+check_many_flies 99 60
 
 start_with_settings 12 0
 wait_for_flies 12 -eq

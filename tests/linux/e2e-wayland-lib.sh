@@ -153,11 +153,14 @@ registered_item() {
     fail "no item registered with the tray within 10 s"
 }
 
-# check_many_flies SECONDS: the program runs its flies for SECONDS; at every look, every 2 s,
-# Xwayland and quillop run and XWayland answers xprop within a second; no fly window stands
-# more than 20 px above the work area (a fly may overhang it by 20 px), so none walks onto a top
-# panel.
+# check_many_flies FLIES SECONDS: the program, started with FLIES flies on top, runs them for
+# SECONDS and ends; at every look, every 2 s, Xwayland and quillop run and XWayland answers
+# xprop within a second; no fly window stands more than 20 px above the work area (a fly may
+# overhang it by 20 px), so none walks onto a top panel.
 check_many_flies() {
+    start_with_settings "$1" 1
+    wait_for_flies "$1" -eq
+    shift
     local flies top limit end next=0 at start status took seen=0 highest=100000 id left y
     flies=$(fly_positions | wc -l)
     top=$(work_area_top)
@@ -190,6 +193,8 @@ check_many_flies() {
     ((seen > 0)) || fail "no fly was seen in $1 s"
     echo "$flies flies for $1 s: Xwayland and quillop ran on, xprop -root answered within 1 s" \
         "at every look, no fly stood above $limit (highest top edge $highest)"
+    kill -TERM "$quillop_pid"
+    wait_for_exit
 }
 
 # check_menu_exit FLIES ON_TOP: "Exit" chosen from the icon's menu ($item) ends the program with
