@@ -68,6 +68,9 @@ enter_private_session() {
         mkdir -m 700 /tmp/runtime
         chown nobody: /tmp/runtime
         mkdir -m 1777 /tmp/.X11-unix
+        # The test's own folder may lie under the /tmp now covered: programs started from the
+        # session (foot's shell) could not enter it.
+        cd /tmp/rig
         env -u DISPLAY -u WAYLAND_DISPLAY -u XAUTHORITY -u DBUS_SESSION_BUS_ADDRESS \
             -u QUILLOP_DISPLAY_OFFSET QUILLOP_RIG_STAGE=session XDG_RUNTIME_DIR=/tmp/runtime \
             HOME=/tmp setpriv --reuid=nobody --regid=nogroup --clear-groups \
