@@ -97,15 +97,15 @@ class XcbFlyDisplay {
     std::unordered_map<xcb_window_t, XcbFlyWindow*> windows_;
     XcbPacer pacer_;
     bool managedBelow_;
-    // NOTE: a window manager takes long to manage a window (GNOME Shell: about 0.3 s under
-    // software rendering, with the server grabbed), so 99 flies handed over at once would
-    // stop every X client for half a minute. They go one at a time: the flies waiting, and the
-    // one the window manager is taking now, and when the last one was handed over.
+    // NOTE: a window manager takes a while over each window it manages: 99 flies handed to
+    // GNOME Shell at once stopped every X client for up to half a minute. They go one at a
+    // time: the flies waiting, the one the window manager is taking now, and when the last one
+    // was handed over.
     std::deque<XcbFlyWindow*> handovers_;
-    // When a fly window was last mapped for a fly that was shown.
-    std::int64_t shownAtMs_ = 0;
     XcbFlyWindow* handing_ = nullptr;
     std::int64_t handingSinceMs_ = 0;
+    // When a fly window was last mapped for a fly that was shown.
+    std::int64_t shownAtMs_ = 0;
     std::vector<RaisedWindow> raised_;
     // The fly windows that are mapped.
     int shownCount_ = 0;
