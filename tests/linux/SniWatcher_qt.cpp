@@ -127,8 +127,8 @@ int FindEntry(const QDBusArgument& layout, const QString& label) {
     return found;
 }
 
-// Opens the item's menu and clicks the entry LABEL: the menu is told it is about to show, which
-// may build it anew, and its entries are read after that.
+// Clicks the entry LABEL of the item's menu as a host that keeps the layout it read does: the
+// entries are read, the menu is told it is about to show, and the id read before is clicked.
 int ChooseFromMenu(const QString& service, const QString& label) {
     QDBusConnection bus = QDBusConnection::sessionBus();
     QDBusMessage get = QDBusMessage::createMethodCall(service, "/StatusNotifierItem",
@@ -147,7 +147,6 @@ int ChooseFromMenu(const QString& service, const QString& label) {
         call.setArguments(arguments);
         return bus.call(call);
     };
-    menuCall("AboutToShow", {0});
     const QDBusMessage layout = menuCall("GetLayout", {0, -1, QStringList{"label"}});
     if (layout.type() != QDBusMessage::ReplyMessage || layout.arguments().size() != 2) {
         std::fprintf(stderr, "GetLayout: %s\n", qPrintable(layout.errorMessage()));
@@ -159,6 +158,7 @@ int ChooseFromMenu(const QString& service, const QString& label) {
                      qPrintable(label));
         return 1;
     }
+    menuCall("AboutToShow", {0});
     const QDBusMessage clicked =
         menuCall("Event", {id, QString("clicked"), QVariant::fromValue(QDBusVariant(0)), 0U});
     if (clicked.type() != QDBusMessage::ReplyMessage) {

@@ -65,22 +65,8 @@ start_watcher
 echo "a tray coming 6 s after the start: the icon registered as $item"
 check_activations "$item"
 
-# menu_click ITEM LABEL: chooses the entry LABEL ("_" before its access key) of the item's menu
-# as a host that keeps the layout it read: it reads the layout, tells the menu it is about to
-# show, and sends the id it read before.
-menu_click() {
-    local path layout id
-    path=$(gdbus call --session -d "$1" -o /StatusNotifierItem \
-        -m org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierItem Menu |
-        sed -n "s/.*objectpath '\([^']*\)'.*/\1/p")
-    layout=$(gdbus call --session -d "$1" -o "$path" -m com.canonical.dbusmenu.GetLayout -- 0 -1 '@as []')
-    id=$(grep -o "([0-9]*, {[^}]*'label': <'$2'>" <<<"$layout" | sed -n '1s/^(\([0-9]*\),.*/\1/p' || true)
-    [ -n "$id" ] || fail "no entry '$2' in the tray menu: $layout"
-    gdbus call --session -d "$1" -o "$path" -m com.canonical.dbusmenu.AboutToShow 0 >/dev/null
-    gdbus call --session -d "$1" -o "$path" -m com.canonical.dbusmenu.Event "$id" clicked '<0>' 0 \
-        >/dev/null
-}
-menu_click "$item" 'A_dd 5 flies'
+# The entries' ids read before the menu was told it is about to show still hold.
+"$SNIWATCHER" menu "$item" "Add 5 flies" || fail "the icon's menu did not take \"Add 5 flies\""
 wait_for_flies 8 -eq
 echo "\"Add 5 flies\" chosen by the id read before the menu was shown: 8 flies"
 
