@@ -84,9 +84,12 @@ sed -i -e "/<margins>/,/<\/margins>/{s|<top>[0-9]*</top>|<top>200</top>|}" "$wor
 openbox --reconfigure
 top_moved() { read -r _ areaTop _ < <(work_area) && [ "$areaTop" = 200 ]; }
 wait_until "openbox did not move the work area's top to 200 px" top_moved
+# A fly above the new limit works its way down with a rest at every push-back: the flies are
+# watched for 8 s, and on until one has come below the limit, for at most a minute.
 declare -A inside=()
 end=$((SECONDS + 8))
-while ((SECONDS < end)); do
+deadline=$((SECONDS + 60))
+while ((SECONDS < deadline && (SECONDS < end || ${#inside[@]} == 0))); do
     while read -r id left top w h; do
         if ((top >= 200 - 20)); then
             inside[$id]=1
