@@ -8,11 +8,8 @@ source "$(dirname "$0")/e2e-lib.sh"
 width=640
 height=480
 start_display 51 $width $height 160 120
-for ((i = 0; i < 50; i++)); do
-    read -r _ _ areaWidth areaHeight < <(work_area) || true
-    [ -n "$areaHeight" ] && break
-    sleep 0.1
-done
+area_known() { read -r _ _ areaWidth areaHeight < <(work_area) && [ -n "$areaHeight" ]; }
+poll 5 area_known || true
 [ "$areaWidth" = 480 ] && [ "$areaHeight" = 360 ] ||
     fail "openbox's margins should give a work area of 480 x 360, not $areaWidth x $areaHeight"
 watch_root

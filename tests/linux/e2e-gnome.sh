@@ -60,7 +60,8 @@ bar_up() {
             -m org.freedesktop.DBus.Properties.Get org.gnome.Shell OverviewActive 2>/dev/null |
         grep -q false
 }
-wait_long 60 "GNOME Shell's top bar did not come up (log: $work/gnome-shell.log)" bar_up
+wait_until -t 60 "GNOME Shell's top bar did not come up (log: $work/gnome-shell.log)" \
+    bar_up
 echo "GNOME Shell: Xwayland on $DISPLAY, the top bar's work area starts at $(work_area_top)"
 
 start_with_settings 12 1

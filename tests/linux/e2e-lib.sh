@@ -14,11 +14,12 @@ export XDG_CONFIG_HOME=$work/config
 export DBUS_SESSION_BUS_ADDRESS=unix:path=$work/no-bus
 
 # Kills everything started so far, newest first; what has not ended 5 s after SIGTERM (KWin
-# whose Xwayland ended), with SIGKILL.
+# whose Xwayland ended), with SIGKILL. A stopped process (SIGSTOP) is let go on first.
 stop_started() {
     local i
     for ((i = ${#started[@]} - 1; i >= 0; i--)); do
         if kill "${started[i]}" 2>/dev/null; then
+            kill -CONT "${started[i]}" 2>/dev/null || true
             (
                 sleep 5
                 kill -KILL "${started[i]}"
@@ -51,6 +52,35 @@ fail() {
     exit 1
 }
 
+# poll SECONDS COMMAND...: runs COMMAND every 50 ms until it succeeds (true) or SECONDS have
+# passed (false).
+poll() {
+    local end=$((${EPOCHREALTIME/./} + $1 * 1000000))
+    shift
+    until "$@"; do
+        ((${EPOCHREALTIME/./} < end)) || return 1
+        sleep 0.05
+    done
+}
+
+# wait_until [-t SECONDS] WHAT COMMAND...: polls COMMAND for up to SECONDS (20 unless given);
+# fails saying WHAT.
+wait_until() {
+    local seconds=20
+    if [ "$1" = -t ]; then
+        seconds=$2
+        shift 2
+    fi
+    local what=$1
+    shift
+    poll "$seconds" "$@" || fail "$what"
+}
+
+# ended PID: true once the process has ended.
+ended() {
+    ! kill -0 "$1" 2>/dev/null
+}
+
 # A test's display number: its own, moved by QUILLOP_DISPLAY_OFFSET so that several checkouts
 # can run their tests side by side.
 display_number() {
@@ -61,7 +91,7 @@ display_number() {
 # that was killed (its lock names no process, or an Xvfb left without its parent), which is
 # then ended.
 free_display() {
-    local lock=/tmp/.X$1-lock pid i
+    local lock=/tmp/.X$1-lock pid
     [ -e "$lock" ] || return 0
     pid=$(tr -d ' ' <"$lock" 2>/dev/null) || return 1
     [ -n "$pid" ] || return 1
@@ -69,29 +99,25 @@ free_display() {
     [ "$(ps -o ppid= -p "$pid" | tr -d ' ')" = 1 ] && [ "$(ps -o comm= -p "$pid")" = Xvfb ] ||
         return 1
     kill "$pid"
-    for ((i = 0; i < 50; i++)); do
-        kill -0 "$pid" 2>/dev/null || return 0
-        sleep 0.1
-    done
-    return 1
+    poll 5 ended "$pid"
 }
 
 # start_xvfb NUMBER XVFB_ARGS...: Xvfb alone on the test's display NUMBER, which becomes
 # $DISPLAY; returns once it answers, with its size in $screen_width and $screen_height.
 start_xvfb() {
-    local number i
+    local number
     number=$(display_number "$1")
     shift
     free_display "$number" || fail "display :$number is in use (/tmp/.X$number-lock)"
     export DISPLAY=:$number
     Xvfb ":$number" "$@" -noreset -nolisten tcp >"$work/xvfb.log" 2>&1 &
     started+=($!)
-    for ((i = 0; i < 50; i++)); do
-        read -r screen_width screen_height < <(xdpyinfo 2>/dev/null |
-            awk '/dimensions:/ {split($2, d, "x"); print d[1], d[2]}') && return 0
-        sleep 0.1
-    done
-    fail "Xvfb did not start on :$number ($(cat "$work/xvfb.log"))"
+    wait_until "Xvfb did not start on :$number (log: $work/xvfb.log)" screen_size
+}
+# screen_size: reads the display's size into $screen_width and $screen_height once it answers.
+screen_size() {
+    read -r screen_width screen_height < <(xdpyinfo 2>/dev/null |
+        awk '/dimensions:/ {split($2, d, "x"); print d[1], d[2]}')
 }
 
 # start_session_bus: a private D-Bus session bus, which becomes $DBUS_SESSION_BUS_ADDRESS.
@@ -107,33 +133,28 @@ start_session_bus() {
 # start_display NUMBER WIDTH HEIGHT [RIGHT_MARGIN BOTTOM_MARGIN]: Xvfb with openbox; the
 # margins shrink openbox's work area.
 start_display() {
-    local right=${4:-0} bottom=${5:-0} i
+    local right=${4:-0} bottom=${5:-0}
     start_xvfb "$1" -screen 0 "${2}x${3}x24"
     sed -e "/<margins>/,/<\/margins>/{s|<right>[0-9]*</right>|<right>$right</right>|;" \
         -e "s|<bottom>[0-9]*</bottom>|<bottom>$bottom</bottom>|}" \
         /etc/xdg/openbox/rc.xml >"$work/rc.xml"
     openbox --config-file "$work/rc.xml" >"$work/openbox.log" 2>&1 &
     started+=($!)
-    for ((i = 0; i < 50; i++)); do
-        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
-        sleep 0.1
-    done
-    fail "openbox did not start"
+    wait_until "openbox did not start (log: $work/openbox.log)" window_manager_runs
+}
+window_manager_runs() {
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
 }
 
 # start_testwindow LOG X Y WIDTH HEIGHT RRGGBB [above]: a coloured test window, logging the
 # clicks that reach it to $work/LOG; its pid is in $testwindow_pid once it is mapped.
 start_testwindow() {
-    local log=$work/$1 i
+    local log=$work/$1
     shift
     "$TESTWINDOW" "$@" >"$log" 2>&1 &
     testwindow_pid=$!
     started+=($testwindow_pid)
-    for ((i = 0; i < 50; i++)); do
-        grep -qs ready "$log" && return 0
-        sleep 0.1
-    done
-    fail "the test window ($*) did not appear"
+    wait_until "the test window ($*) did not appear (log: $log)" grep -qs ready "$log"
 }
 
 # start_backdrop COLOUR: a full-screen window of that colour (RRGGBB) below everything, logging
@@ -200,40 +221,28 @@ fly_places_count() {
 }
 
 # wait_for_flies COUNT [-ge|-eq]: waits until at least (or exactly) that many fly windows
-# exist, hidden ones included; fails after 10 s.
+# exist, hidden ones included.
 wait_for_flies() {
-    local i compare=${2:--ge}
-    for ((i = 0; i < 200; i++)); do
-        [ "$(fly_positions | wc -l)" "$compare" "$1" ] && return 0
-        sleep 0.05
-    done
-    fail "expected $1 fly windows, found $(fly_positions | wc -l)"
+    poll 20 fly_count "${2:--ge}" "$1" ||
+        fail "expected $1 fly windows, found $(fly_positions | wc -l)"
 }
-
-# wait_until WHAT COMMAND...: runs COMMAND until it succeeds, for up to 10 s; fails saying WHAT.
-wait_until() {
-    local what=$1 i
-    shift
-    for ((i = 0; i < 200; i++)); do
-        "$@" && return 0
-        sleep 0.05
-    done
-    fail "$what"
-}
+# fly_count -ge|-eq COUNT: true when there are at least (or exactly) COUNT fly windows.
+fly_count() { test "$(fly_positions | wc -l)" "$1" "$2"; }
 
 # wait_for_moves [COUNT]: waits until the flies have moved COUNT times (1 unless given), one
 # look at the screen after another: the program has gone round its loop since, and handled
-# what was sent to it before. Fails after 15 s.
+# what was sent to it before.
 wait_for_moves() {
-    local count=${1:-1} before now i
-    before=$(fly_positions)
-    for ((i = 0; i < 300 && count > 0; i++)); do
-        sleep 0.05
-        now=$(fly_positions)
-        [ "$now" = "$before" ] || count=$((count - 1))
-        before=$now
-    done
-    ((count == 0)) || fail "the flies stood still for 15 s"
+    moves_left=${1:-1}
+    last_places=$(fly_positions)
+    wait_until "the flies stood still for 20 s" moved_enough
+}
+moved_enough() {
+    local now
+    now=$(fly_positions)
+    [ "$now" = "$last_places" ] || moves_left=$((moves_left - 1))
+    last_places=$now
+    ((moves_left <= 0))
 }
 
 # flies_above FRAME: true when every fly stands above FRAME, a child of the root (xwininfo lists
@@ -271,13 +280,10 @@ start_tray() {
     trayer --edge top --align right --widthtype pixel --width 120 --height 24 \
         >"$work/trayer.log" 2>&1 &
     started+=($!)
-    local i tree
-    for ((i = 0; i < 50; i++)); do
-        tree=$(xwininfo -root -tree 2>/dev/null) || true
-        [[ $tree == *'"panel": ("panel" "trayer")'* ]] && return 0
-        sleep 0.1
-    done
-    fail "trayer did not start"
+    wait_until "trayer did not start (log: $work/trayer.log)" tray_panel_shown
+}
+tray_panel_shown() {
+    [[ $(xwininfo -root -tree 2>/dev/null) == *'"panel": ("panel" "trayer")'* ]]
 }
 
 # tray_icon: "X Y", the middle of the program's icon docked in the tray; empty when none.
@@ -296,15 +302,14 @@ tray_icon() {
 }
 
 # wait_for_window ARGS...: waits until `xdotool search --onlyvisible ARGS` finds a window and
-# prints it; fails after 10 s.
+# prints it.
 wait_for_window() {
-    local i found
-    for ((i = 0; i < 200; i++)); do
-        found=$(xdotool search --onlyvisible "$@" 2>/dev/null | head -n 1) || true
-        [ -n "$found" ] && { echo "$found"; return 0; }
-        sleep 0.05
-    done
-    fail "no visible window for: $*"
+    poll 20 visible_window "$@" || fail "no visible window for: $*"
+}
+visible_window() {
+    local found
+    found=$(xdotool search --onlyvisible "$@" 2>/dev/null | head -n 1) || true
+    [ -n "$found" ] && echo "$found"
 }
 
 # settings_window: the settings window when it is shown, else nothing.
@@ -322,49 +327,55 @@ window_origin() {
     xwininfo -id "$1" | awk '/Absolute upper-left X:/ {x = $4} /Absolute upper-left Y:/ {print x, $4}'
 }
 
+# layout_place NAME: "LEFT TOP WIDTH HEIGHT" of a place in the settings window, as the program
+# lays it out (kOkPlace, in its client area).
+layout_place() {
+    sed -n "s/.*$1{\\(.*\\)};/\\1/p" "$layout_header" | tr -d ,
+}
+layout_header=$(dirname "${BASH_SOURCE[0]}")/../../main/SettingsLayout.h
+[ -r "$layout_header" ] || fail "the settings window's layout is not at $layout_header"
+read -r ok_left ok_top ok_width ok_height < <(layout_place kOkPlace)
+
 # press_settings_ok: a click on OK in the shown settings window; waits until it hides.
 press_settings_ok() {
-    local window at x y attempt i
+    local window x y attempt
     window=$(wait_for_window --classname TfrmMain)
     for ((attempt = 0; attempt < 3; attempt++)); do
         # NOTE: the window manager may still be placing a window just shown (sway centres
         # floating windows): the click goes where it stood still for 0.2 s.
-        at=$(window_origin "$window")
-        for ((i = 0; i < 25; i++)); do
-            sleep 0.2
-            [ "$(window_origin "$window")" = "$at" ] && break
-            at=$(window_origin "$window")
-        done
-        read -r x y <<<"$at"
-        ((x += 198 + 30, y += 136 + 12))
+        poll 5 window_settled "$window" || true
+        read -r x y <<<"$settled_at"
+        ((x += ok_left + ok_width / 2, y += ok_top + ok_height / 2))
         # The flies start at the screen's centre, where a window manager puts the settings
         # window too: a fly walking over OK takes the click. Wait until none stands within
         # 45 px of it (15 steps of a walk), and click again if one came all the same.
-        for ((i = 0; i < 100; i++)); do
-            fly_positions | awk -v x="$x" -v y="$y" -v m=45 '$2 - m <= x && x < $2 + $4 + m &&
-                $3 - m <= y && y < $3 + $5 + m { found = 1 } END { exit !found }' || break
-            sleep 0.1
-        done
+        poll 10 no_fly_near "$x" "$y" 45 || true
         xdotool mousemove "$x" "$y" click 1
-        for ((i = 0; i < 100; i++)); do
-            [ -z "$(settings_window)" ] && return 0
-            sleep 0.05
-        done
+        poll 5 settings_window_hidden && return 0
     done
     fail "OK did not hide the settings window"
 }
+# window_settled ID: true when the window stood still for 0.2 s, at $settled_at.
+window_settled() {
+    settled_at=$(window_origin "$1")
+    sleep 0.2
+    [ "$(window_origin "$1")" = "$settled_at" ]
+}
+# no_fly_near X Y MARGIN: true when no fly window comes within MARGIN pixels of the point.
+no_fly_near() {
+    fly_positions | awk -v x="$1" -v y="$2" -v m="$3" '$2 - m <= x && x < $2 + $4 + m &&
+        $3 - m <= y && y < $3 + $5 + m { found = 1 } END { exit found }'
+}
+settings_window_hidden() { [ -z "$(settings_window)" ]; }
 
-# wait_for_exit [WHAT]: waits up to 10 s for the program to end after WHAT asked it to; fails
-# unless its exit code is 0.
+# wait_for_exit [WHAT] [STATUS]: waits for the program to end after WHAT asked it to; fails
+# unless its exit code is STATUS (0 unless given).
 wait_for_exit() {
-    local i status=0 what=${1:-the close}
-    for ((i = 0; i < 100; i++)); do
-        kill -0 "$quillop_pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    kill -0 "$quillop_pid" 2>/dev/null && fail "$what did not end quillop within 10 s"
+    local status=0 what=${1:-the close}
+    poll 20 ended "$quillop_pid" || fail "$what did not end quillop within 20 s"
     wait "$quillop_pid" || status=$?
-    [ "$status" -eq 0 ] || fail "$what ended quillop with exit code $status, not 0"
+    [ "$status" -eq "${2:-0}" ] ||
+        fail "$what ended quillop with exit code $status, not ${2:-0}"
 }
 
 # message_box: the program's visible message box captioned "Quillop", waiting up to 10 s.
@@ -399,15 +410,15 @@ clear_fly() {
 # shoot_still_fly NAME SIDE: a screenshot of the screen ($work/NAME.png) while a clear fly
 # (clear_fly) of SIDE x SIDE stands still; sets $left and $top to that fly's place.
 shoot_still_fly() {
-    local before after attempt
-    for ((attempt = 0; attempt < 100; attempt++)); do
-        before=$(fly_positions)
-        import -window root "$work/$1.png"
-        after=$(fly_positions)
-        [ "$before" = "$after" ] && clear_fly "$2" "$after" && return 0
-        sleep 0.1
-    done
-    fail "no fly stood still on screen, clear of the others, for a screenshot"
+    wait_until "no fly stood still on screen, clear of the others, for a screenshot" \
+        still_fly_shot "$@"
+}
+still_fly_shot() {
+    local before after
+    before=$(fly_positions)
+    import -window root "$work/$1.png"
+    after=$(fly_positions)
+    [ "$before" = "$after" ] && clear_fly "$2" "$after"
 }
 
 # check_activations ITEM: one activation of the tray icon ITEM through the tray's watcher

@@ -64,16 +64,20 @@ keep plain linux-nocomp.png
 # A fly covered by another window and uncovered again is painted by the server from its
 # picture, even while the program is stopped and could not draw it. The program is stopped
 # at a moment when a fly stands clear of the others on screen; another moment is tried if none
-# does.
-for ((i = 0; i < 100; i++)); do
+# does. (A failure while it is stopped lets it go on first, in stop_started.)
+stopped_with_clear_fly() {
+    local stopped
     kill -STOP "$quillop_pid"
     # The server may still be taking the last moves it was sent.
     stopped=$(fly_positions)
     sleep 0.1
-    [ "$stopped" = "$(fly_positions)" ] && clear_fly 60 "$stopped" && break
+    [ "$stopped" = "$(fly_positions)" ] && clear_fly 60 "$stopped" && return 0
     kill -CONT "$quillop_pid"
     sleep 0.2
-done
+    return 1
+}
+wait_until -t 30 "no fly stood clear of the others while the program was stopped" \
+    stopped_with_clear_fly
 shoot_still_fly stopped 60
 start_testwindow cover.log "$left" "$top" 60 60 ff00ff above
 import -window root "$work/covered.png"
@@ -84,14 +88,8 @@ painted_again() {
     import -window root "$work/uncovered.png"
     [ "$(crop uncovered)" = "$(crop stopped)" ]
 }
-painted=false
-for ((i = 0; i < 50; i++)); do
-    painted_again && painted=true && break
-    sleep 0.1
-done
-# Going on first, as a stopped program could not be ended when the test fails.
+wait_until "an uncovered fly was not painted again" painted_again
 kill -CONT "$quillop_pid"
-$painted || fail "an uncovered fly was not painted again"
 echo "uncovered while the program was stopped: painted again by the server"
 
 xcompmgr >"$work/xcompmgr.log" 2>&1 &

@@ -69,7 +69,8 @@ panel_up() {
     top=$(work_area_top)
     ((${top:-0} > 0))
 }
-wait_long 60 "plasmashell's panel did not come up at the top (log: $work/plasmashell.log)" panel_up
+wait_until -t 60 "plasmashell's panel did not come up at the top (log: $work/plasmashell.log)" \
+    panel_up
 echo "KWin and plasmashell: Xwayland on $DISPLAY, the panel's work area starts at $(work_area_top)"
 
 start_with_settings 12 1

@@ -104,14 +104,13 @@ click_a_fly() {
     xdotool mousemove_relative -- 1 0
     [ "$(position "$fly")" = "$frozen" ] || return 2
     xdotool click --repeat 2 --delay 80 1
-    for ((i = 0; i < 100; i++)); do
-        [ "$(map_state "$fly")" = IsUnMapped ] && return 0
-        sleep 0.05
-    done
+    poll 5 hidden_fly "$fly" && return 0
     alone "$fly" || return 2
     fail "a double click on the body at ($((left + 31)), $((top + 30))) did not hide the fly" \
         "standing at ($(position "$fly")); pointer: $(xdotool getmouselocation)"
 }
+
+hidden_fly() { [ "$(map_state "$1")" = IsUnMapped ]; }
 
 for ((try = 1; ; try++)); do
     status=0

@@ -40,43 +40,22 @@ wait_for_exit
 start_session_bus
 dbus-monitor "interface='org.freedesktop.Notifications',member='Notify'" >"$work/notify.log" 2>&1 &
 started+=($!)
-for ((i = 0; i < 50; i++)); do
-    grep -qs NameAcquired "$work/notify.log" && break
-    sleep 0.1
-done
+wait_until "dbus-monitor did not start (log: $work/notify.log)" \
+    grep -qs NameAcquired "$work/notify.log"
 status=0
 output=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$QUILLOP" 2>&1) || status=$?
 [ "$status" -eq 1 ] || fail "without a display quillop should exit with 1, not $status"
 [[ $output == *"needs an X11 display"* ]] || fail "without a display quillop said: $output"
-for ((i = 0; i < 50; i++)); do
-    grep -qs 'needs an X11 display' "$work/notify.log" && break
-    sleep 0.1
-done
-grep -qs 'needs an X11 display' "$work/notify.log" ||
-    fail "without a display no notification was sent: $(cat "$work/notify.log")"
+wait_until "without a display no notification was sent (log: $work/notify.log)" \
+    grep -qs 'needs an X11 display' "$work/notify.log"
 echo "no display: exit code 1, \"$output\", and the same as a desktop notification"
 
-cleanup_processes() {
-    local pid
-    for pid in "${started[@]}"; do
-        if kill "$pid" 2>/dev/null; then
-            { wait "$pid" || true; } 2>/dev/null
-        fi
-    done
-    started=()
-}
-cleanup_processes
+stop_started
 start_xvfb 55 -screen 0 640x480x24 -extension Composite
 start_quillop
 box=$(wait_for_window --name '^Application Error$')
 kill -0 "$quillop_pid" || fail "quillop ended before its start-up report was closed"
 xdotool windowfocus --sync "$box" key Return
-status=0
-for ((i = 0; i < 50; i++)); do
-    kill -0 "$quillop_pid" 2>/dev/null || break
-    sleep 0.1
-done
-wait "$quillop_pid" || status=$?
-[ "$status" -eq 1 ] || fail "after the start-up report quillop exited with $status, not 1"
+wait_for_exit "OK on the start-up report" 1
 echo "failed start-up: \"Application Error\" box, exit code 1 after OK"
 echo "PASS"

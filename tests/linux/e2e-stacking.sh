@@ -83,14 +83,14 @@ kill "$quillop_pid"
 wait_for_exit "SIGTERM"
 settings 1 1
 start_quillop
-for ((i = 0; i < 60; i++)); do
+first_fly_shown() {
+    local id
     id=$(fly_positions | awk '{print $1; exit}')
-    [ -n "$id" ] && [ "$(map_state "$id")" = IsViewable ] && break
-    sleep 0.05
-done
-[ -n "$id" ] && [ "$(map_state "$id")" = IsViewable ] ||
-    fail "after 99 flies ended, a new start showed no fly within 3 s"
-echo "after 99 flies ended, a new start showed its first fly at once"
+    [ -n "$id" ] && [ "$(map_state "$id")" = IsViewable ]
+}
+wait_until -t 10 "after 99 flies ended, a new start showed no fly within 10 s" \
+    first_fly_shown
+echo "after 99 flies ended, a new start showed its first fly"
 
 # A new window manager frames the normal window anew, on top: the fly comes back above it. With
 # no window manager left, the window raises itself three times, and the fly follows each time.

@@ -42,11 +42,8 @@ wait_until "without a tray the settings window did not open at start-up" setting
 [ "$(fly_positions | wc -l)" -eq 3 ] || fail "a first run made $(fly_positions | wc -l) flies, not 3"
 # A tray that appears later gets the icon.
 start_tray
-for ((i = 0; i < 60; i++)); do
-    [ -n "$(tray_icon)" ] && break
-    sleep 0.05
-done
-[ -n "$(tray_icon)" ] || fail "the icon did not dock in a tray that appeared later"
+icon_docked() { [ -n "$(tray_icon)" ]; }
+wait_until "the icon did not dock in a tray that appeared later" icon_docked
 kill -TERM "$quillop_pid"
 wait_for_exit
 kill "${started[-1]}"

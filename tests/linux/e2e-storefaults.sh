@@ -22,12 +22,7 @@ value() {
 # end_run: SIGTERM, then the exit; a program that hangs is killed so that the test can report.
 end_run() {
     kill -TERM "$quillop_pid"
-    local i
-    for ((i = 0; i < 100; i++)); do
-        kill -0 "$quillop_pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    kill -0 "$quillop_pid" 2>/dev/null && kill -KILL "$quillop_pid" && fail "$1 ignored SIGTERM"
+    poll 20 ended "$quillop_pid" || { kill -KILL "$quillop_pid" && fail "$1 ignored SIGTERM"; }
     wait_for_exit "$1"
 }
 

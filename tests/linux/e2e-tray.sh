@@ -12,15 +12,9 @@ shots=${QUILLOP_SCREENSHOTS:-}
 
 # icon_at: waits until the icon has docked and sets $icon_x and $icon_y to its middle.
 icon_at() {
-    local i at=""
-    for ((i = 0; i < 100; i++)); do
-        at=$(tray_icon)
-        [ -n "$at" ] && break
-        sleep 0.05
-    done
-    [ -n "$at" ] || fail "the tray icon did not dock in trayer"
-    read -r icon_x icon_y <<<"$at"
+    wait_until "the tray icon did not dock in trayer" icon_docked
 }
+icon_docked() { read -r icon_x icon_y < <(tray_icon); }
 
 # menu_shown: the open menu, if any.
 menu_shown() {
@@ -39,41 +33,32 @@ menu_shown() {
 # the menu to show and prints it: the program's visible window that is neither the icon nor a
 # fly nor the settings window.
 open_menu() {
-    local i menu
+    local try
     # NOTE: a click that reaches the icon while trayer is still embedding it is lost, so the
     # click is repeated when no menu follows within 5 s.
-    for ((i = 0; i < 300; i++)); do
+    for ((try = 0; try < 4; try++)); do
         # shellcheck disable=SC2086
-        ((i % 100 == 0)) && xdotool mousemove "$icon_x" "$icon_y" click ${1:-3}
-        menu=$(menu_shown)
-        [ -n "$menu" ] && { echo "$menu"; return 0; }
-        sleep 0.05
+        xdotool mousemove "$icon_x" "$icon_y" click ${1:-3}
+        poll 5 menu_shown && return 0
     done
     fail "no menu opened on a right click on the icon"
 }
 
-# wait_gone FUNCTION WHAT: waits up to 5 s until FUNCTION prints nothing; fails saying WHAT.
+# wait_gone FUNCTION WHAT: waits until FUNCTION prints nothing; fails saying WHAT.
 wait_gone() {
-    local i
-    for ((i = 0; i < 100; i++)); do
-        [ -z "$($1)" ] && return 0
-        sleep 0.05
-    done
-    fail "$2"
+    wait_until "$2" prints_nothing "$1"
 }
+prints_nothing() { [ -z "$($1)" ]; }
 
 # menu_key KEY [CLICK]: opens the menu and chooses an entry by its access key.
 menu_key() {
-    local try i
+    local try
     open_menu "${2:-}" >/dev/null
     # NOTE: a key that comes before the menu has taken the keyboard is lost, so it is pressed
     # again while the menu stays open.
     for ((try = 0; try < 4; try++)); do
         xdotool key "$1"
-        for ((i = 0; i < 40; i++)); do
-            [ -z "$(menu_shown)" ] && return 0
-            sleep 0.05
-        done
+        poll 2 prints_nothing menu_shown && return 0
     done
     fail "the menu stayed open after its access key $1"
 }
@@ -99,24 +84,27 @@ show_by_double_click() {
 
 # click_count_field: a click into the count field of the window at $X, $Y.
 click_count_field() {
-    xdotool mousemove $((X + 8 + 128 + 12)) $((Y + 4 + 80 + 11)) click 1
+    read -r group_left group_top _ < <(layout_place kGroupBoxPlace)
+    read -r count_left count_top _ < <(layout_place kCountPlace)
+    xdotool mousemove $((X + group_left + count_left + 12)) $((Y + group_top + count_top + 11)) \
+        click 1
     # Keys sent next reach the field once the program has taken the click and focused it.
     wait_for_moves
 }
 
 # hide_a_fly: double-clicks flies until one is hidden.
 hide_a_fly() {
-    local attempt id left top states
+    local attempt id left top
     for ((attempt = 0; attempt < 20; attempt++)); do
         read -r id left top _ < <(fly_positions | head -n 1)
         xdotool mousemove $((left + 30)) $((top + 30)) click --repeat 2 --delay 80 1
-        for ((i = 0; i < 10; i++)); do
-            states=$(fly_positions | while read -r id _; do map_state "$id"; done)
-            [[ $states == *IsUnMapped* ]] && return 0
-            sleep 0.05
-        done
+        poll 1 a_fly_hidden && return 0
     done
     fail "no fly could be hidden by a double click"
+}
+
+a_fly_hidden() {
+    [[ $(fly_positions | while read -r id _; do map_state "$id"; done) == *IsUnMapped* ]]
 }
 
 start_quillop

@@ -46,23 +46,25 @@ enter_private_session() {
     namespace)
         # The first process of the namespaces, as root: a private /tmp, then the session as
         # nobody. The checkout may lie in /tmp, which the private one covers, or in /root, which
-        # nobody may not read: the scripts and the programs named in the arguments are copied
-        # into the private /tmp, those from /tmp read through a handle on the /tmp they were in.
-        local arg args=() files
-        files=("$(cd "$(dirname "$0")" && pwd -P)"/*.sh)
+        # nobody may not read: the scripts (as tests/linux/ with the settings window's layout in
+        # main/) and the programs named in the arguments are copied into the private /tmp, those
+        # from /tmp read through a handle on the /tmp they were in.
+        local arg args=() files source
+        source=$(cd "$(dirname "$0")/../.." && pwd -P)
+        files=("$source"/tests/linux/*.sh)
         for arg in "${rig_args[@]}"; do
             if [ -f "$arg" ]; then
                 files+=("$(readlink -f "$arg")")
-                arg=/tmp/rig/$(basename "$arg")
+                arg=/tmp/rig/tests/linux/$(basename "$arg")
             fi
             args+=("$arg")
         done
         exec 9</tmp
         mount -t tmpfs -o mode=1777 tmpfs /tmp
-        mkdir -m 755 /tmp/rig
-        for arg in "${files[@]}"; do
+        mkdir -m 755 -p /tmp/rig/tests/linux /tmp/rig/main
+        for arg in "${files[@]}" "$source/main/SettingsLayout.h"; do
             [[ $arg == /tmp/* ]] && arg=/proc/self/fd/9/${arg#/tmp/}
-            cp "$arg" /tmp/rig/
+            [[ $arg == *.h ]] && cp "$arg" /tmp/rig/main/ || cp "$arg" /tmp/rig/tests/linux/
         done
         exec 9<&-
         mkdir -m 700 /tmp/runtime
@@ -70,25 +72,14 @@ enter_private_session() {
         mkdir -m 1777 /tmp/.X11-unix
         # The test's own folder may lie under the /tmp now covered: programs started from the
         # session (foot's shell) could not enter it.
-        cd /tmp/rig
+        cd /tmp/rig/tests/linux
         env -u DISPLAY -u WAYLAND_DISPLAY -u XAUTHORITY -u DBUS_SESSION_BUS_ADDRESS \
             -u QUILLOP_DISPLAY_OFFSET QUILLOP_RIG_STAGE=session XDG_RUNTIME_DIR=/tmp/runtime \
             HOME=/tmp setpriv --reuid=nobody --regid=nogroup --clear-groups \
-            "/tmp/rig/$(basename "$0")" "${args[@]}" || status=$?
+            "/tmp/rig/tests/linux/$(basename "$0")" "${args[@]}" || status=$?
         exit "$status"
         ;;
     esac
-}
-
-# wait_long SECONDS WHAT COMMAND...: wait_until for slower things, such as a desktop starting on
-# a loaded machine.
-wait_long() {
-    local end=$((SECONDS + $1)) what=$2
-    shift 2
-    until "$@"; do
-        ((SECONDS < end)) || fail "$what"
-        sleep 0.2
-    done
 }
 
 # use_xwayland COMPOSITOR: waits up to 60 s for the desktop's Xwayland and takes its display,
@@ -98,7 +89,7 @@ wait_long() {
 # nor starts another one).
 use_xwayland() {
     local compositor=$1 argument previous=""
-    wait_long 60 "Xwayland did not start" pgrep -x Xwayland >/dev/null
+    wait_until -t 60 "Xwayland did not start" pgrep -x Xwayland >/dev/null
     xwayland_pid=$(pgrep -x Xwayland | head -n 1)
     DISPLAY=""
     unset XAUTHORITY
@@ -108,7 +99,7 @@ use_xwayland() {
         previous=$argument
     done </proc/"$xwayland_pid"/cmdline
     export DISPLAY
-    wait_long 60 "Xwayland did not answer on $DISPLAY" x_answers
+    wait_until -t 60 "Xwayland did not answer on $DISPLAY" x_answers
     (
         while xwayland_running; do
             sleep 0.5
@@ -139,21 +130,18 @@ work_area_top() {
     xprop -root _NET_WORKAREA 2>/dev/null | awk -F'[=,]' '/CARDINAL/ {gsub(/ /, ""); print $3}'
 }
 
-# registered_item: waits up to 10 s until an item registers with the tray's watcher and sets
-# $item to its bus name.
+# registered_item: waits until an item registers with the tray's watcher and sets $item to its
+# bus name.
 registered_item() {
-    local i
-    item=""
-    for ((i = 0; i < 100; i++)); do
-        # The watcher lists "SERVICE/PATH", or "SERVICE@/PATH" (GNOME's AppIndicator extension).
-        item=$(dbus-send --session --print-reply --dest=org.kde.StatusNotifierWatcher \
-            /StatusNotifierWatcher org.freedesktop.DBus.Properties.Get \
-            string:org.kde.StatusNotifierWatcher string:RegisteredStatusNotifierItems 2>/dev/null |
-            sed -n 's|.*string "\([^"/@]*\)@\{0,1\}/StatusNotifierItem".*|\1|p' | head -n 1) || true
-        [ -n "$item" ] && return 0
-        sleep 0.1
-    done
-    fail "no item registered with the tray within 10 s"
+    wait_until "no item registered with the tray" item_listed
+}
+item_listed() {
+    # The watcher lists "SERVICE/PATH", or "SERVICE@/PATH" (GNOME's AppIndicator extension).
+    item=$(dbus-send --session --print-reply --dest=org.kde.StatusNotifierWatcher \
+        /StatusNotifierWatcher org.freedesktop.DBus.Properties.Get \
+        string:org.kde.StatusNotifierWatcher string:RegisteredStatusNotifierItems 2>/dev/null |
+        sed -n 's|.*string "\([^"/@]*\)@\{0,1\}/StatusNotifierItem".*|\1|p' | head -n 1) || true
+    [ -n "$item" ]
 }
 
 # check_many_flies FLIES SECONDS: the program, started with FLIES flies on top, runs them for
@@ -223,7 +211,8 @@ check_covered() {
         "$colour" >"$work/cover.qml"
     QT_QPA_PLATFORM=wayland "$QMLSCENE" "$work/cover.qml" >"$work/cover.log" 2>&1 &
     started+=($!)
-    wait_long 30 "the raised window did not show (log: $work/cover.log)" shot_with_cover "$colour"
+    wait_until -t 30 "the raised window did not show (log: $work/cover.log)" \
+        shot_with_cover "$colour"
     read -r l t r b <<<"$box"
     # Its pixels 10 px within its edge.
     ((l += 10, t += 10, r -= 10, b -= 10))
@@ -244,7 +233,8 @@ check_covered() {
             covered=$((covered + 1))
         done <<<"$after"
     done
-    wait_long 30 "no fly showed away from the raised window in 30 s" shown_away "$l" "$t" "$r" "$b"
+    wait_until -t 30 "no fly showed away from the raised window in 30 s" \
+        shown_away "$l" "$t" "$r" "$b"
     echo "\"Always on top\" off: a native window raised over the flies covers them, and those" \
         "away from it show"
 }
