@@ -12,7 +12,7 @@
 #include <algorithm>
 
 #include "clFly/ExternalNames.h"
-#include "clFly/x11/XcbDesktop.h"
+#include "clFly/FlyDisplay.h"
 #include "main/ExternalNames.h"
 #include "main/MainForm.h"
 #include "main/SettingsLayout.h"
@@ -149,12 +149,12 @@ class SettingsWindow final : public QDialog {
 
 class QtMainWindow final : public MainWindow, private SettingsControls {
   public:
-    QtMainWindow(MainFormEvents& events, QMenu& contextMenu, const XcbDesktop& desktop)
-        : window_(events, contextMenu), desktop_(desktop) {
+    QtMainWindow(MainFormEvents& events, QMenu& contextMenu, const FlyDisplay& display)
+        : window_(events, contextMenu), display_(display) {
         // NOTE: Qt names every window's class after the program when it creates the X window;
         // writing the property afterwards replaces that. Other programs find this one by its
         // instance name, and the desktop finds the program by the class.
-        desktop_.SetWindowClass(XWindow(), kMainWindowClass, kX11Class);
+        display_.NameWindow(NativeWindow(), kMainWindowClass, kX11Class);
     }
 
     void Show() override {
@@ -163,7 +163,7 @@ class QtMainWindow final : public MainWindow, private SettingsControls {
         // adds its own, so a state written before each show stays; the window manager drops
         // them when the window is hidden.
         if (!window_.isVisible()) {
-            desktop_.SetDialogFrameHints(XWindow());
+            display_.PrepareDialog(NativeWindow());
         }
         window_.ShowForward();
     }
@@ -182,18 +182,18 @@ class QtMainWindow final : public MainWindow, private SettingsControls {
         window_.Count->Edit().setText(QString::fromStdString(text));
     }
 
-    // The settings window's X window, made now if Qt has not made it yet.
-    xcb_window_t XWindow() const { return static_cast<xcb_window_t>(window_.winId()); }
+    // The settings window's native window, made now if Qt has not made it yet.
+    std::uint64_t NativeWindow() const { return static_cast<std::uint64_t>(window_.winId()); }
 
     SettingsWindow window_;
-    XcbDesktop desktop_;
+    const FlyDisplay& display_;
 };
 
 }  // namespace
 
 std::unique_ptr<MainWindow> CreateQtMainWindow(MainFormEvents& events, QMenu& contextMenu,
-                                               const XcbDesktop& desktop) {
-    return std::make_unique<QtMainWindow>(events, contextMenu, desktop);
+                                               const FlyDisplay& display) {
+    return std::make_unique<QtMainWindow>(events, contextMenu, display);
 }
 
 }  // namespace quillop

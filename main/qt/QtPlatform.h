@@ -1,7 +1,7 @@
-// The Linux platform: a Qt application shell with fly windows drawn through XCB.
+// The Linux platform: a Qt application shell over the fly display chosen at the start.
 //
-// Errors: no X11 display throws Failure (RunOnQt prints kNeedsX11Message); other refusals
-// are answered as Platform says.
+// Errors: a toolkit that does not run on the chosen display throws Failure (RunOnQt prints
+// kNeedsX11Message); other refusals are answered as Platform says.
 #pragma once
 
 #include <functional>
@@ -13,16 +13,16 @@ class QMenu;
 
 namespace quillop {
 
-class XcbDesktop;
-class XcbFlyDisplay;
+class FlyDisplay;
+struct FlyDisplayEntry;
 
 // The text printed when there is no X11 display to run on.
 extern const char* const kNeedsX11Message;
 
 class QtPlatform final : public Platform {
   public:
-    // Needs a running QApplication on the xcb platform; throws Failure otherwise.
-    QtPlatform();
+    // Needs a running QApplication on the display's toolkit platform; throws Failure otherwise.
+    explicit QtPlatform(const FlyDisplayEntry& display);
     ~QtPlatform() override;
     QtPlatform(const QtPlatform&) = delete;
     QtPlatform& operator=(const QtPlatform&) = delete;
@@ -49,23 +49,20 @@ class QtPlatform final : public Platform {
 
   private:
     struct Shell;
-    // Lets the flies' display hear of other windows' stacking while the loop waits.
-    void WatchStacking();
-    // Keeps the flies' scale that of the primary screen.
-    void WatchScale();
+    // Lets the flies' display wake the loop when it has something to flush.
+    void WatchDisplay();
     std::unique_ptr<Shell> shell_;
-    MainFormEvents* mainEvents_ = nullptr;
     bool terminated_ = false;
 };
 
 // The main window `frmMain`: the settings window of class "TfrmMain" captioned "Quillop 1.1",
-// hidden until asked for, with the tray menu as its context menu. The desktop writes its X hints.
+// hidden until asked for, with the tray menu as its context menu. The display writes its hints.
 std::unique_ptr<MainWindow> CreateQtMainWindow(MainFormEvents& events, QMenu& contextMenu,
-                                               const XcbDesktop& desktop);
+                                               const FlyDisplay& display);
 
-// Starts Qt on X11 (through XWayland under a Wayland session, whatever QT_QPA_PLATFORM says),
-// ignoring the program's arguments, and runs the program on the platform. Returns the exit
-// code; 1 with a message on stderr and in a desktop notification when there is no X11 display.
+// Chooses the fly display, starts Qt on its platform (whatever QT_QPA_PLATFORM says), ignoring
+// the program's arguments, and runs the program on the platform. Returns the exit code; 1 with
+// a message on stderr and in a desktop notification when no display can run.
 int RunOnQt(const char* programPath, const std::function<int(Platform&)>& program);
 
 }  // namespace quillop

@@ -1,4 +1,4 @@
-// Start-up on Qt: the X display, the application, one program per display.
+// Start-up on Qt: the fly display, the application, one program per display.
 #include "main/qt/QtPlatform.h"
 
 #include <QApplication>
@@ -12,7 +12,8 @@
 
 #include "clFly/ExternalNames.h"
 #include "clFly/Failure.h"
-#include "clFly/x11/XcbDesktop.h"
+#include "clFly/FlyDisplayChoice.h"
+#include "clFly/x11/X11Display.h"
 #include "main/ErrorText.h"
 #include "main/qt/QtDesktopNotice.h"
 #include "main/qt/QtSingleInstance.h"
@@ -21,26 +22,37 @@ namespace quillop {
 
 const char* const kNeedsX11Message = "Quillop needs an X11 display (X11 or XWayland).";
 
+namespace {
+
+// The fly displays, tried in order. A new display is a folder of clFly/ and one line here.
+const FlyDisplayEntry kFlyDisplays[] = {
+    {"x11", ProbeX11Display, CreateX11Display, "xcb"},
+};
+
+}  // namespace
+
 int RunOnQt(const char* programPath, const std::function<int(Platform&)>& program) {
     // The program takes no arguments, so Qt is given none to interpret either.
     int argc = 1;
     char* argv[] = {const_cast<char*>(programPath), nullptr};
-    if (!CanReachX11Display()) {
-        // Started from a menu or at logon, nobody reads stderr: the desktop shows it too.
-        std::fprintf(stderr, "%s\n", kNeedsX11Message);
+    const FlyDisplayChoice display =
+        ChooseFlyDisplay(kFlyDisplays, qgetenv("QUILLOP_DISPLAY").toStdString(), kNeedsX11Message);
+    // Started from a menu or at logon, nobody reads stderr: the desktop shows a failure too.
+    std::fprintf(stderr, "%s\n", display.Message.c_str());
+    if (display.Entry == nullptr) {
         const QCoreApplication core(argc, argv);
         ShowDesktopNotice(QString::fromUtf8(kApplicationTitle),
-                          QString::fromUtf8(kNeedsX11Message));
+                          QString::fromStdString(display.Message));
         return 1;
     }
-    // NOTE: a Wayland client cannot place its own windows, so the flies go through XWayland
-    // whatever platform the session chose for Qt programs (sway's and Hyprland's guides set
-    // "wayland"). Programs started from here, such as the browser, get the session's choice.
+    // NOTE: the shell's windows go where the flies are, whatever platform the session chose for
+    // Qt programs (sway's and Hyprland's guides set "wayland", where X11 flies cannot be
+    // placed). Programs started from here, such as the browser, get the session's choice.
     const std::optional<QByteArray> chosen =
         qEnvironmentVariableIsSet("QT_QPA_PLATFORM")
             ? std::optional<QByteArray>(qgetenv("QT_QPA_PLATFORM"))
             : std::nullopt;
-    qputenv("QT_QPA_PLATFORM", "xcb");
+    qputenv("QT_QPA_PLATFORM", display.Entry->ToolkitPlatform);
     QApplication app(argc, argv);
     // Every window's class (Qt's windows take the application's name as their WM_CLASS class)
     // and, on Wayland, the app id: by these the desktop finds the menu entry, its name and icon.
@@ -63,7 +75,7 @@ int RunOnQt(const char* programPath, const std::function<int(Platform&)>& progra
     }
     std::unique_ptr<QtPlatform> platform;
     try {
-        platform = std::make_unique<QtPlatform>();
+        platform = std::make_unique<QtPlatform>(*display.Entry);
     } catch (const Failure& failure) {
         std::fprintf(stderr, "%s\n", failure.what());
         return 1;

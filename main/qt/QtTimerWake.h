@@ -1,4 +1,4 @@
-// The fly timers' one wake-up, as a precise single-shot Qt timer.
+// The fly timers' one wake-up, as a precise single-shot Qt timer, and the clock it goes by.
 #pragma once
 
 #include <QTimer>
@@ -8,8 +8,22 @@
 #include <utility>
 
 #include "clFly/FlyTimers.h"
+#include "clFly/RandomSource.h"
 
 namespace quillop {
+
+// Milliseconds and nanoseconds of the monotonic clock.
+class SteadyClock final : public Clock {
+  public:
+    std::optional<std::uint64_t> HighResolutionCounter() const override {
+        return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                              std::chrono::steady_clock::now().time_since_epoch())
+                                              .count());
+    }
+    std::uint32_t TickCount() const override {
+        return static_cast<std::uint32_t>(*HighResolutionCounter() / 1000000u);
+    }
+};
 
 class QtTimerWake final : public TimerWake {
   public:

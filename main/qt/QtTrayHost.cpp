@@ -5,7 +5,7 @@
 #include <QDBusMessage>
 #include <QDBusVariant>
 
-#include "clFly/x11/XcbDesktop.h"
+#include "clFly/FlyDisplay.h"
 #include "main/qt/QtDesktopNotice.h"
 
 namespace quillop {
@@ -37,8 +37,8 @@ bool StatusNotifierHostPresent() {
 
 }  // namespace
 
-bool TrayHostPresent(const XcbDesktop& desktop) {
-    return StatusNotifierHostPresent() || desktop.HasSystemTray();
+bool TrayHostPresent(const FlyDisplay& display) {
+    return StatusNotifierHostPresent() || display.HasOwnTray();
 }
 
 }  // namespace quillop

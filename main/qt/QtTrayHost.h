@@ -3,10 +3,10 @@
 
 namespace quillop {
 
-class XcbDesktop;
+class FlyDisplay;
 
-// True when a StatusNotifierItem host is registered on the session bus or an XEmbed tray
-// manages the X screen.
-bool TrayHostPresent(const XcbDesktop& desktop);
+// True when a StatusNotifierItem host is registered on the session bus or the display has a
+// tray of its own (XEmbed on X11).
+bool TrayHostPresent(const FlyDisplay& display);
 
 }  // namespace quillop
