@@ -405,8 +405,10 @@ std::string AsideName(const std::string& path) {
 std::string OlderAsideName(const std::string& path) {
     for (int number = 1;; ++number) {
         const std::string name = AsideName(path) + "." + std::to_string(number);
+        // Only a name that is taken leads to the next; a name that cannot be looked at (too long,
+        // in a folder that cannot be searched) is the answer, and renaming to it tells why.
         struct stat there {};
-        if (lstat(name.c_str(), &there) != 0 && errno == ENOENT) {
+        if (lstat(name.c_str(), &there) != 0) {
             return name;
         }
     }

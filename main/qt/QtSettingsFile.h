@@ -50,7 +50,8 @@ FileContent ReadRegularFile(const std::string& path);
 // folder if needed. Returns the system's reason for a failure, or an empty text.
 std::string SaveFile(const std::string& path, const std::string& bytes);
 
-// Where SetAside puts the file: "<path>.damaged", and the name an older copy there moves to.
+// Where SetAside puts the file: "<path>.damaged", and the name an older copy there moves to: the
+// first numbered one that is free, or that cannot be looked at (renaming to it then fails).
 std::string AsideName(const std::string& path);
 std::string OlderAsideName(const std::string& path);
 

@@ -153,6 +153,17 @@ TEST_F(SettingsFileTest, WhatQtsSettingsWriteReadsTheSame) {
     }
 }
 
+TEST_F(SettingsFileTest, AnOlderCopysNameTooLongIsReportedNotSearchedForEver) {
+    file = (folder / std::string(247, 'q')).string();  // "<file>.damaged.1" is too long a name
+    for (const std::string& name : {file, AsideName(file)}) {
+        std::ofstream(name) << name.size();
+    }
+    alarm(10);  // a lookup that never ends fails here
+    EXPECT_EQ(SetAside(file), std::strerror(ENAMETOOLONG));
+    alarm(0);
+    EXPECT_TRUE(fs::exists(file) && fs::exists(AsideName(file)));
+}
+
 TEST_F(SettingsFileTest, AProgramPathThatIsNotUtf8WritesNoAutostartEntry) {
     const std::string entry = (folder / "QuillopPro.desktop").string();
     EXPECT_NE(SetAutostartEntry(entry, true, "/opt/\xFF/quillop"), "");
