@@ -127,13 +127,14 @@ std::string Folder(const std::string& path) {
     return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// Makes the folder and those above it; errors show at the first use of the folder.
+// Makes the folder and those above it, for the user alone as the XDG base-directory rules ask;
+// folders already there keep their mode. Errors show at the first use of the folder.
 void MakeFolders(const std::string& folder) {
     for (std::size_t slash = folder.find('/', 1); slash != std::string::npos;
          slash = folder.find('/', slash + 1)) {
-        mkdir(folder.substr(0, slash).c_str(), 0777);
+        mkdir(folder.substr(0, slash).c_str(), 0700);
     }
-    mkdir(folder.c_str(), 0777);
+    mkdir(folder.c_str(), 0700);
 }
 
 // The file a save replaces: a symlink's target when it is a regular file, else the path itself.

@@ -164,6 +164,15 @@ TEST_F(SettingsFileTest, AnOlderCopysNameTooLongIsReportedNotSearchedForEver) {
     EXPECT_TRUE(fs::exists(file) && fs::exists(AsideName(file)));
 }
 
+TEST_F(SettingsFileTest, FoldersMadeForTheFileAreTheUsersAlone) {
+    fs::permissions(folder, fs::perms(0755));
+    ASSERT_EQ(SaveFile((folder / "made/too/QuillopPro.conf").string(), "[General]\n"), "");
+    for (const fs::path& made : {folder / "made", folder / "made/too"}) {
+        EXPECT_EQ(fs::status(made).permissions(), fs::perms::owner_all) << made;
+    }
+    EXPECT_EQ(fs::status(folder).permissions(), fs::perms(0755)) << "a folder there is left as is";
+}
+
 TEST_F(SettingsFileTest, AProgramPathThatIsNotUtf8WritesNoAutostartEntry) {
     const std::string entry = (folder / "QuillopPro.desktop").string();
     EXPECT_NE(SetAutostartEntry(entry, true, "/opt/\xFF/quillop"), "");
