@@ -46,11 +46,13 @@ bool NameBefore(std::string_view a, std::string_view b) {
                                         [](char x, char y) { return Lower(x) < Lower(y); });
 }
 
-// One line of the text: a section header, a key with its value, or neither (blank, comment).
+// One line of the text: a section header, a key with its value, or neither (blank, comment, or a
+// line that is none of these, which is kept as it is and never read).
 struct IniLine {
-    enum class Kind { Other, Section, Key, Bad } What = Kind::Other;
-    std::string_view Name;  // the section's or the key's
-    std::string_view Value;
+    enum class Kind { Other, Section, Key } What = Kind::Other;
+    std::string_view Name;     // the section's or the key's
+    std::string_view Value;    // up to a comment that is not in quotes, trimmed
+    std::string_view Comment;  // that comment with the blanks before it; empty when none
 };
 
 IniLine Classify(std::string_view line) {
@@ -59,16 +61,32 @@ IniLine Classify(std::string_view line) {
         return {};
     }
     if (text.front() == '[') {
-        if (text.back() != ']') {
-            return {IniLine::Kind::Bad, {}, {}};
-        }
-        return {IniLine::Kind::Section, text.substr(1, text.size() - 2), {}};
+        // As Qt's settings read a header: up to the "]", or to the end when it is missing.
+        return {IniLine::Kind::Section, Trimmed(text.substr(1, text.find(']', 1) - 1)), {}, {}};
     }
     const std::size_t equals = text.find('=');
     if (equals == std::string_view::npos || Trimmed(text.substr(0, equals)).empty()) {
-        return {IniLine::Kind::Bad, {}, {}};
+        return {};
     }
-    return {IniLine::Kind::Key, Trimmed(text.substr(0, equals)), Trimmed(text.substr(equals + 1))};
+    std::size_t end = equals + 1;
+    for (bool quoted = false; end < text.size(); ++end) {
+        if (text[end] == '"') {
+            quoted = !quoted;
+        } else if (!quoted && (text[end] == ';' || text[end] == '#')) {
+            break;
+        }
+    }
+    std::size_t comment = end;
+    while (comment > equals + 1 && (text[comment - 1] == ' ' || text[comment - 1] == '\t')) {
+        --comment;
+    }
+    return {IniLine::Kind::Key, Trimmed(text.substr(0, equals)),
+            Trimmed(text.substr(equals + 1, end - equals - 1)),
+            end < text.size() ? text.substr(comment) : std::string_view()};
+}
+
+bool IsGeneral(const IniLine& line) {
+    return line.What == IniLine::Kind::Section && SameName(line.Name, "General");
 }
 
 // The lines of the general section's keys, each with its classification, in order.
@@ -78,7 +96,7 @@ void ForEachGeneralKey(const std::vector<std::string>& lines, Visit&& visit) {
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const IniLine line = Classify(lines[i]);
         if (line.What == IniLine::Kind::Section) {
-            general = line.Name == "General";
+            general = IsGeneral(line);
         } else if (general && line.What == IniLine::Kind::Key) {
             visit(i, line);
         }
@@ -109,13 +127,14 @@ std::string Folder(const std::string& path) {
     return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// Makes the folder and those above it; errors show at the first use of the folder.
+// Makes the folder and those above it, for the user alone as the XDG base-directory rules ask;
+// folders already there keep their mode. Errors show at the first use of the folder.
 void MakeFolders(const std::string& folder) {
     for (std::size_t slash = folder.find('/', 1); slash != std::string::npos;
          slash = folder.find('/', slash + 1)) {
-        mkdir(folder.substr(0, slash).c_str(), 0777);
+        mkdir(folder.substr(0, slash).c_str(), 0700);
     }
-    mkdir(folder.c_str(), 0777);
+    mkdir(folder.c_str(), 0700);
 }
 
 // The file a save replaces: a symlink's target when it is a regular file, else the path itself.
@@ -195,19 +214,14 @@ std::optional<IniText> IniText::Parse(std::string_view bytes) {
     if (bytes.starts_with("\xEF\xBB\xBF")) {
         bytes.remove_prefix(3);
     }
-    if (!IsUtf8(bytes) || std::any_of(bytes.begin(), bytes.end(), [](char c) {
-            return static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\r' && c != '\n';
-        })) {
+    // A NUL byte marks binary data, as grep and git take it; a line that is merely odd is kept.
+    if (bytes.find('\0') != std::string_view::npos) {
         return std::nullopt;
     }
     IniText text;
     while (!bytes.empty()) {
         const std::size_t end = bytes.find_first_of("\r\n");
-        const std::string_view line = bytes.substr(0, end);
-        if (Classify(line).What == IniLine::Kind::Bad) {
-            return std::nullopt;
-        }
-        text.lines_.emplace_back(line);
+        text.lines_.emplace_back(bytes.substr(0, end));
         if (end == std::string_view::npos) {
             break;
         }
@@ -232,6 +246,7 @@ std::optional<std::string> IniText::Value(std::string_view name) const {
 
 void IniText::Set(const std::string& name, const std::string& value) {
     std::optional<std::size_t> same;
+    std::string comment;
     std::optional<std::size_t> before;
     std::optional<std::size_t> lastKey;
     std::vector<std::size_t> others;
@@ -240,6 +255,7 @@ void IniText::Set(const std::string& name, const std::string& value) {
             others.push_back(i);
         } else if (SameName(line.Name, name)) {
             same = i;
+            comment = line.Comment;
         } else {
             if (!before && NameBefore(name, line.Name)) {
                 before = i;
@@ -249,7 +265,7 @@ void IniText::Set(const std::string& name, const std::string& value) {
     });
     const std::string entry = name + "=" + value;
     if (same) {
-        lines_[*same] = entry;
+        lines_[*same] = entry + comment;
         for (auto i = others.rbegin(); i != others.rend(); ++i) {
             lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(*i));
         }
@@ -261,8 +277,7 @@ void IniText::Set(const std::string& name, const std::string& value) {
         return;
     }
     const auto header = std::find_if(lines_.begin(), lines_.end(), [](const std::string& line) {
-        const IniLine classified = Classify(line);
-        return classified.What == IniLine::Kind::Section && classified.Name == "General";
+        return IsGeneral(Classify(line));
     });
     if (header != lines_.end()) {
         lines_.insert(header + 1, entry);
@@ -391,8 +406,10 @@ std::string AsideName(const std::string& path) {
 std::string OlderAsideName(const std::string& path) {
     for (int number = 1;; ++number) {
         const std::string name = AsideName(path) + "." + std::to_string(number);
+        // Only a name that is taken leads to the next; a name that cannot be looked at (too long,
+        // in a folder that cannot be searched) is the answer, and renaming to it tells why.
         struct stat there {};
-        if (lstat(name.c_str(), &there) != 0 && errno == ENOENT) {
+        if (lstat(name.c_str(), &there) != 0) {
             return name;
         }
     }

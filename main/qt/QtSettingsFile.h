@@ -11,19 +11,20 @@
 
 namespace quillop {
 
-// The lines of an INI file, as Qt's settings write them. Values of the "[General]" section (and
-// of lines before any section) are read and set by name, without regard to case; every other
-// line stays as it was.
+// The lines of an INI file, read as Qt's settings read them. Values of the general section (its
+// header in any case, and lines before any section) are read and set by name, without regard to
+// case; every other line stays as it was, one that cannot be read included.
 class IniText {
   public:
-    // Nothing when the bytes are no INI text (not UTF-8, control characters, a line that is no
-    // section, key or comment). A UTF-8 byte-order mark is skipped.
+    // Nothing when the bytes are binary rather than text (a NUL byte). A UTF-8 byte-order mark is
+    // skipped.
     static std::optional<IniText> Parse(std::string_view bytes);
 
-    // The first value of the name, trimmed and unquoted; nothing when there is none.
+    // The first value of the name, up to a ";" or "#" comment outside quotes, trimmed and
+    // unquoted; nothing when there is none.
     std::optional<std::string> Value(std::string_view name) const;
-    // Sets the value of the name: the first line with that name in any case takes it, the
-    // others go. A new name joins the section in the order of the names.
+    // Sets the value of the name: the first line with that name in any case takes it and keeps
+    // its comment, the others go. A new name joins the section in the order of the names.
     void Set(const std::string& name, const std::string& value);
     // The text, with "\n" at the end of each line.
     std::string Text() const;
@@ -49,7 +50,8 @@ FileContent ReadRegularFile(const std::string& path);
 // folder if needed. Returns the system's reason for a failure, or an empty text.
 std::string SaveFile(const std::string& path, const std::string& bytes);
 
-// Where SetAside puts the file: "<path>.damaged", and the name an older copy there moves to.
+// Where SetAside puts the file: "<path>.damaged", and the name an older copy there moves to: the
+// first numbered one that is free, or that cannot be looked at (renaming to it then fails).
 std::string AsideName(const std::string& path);
 std::string OlderAsideName(const std::string& path);
 

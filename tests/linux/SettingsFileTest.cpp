@@ -4,6 +4,7 @@
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <QSettings>
 
 #include <sched.h>
 
@@ -11,6 +12,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 #include "main/qt/QtAutostart.h"
@@ -29,13 +31,39 @@ TEST(IniTextTest, AByteOrderMarkAndWindowsLineEndsAreRead) {
     EXPECT_FALSE(text->Value("Startup").has_value());
 }
 
-TEST(IniTextTest, WhatIsNoIniTextIsRefused) {
-    for (const std::string& bytes :
-         {std::string("[General]\nFlies=\0\n", 17), std::string("Flies=\xFF\xFE\n"),
-          std::string("[General\nFlies=3\n"), std::string("Flies\n"), std::string("\xC0\xAF=1")}) {
-        EXPECT_FALSE(IniText::Parse(bytes).has_value()) << bytes;
-    }
-    EXPECT_TRUE(IniText::Parse("; a comment\n\n[General]\nFlies=3").has_value());
+TEST(IniTextTest, AnOddLineIsKeptAndCostsNoOtherValue) {
+    const std::string odd = "; caf\xE9\nno equals sign\n=1\nOnTop=\xFF\n";
+    auto text = IniText::Parse("[General]\nFlies=7\n" + odd);
+    ASSERT_TRUE(text.has_value());
+    EXPECT_EQ(text->Value("Flies"), "7");
+    EXPECT_EQ(text->Value("OnTop"), "\xFF");
+    text->Set("Flies", "3");
+    EXPECT_EQ(text->Text(), "[General]\nFlies=3\n" + odd);
+    EXPECT_FALSE(IniText::Parse(std::string("[General]\nFlies=\0\n", 17)).has_value())
+        << "binary bytes are no settings file";
+}
+
+TEST(IniTextTest, TheGeneralSectionIsNamedInAnyCase) {
+    auto text = IniText::Parse("[general]\nFlies=5\n[GENERAL\nOnTop=0\n[Other]\nStartup=0\n");
+    ASSERT_TRUE(text.has_value());
+    EXPECT_EQ(text->Value("Flies"), "5");
+    EXPECT_EQ(text->Value("OnTop"), "0") << "a header without its \"]\" still starts a section";
+    EXPECT_FALSE(text->Value("Startup").has_value());
+    auto bare = IniText::Parse("[gEnErAl]\n");
+    ASSERT_TRUE(bare.has_value());
+    bare->Set("Flies", "3");
+    EXPECT_EQ(bare->Text(), "[gEnErAl]\nFlies=3\n");
+}
+
+TEST(IniTextTest, ACommentEndsAValueUnlessItIsQuoted) {
+    const std::string rest = "OnTop=0# off\nStartup=\"1;#\"\n";
+    auto text = IniText::Parse("Flies=5 ; five\n" + rest);
+    ASSERT_TRUE(text.has_value());
+    EXPECT_EQ(text->Value("Flies"), "5");
+    EXPECT_EQ(text->Value("OnTop"), "0");
+    EXPECT_EQ(text->Value("Startup"), "1;#");
+    text->Set("Flies", "3");
+    EXPECT_EQ(text->Text(), "Flies=3 ; five\n" + rest);
 }
 
 TEST(IniTextTest, SettingKeepsEveryOtherLineAndLeavesOneNameInOneCase) {
@@ -108,6 +136,41 @@ TEST_F(SettingsFileTest, SettingAsideKeepsOlderCopiesNumbered) {
     EXPECT_EQ(Contents(file + ".damaged"), "third");
     EXPECT_EQ(Contents(file + ".damaged.1"), "first");
     EXPECT_EQ(Contents(file + ".damaged.2"), "second");
+}
+
+TEST_F(SettingsFileTest, WhatQtsSettingsWriteReadsTheSame) {
+    const std::map<std::string, int> values{{"OnTop", 0}, {"Startup", 1}, {"Flies", -42}};
+    {
+        QSettings qt(QString::fromStdString(file), QSettings::IniFormat);
+        for (const auto& [key, value] : values) {
+            qt.setValue(QString::fromStdString(key), value);
+        }
+    }
+    const auto text = IniText::Parse(ReadRegularFile(file).Bytes);
+    ASSERT_TRUE(text.has_value());
+    for (const auto& [key, value] : values) {
+        EXPECT_EQ(text->Value(key), std::to_string(value)) << key;
+    }
+}
+
+TEST_F(SettingsFileTest, AnOlderCopysNameTooLongIsReportedNotSearchedForEver) {
+    file = (folder / std::string(247, 'q')).string();  // "<file>.damaged.1" is too long a name
+    for (const std::string& name : {file, AsideName(file)}) {
+        std::ofstream(name) << name.size();
+    }
+    alarm(10);  // a lookup that never ends fails here
+    EXPECT_EQ(SetAside(file), std::strerror(ENAMETOOLONG));
+    alarm(0);
+    EXPECT_TRUE(fs::exists(file) && fs::exists(AsideName(file)));
+}
+
+TEST_F(SettingsFileTest, FoldersMadeForTheFileAreTheUsersAlone) {
+    fs::permissions(folder, fs::perms(0755));
+    ASSERT_EQ(SaveFile((folder / "made/too/QuillopPro.conf").string(), "[General]\n"), "");
+    for (const fs::path& made : {folder / "made", folder / "made/too"}) {
+        EXPECT_EQ(fs::status(made).permissions(), fs::perms::owner_all) << made;
+    }
+    EXPECT_EQ(fs::status(folder).permissions(), fs::perms(0755)) << "a folder there is left as is";
 }
 
 TEST_F(SettingsFileTest, AProgramPathThatIsNotUtf8WritesNoAutostartEntry) {
