@@ -27,25 +27,6 @@ double RatioAfterDpiChange(double ratio, double before, double after) {
     return before > 0 && after > 0 ? ratio * after / before : ratio;
 }
 
-double XftDpiOf(std::string_view resources) {
-    double dpi = 0;
-    while (!resources.empty()) {
-        const std::size_t end = resources.find('\n');
-        std::string_view line = resources.substr(0, end);
-        resources = end == std::string_view::npos ? std::string_view{} : resources.substr(end + 1);
-        const std::size_t colon = line.find(':');
-        if (colon == std::string_view::npos || line.substr(0, colon) != "Xft.dpi") {
-            continue;
-        }
-        // The last definition counts, as in the resource database.
-        const std::string value(line.substr(colon + 1));
-        char* rest = nullptr;
-        const double parsed = std::strtod(value.c_str(), &rest);
-        dpi = rest != value.c_str() && parsed > 0 && parsed < 10000 ? parsed : 0;
-    }
-    return dpi;
-}
-
 int FlyScaleIndex(double scale) {
     for (int i = 0; i < kFlyScaleCount; ++i) {
         if (kFlyScales[i] == scale) {

@@ -25,9 +25,6 @@ double FlyScaleFor(double ratio);
 // (QT_SCALE_FACTOR) stays; the ratio unchanged when either is unknown (0).
 double RatioAfterDpiChange(double ratio, double before, double after);
 
-// The dots per inch an X resource listing ("name:\tvalue" lines) gives Xft.dpi; 0 for none.
-double XftDpiOf(std::string_view resources);
-
 // Where a scale of kFlyScales stands in the list; 0 for any other value.
 int FlyScaleIndex(double scale);
 

@@ -15,6 +15,9 @@ namespace quillop {
 // Whether an X server answers at $DISPLAY.
 bool CanReachX11Display();
 
+// The dots per inch an X resource listing ("name:\tvalue" lines) gives Xft.dpi; 0 for none.
+double XftDpiOf(std::string_view resources);
+
 // The screen of $DISPLAY on a connection to it. Copies share the connection, which outlives them.
 class XcbDesktop {
   public:

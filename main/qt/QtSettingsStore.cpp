@@ -11,8 +11,8 @@
 #include <utility>
 
 #include "main/ExternalNames.h"
-#include "main/qt/QtAutostart.h"
-#include "main/qt/QtSettingsFile.h"
+#include "main/posix/PosixAutostart.h"
+#include "main/posix/PosixSettingsFile.h"
 
 namespace quillop {
 

@@ -39,11 +39,7 @@ TEST(FlyScaleTest, DesktopRatiosSnapToTheNearestScale) {
     }
 }
 
-TEST(FlyScaleTest, AChangeOfXftDpiWhileRunningScalesTheStartRatio) {
-    EXPECT_EQ(XftDpiOf("Xft.antialias:\t1\nXft.dpi:\t192\nXft.hinting:\t1\n"), 192.0);
-    EXPECT_EQ(XftDpiOf("Xft.dpi:\t96\nXft.dpi: 144"), 144.0);  // the last one counts
-    EXPECT_EQ(XftDpiOf("Xft.dpix:\t192\n*dpi:\t192\nXft.dpi:\tlarge\n"), 0.0);
-    EXPECT_EQ(XftDpiOf(""), 0.0);
+TEST(FlyScaleTest, AChangeOfDpiWhileRunningScalesTheStartRatio) {
     EXPECT_EQ(RatioAfterDpiChange(2.0, 192, 144), 1.5);
     EXPECT_EQ(RatioAfterDpiChange(1.5, 96, 192), 3.0);  // QT_SCALE_FACTOR=1.5 stays
     EXPECT_EQ(RatioAfterDpiChange(1.25, 0, 192), 1.25);

@@ -1,7 +1,7 @@
 // The autostart entry's Exec key for paths that need quoting and escaping.
 #include <gtest/gtest.h>
 
-#include "main/qt/QtAutostart.h"
+#include "main/posix/PosixAutostart.h"
 
 namespace quillop {
 namespace {

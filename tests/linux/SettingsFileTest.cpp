@@ -15,8 +15,8 @@
 #include <map>
 #include <sstream>
 
-#include "main/qt/QtAutostart.h"
-#include "main/qt/QtSettingsFile.h"
+#include "main/posix/PosixAutostart.h"
+#include "main/posix/PosixSettingsFile.h"
 
 namespace quillop {
 namespace {

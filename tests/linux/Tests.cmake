@@ -19,12 +19,14 @@ target_link_libraries(quillop_sniwatcher PRIVATE Qt6::DBus)
 add_executable(quillop_desktopshot ${CMAKE_CURRENT_LIST_DIR}/DesktopShot_qt.cpp)
 target_link_libraries(quillop_desktopshot PRIVATE Qt6::DBus Qt6::Gui)
 
-# The settings file and the autostart entry on disk; need no display. The full disk is a small
-# tmpfs the test mounts in a mount namespace of its own, when it may.
-add_executable(quillop_qt_store_tests ${CMAKE_CURRENT_LIST_DIR}/AutostartTest.cpp
-                                      ${CMAKE_CURRENT_LIST_DIR}/SettingsFileTest.cpp)
-target_link_libraries(quillop_qt_store_tests PRIVATE quillop_main_qt GTest::gtest_main)
-gtest_discover_tests(quillop_qt_store_tests DISCOVERY_MODE PRE_TEST)
+# The Linux platform's unit tests, which need no display: the settings file and the autostart
+# entry on disk (the full disk is a small tmpfs the test mounts in a mount namespace of its
+# own, when it may) and the X resources.
+add_executable(quillop_linux_tests ${CMAKE_CURRENT_LIST_DIR}/AutostartTest.cpp
+                                   ${CMAKE_CURRENT_LIST_DIR}/SettingsFileTest.cpp
+                                   ${CMAKE_CURRENT_LIST_DIR}/XResourcesTest.cpp)
+target_link_libraries(quillop_linux_tests PRIVATE quillop_main_qt GTest::gtest_main)
+gtest_discover_tests(quillop_linux_tests DISCOVERY_MODE PRE_TEST)
 
 # The real core and platform with a chosen number of flies, and the separate client that
 # measures what the screen did, for tools/bench-linux.sh.

@@ -1,11 +1,11 @@
-#include "main/qt/QtAutostart.h"
+#include "main/posix/PosixAutostart.h"
 
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 
-#include "main/qt/QtSettingsFile.h"
+#include "main/posix/PosixSettingsFile.h"
 
 namespace quillop {
 

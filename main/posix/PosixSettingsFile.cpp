@@ -1,4 +1,4 @@
-#include "main/qt/QtSettingsFile.h"
+#include "main/posix/PosixSettingsFile.h"
 
 #include <fcntl.h>
 #include <stdio.h>
