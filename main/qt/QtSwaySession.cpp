@@ -1,25 +1,22 @@
 #include "main/qt/QtSwaySession.h"
 
-#include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonParseError>
 
 #include <algorithm>
-#include <cstring>
+#include <cstdio>
 #include <utility>
 
 namespace quillop {
 
 namespace {
 
-// sway's messages: a magic string, the payload's length and the message type, in the
-// machine's byte order, then the payload. Events have the type's highest bit set.
-constexpr char kMagic[] = "i3-ipc";
-constexpr int kMagicLength = 6;
-constexpr int kHeaderLength = kMagicLength + 8;
+// sway's message types; events have the highest bit set.
 constexpr std::uint32_t kGetWorkspaces = 1;
 constexpr std::uint32_t kSubscribe = 2;
 constexpr std::uint32_t kGetTree = 4;
-constexpr std::uint32_t kWindowEvent = 0x80000003;
+constexpr std::uint32_t kEvent = 0x80000000;
+constexpr std::uint32_t kWindowEvent = kEvent | 3;
 // How often everything is asked for again: panels come, go and change size, and windows are
 // moved and resized without an event.
 constexpr int kRefreshMs = 1000;
@@ -54,13 +51,13 @@ SwaySession::SwaySession(std::function<void()> windowsChanged)
     socket_ = std::make_unique<QLocalSocket>();
     QObject::connect(socket_.get(), &QLocalSocket::readyRead, socket_.get(), [this] { Read(); });
     QObject::connect(socket_.get(), &QLocalSocket::connected, socket_.get(), [this] {
+        // Nothing of a connection dropped is waited for.
+        framer_.Reset();
+        waiting_ = 0;
+        treeAgain_ = false;
         Send(kSubscribe, R"(["window"])");
         Send(kGetWorkspaces);
         Send(kGetTree);
-    });
-    QObject::connect(socket_.get(), &QLocalSocket::disconnected, socket_.get(), [this] {
-        waiting_ = 0;
-        buffer_.clear();
     });
     socket_->setServerName(path);
     refresh_.setInterval(kRefreshMs);
@@ -79,11 +76,10 @@ std::optional<QRect> SwaySession::Area(const QRect& screen) const {
 }
 
 void SwaySession::Send(std::uint32_t type, const QByteArray& payload) {
-    QByteArray message(kMagic, kMagicLength);
-    const std::uint32_t header[2] = {static_cast<std::uint32_t>(payload.size()), type};
-    message.append(reinterpret_cast<const char*>(header), sizeof header);
-    message.append(payload);
-    if (socket_->write(message) == message.size()) {
+    const std::string message =
+        SwayFrame(type, {payload.constData(), static_cast<std::size_t>(payload.size())});
+    if (socket_->write(message.data(), static_cast<qint64>(message.size())) ==
+        static_cast<qint64>(message.size())) {
         ++waiting_;
     }
 }
@@ -99,33 +95,54 @@ void SwaySession::Ask() {
 }
 
 void SwaySession::Read() {
-    buffer_.append(socket_->readAll());
-    while (buffer_.size() >= kHeaderLength) {
-        std::uint32_t header[2] = {};
-        std::memcpy(header, buffer_.constData() + kMagicLength, sizeof header);
-        const qsizetype length = kHeaderLength + static_cast<qsizetype>(header[0]);
-        if (buffer_.size() < length) {
-            return;
-        }
-        const QJsonDocument message =
-            QJsonDocument::fromJson(buffer_.mid(kHeaderLength, length - kHeaderLength));
-        buffer_.remove(0, length);
-        if (header[1] == kWindowEvent) {
-            TakeWindowEvent(message.object());
-            continue;
-        }
-        waiting_ = std::max(waiting_ - 1, 0);
-        if (header[1] == kGetWorkspaces) {
-            TakeWorkspaces(message);
-        } else if (header[1] == kGetTree) {
-            TakeTree(message.object());
-        }
+    const QByteArray bytes = socket_->readAll();
+    const SwayFrames frames =
+        framer_.Feed({bytes.constData(), static_cast<std::size_t>(bytes.size())});
+    for (const SwayMessage& message : frames.Messages) {
+        Take(message);
+    }
+    if (!frames.Error.empty()) {
+        // Past a bad header the stream cannot be followed; the next refresh connects anew.
+        Report(kFraming, QString::fromStdString(frames.Error) + "; the connection is dropped");
+        socket_->abort();
     }
 }
 
-void SwaySession::TakeWorkspaces(const QJsonDocument& answer) {
+void SwaySession::Take(const SwayMessage& message) {
+    if ((message.Type & kEvent) == 0) {
+        waiting_ = std::max(waiting_ - 1, 0);
+    }
+    QJsonParseError error{};
+    const QJsonDocument answer = QJsonDocument::fromJson(
+        QByteArray::fromRawData(message.Payload.data(),
+                                static_cast<qsizetype>(message.Payload.size())),
+        &error);
+    const bool array = message.Type == kGetWorkspaces;
+    if (error.error != QJsonParseError::NoError ||
+        (array ? !answer.isArray() : !answer.isObject())) {
+        Report(kNotJson,
+               QString("sway's message of type 0x%1 is not the JSON expected (%2); what was "
+                       "last heard is kept")
+                   .arg(message.Type, 0, 16)
+                   .arg(error.error != QJsonParseError::NoError ? error.errorString()
+                                                                : "another kind"));
+        return;
+    }
+    if (message.Type == kSubscribe && !answer["success"].toBool()) {
+        Report(kRefused, "sway refused to send window events (" + answer["error"].toString() +
+                             "); the windows are asked for every second");
+    } else if (message.Type == kWindowEvent) {
+        TakeWindowEvent(answer.object());
+    } else if (message.Type == kGetWorkspaces) {
+        TakeWorkspaces(answer.array());
+    } else if (message.Type == kGetTree) {
+        TakeTree(answer.object());
+    }
+}
+
+void SwaySession::TakeWorkspaces(const QJsonArray& answer) {
     std::vector<QRect> visible;
-    for (const QJsonValue& workspace : answer.array()) {
+    for (const QJsonValue& workspace : answer) {
         const QJsonObject rect = workspace["rect"].toObject();
         if (workspace["visible"].toBool()) {
             visible.emplace_back(rect["x"].toInt(), rect["y"].toInt(), rect["width"].toInt(),
@@ -168,6 +185,13 @@ void SwaySession::TakeWindowEvent(const QJsonObject& event) {
         Send(kGetTree);
     } else {
         treeAgain_ = true;
+    }
+}
+
+void SwaySession::Report(Fault fault, const QString& text) {
+    if (!reported_[fault]) {
+        reported_[fault] = true;
+        std::fprintf(stderr, "Quillop: %s\n", qPrintable(text));
     }
 }
 

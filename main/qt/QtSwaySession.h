@@ -4,11 +4,13 @@
 #pragma once
 
 #include <QByteArray>
-#include <QJsonDocument>
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QLocalSocket>
 #include <QRect>
+#include <QString>
 #include <QTimer>
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -17,6 +19,7 @@
 #include <vector>
 
 #include "clFly/StackingRules.h"
+#include "main/SwayFramer.h"
 
 namespace quillop {
 
@@ -38,14 +41,20 @@ class SwaySession final {
     void Send(std::uint32_t type, const QByteArray& payload = {});
     // Asks for the workspaces and the windows again, unless answers are still to come.
     void Ask();
-    // Takes every complete message from the socket's buffer.
+    // Takes every message the socket completed; drops the connection after a framing error.
     void Read();
-    void TakeWorkspaces(const QJsonDocument& answer);
+    // Takes one message; one that is not the JSON expected changes nothing.
+    void Take(const SwayMessage& message);
+    void TakeWorkspaces(const QJsonArray& answer);
     void TakeTree(const QJsonObject& root);
     void TakeWindowEvent(const QJsonObject& event);
+    // What can go wrong with sway's socket, each said once on stderr.
+    enum Fault { kFraming, kNotJson, kRefused, kFaults };
+    void Report(Fault fault, const QString& text);
 
     std::function<void()> windowsChanged_;
-    QByteArray buffer_;
+    SwayFramer framer_;
+    std::array<bool, kFaults> reported_ = {};
     // Answers still to come, and whether the windows are to be asked for again after them.
     int waiting_ = 0;
     bool treeAgain_ = false;
