@@ -346,10 +346,10 @@ Rect QtPlatform::WorkArea() {
         return {};
     }
     const QRect whole = screen->geometry();
-    QRect area = screen->availableGeometry();
+    const QRect area = screen->availableGeometry();
     // NOTE: sway writes no work area on XWayland's root window; it tells it over its own socket.
-    if (shell_->Sway != nullptr) {
-        area = shell_->Sway->Area(whole).value_or(area);
+    if (const auto sway = shell_->Sway != nullptr ? shell_->Sway->Area(*screen) : std::nullopt) {
+        return *sway;
     }
     // Qt's screens keep their corner in device pixels and scale what lies within them.
     const Size corner = DevicePixels(screen, QSize(area.x() - whole.x(), area.y() - whole.y()));

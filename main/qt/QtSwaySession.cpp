@@ -42,6 +42,23 @@ void CollectWindows(const QJsonObject& node, const std::unordered_map<qint64, st
 
 }  // namespace
 
+std::optional<Rect> SwayWorkArea(std::span<const QRect> visible, const QRect& screen,
+                                 double ratio) {
+    // NOTE: sway's rectangles are in its layout's pixels, which are XWayland's pixels whatever
+    // the outputs' scale; Qt counts those as device pixels, keeps a screen's corner in them and
+    // divides its size by its own ratio (read from the X resources, not from sway).
+    const QRect device(screen.topLeft(),
+                       QSize(qRound(screen.width() * ratio), qRound(screen.height() * ratio)));
+    for (const QRect& usable : visible) {
+        // By its corner: the size Qt divided and this multiplies again may be a pixel short.
+        if (device.contains(usable.topLeft())) {
+            return Rect{usable.x() - screen.x(), usable.y() - screen.y(), usable.width(),
+                        usable.height()};
+        }
+    }
+    return std::nullopt;
+}
+
 SwaySession::SwaySession(std::function<void()> windowsChanged)
     : windowsChanged_(std::move(windowsChanged)) {
     const QString path = qEnvironmentVariable("SWAYSOCK");
@@ -64,15 +81,6 @@ SwaySession::SwaySession(std::function<void()> windowsChanged)
     QObject::connect(&refresh_, &QTimer::timeout, socket_.get(), [this] { Ask(); });
     refresh_.start();
     Ask();
-}
-
-std::optional<QRect> SwaySession::Area(const QRect& screen) const {
-    for (const QRect& usable : visible_) {
-        if (screen.contains(usable)) {
-            return usable;
-        }
-    }
-    return std::nullopt;
 }
 
 void SwaySession::Send(std::uint32_t type, const QByteArray& payload) {

@@ -8,6 +8,7 @@
 #include <QJsonObject>
 #include <QLocalSocket>
 #include <QRect>
+#include <QScreen>
 #include <QString>
 #include <QTimer>
 #include <array>
@@ -15,6 +16,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <unordered_map>
 #include <vector>
 
@@ -23,14 +25,21 @@
 
 namespace quillop {
 
+// The work area of the visible workspace (of `visible`, sway's rectangles) that stands on the
+// screen Qt gives as `screen` with `ratio` device pixels a logical pixel: in device pixels from
+// the screen's corner; nothing when no workspace stands there.
+std::optional<Rect> SwayWorkArea(std::span<const QRect> visible, const QRect& screen, double ratio);
+
 class SwaySession final {
   public:
     // Does nothing outside a sway session (no $SWAYSOCK). `windowsChanged` is called whenever
     // Windows() changed.
     explicit SwaySession(std::function<void()> windowsChanged);
-    // The work area of the visible workspace on the output at `screen`, as last heard; nothing
-    // outside sway or before its first answer.
-    std::optional<QRect> Area(const QRect& screen) const;
+    // The work area of the visible workspace on `screen` as last heard, in device pixels from
+    // the screen's corner; nothing outside sway or before its first answer.
+    std::optional<Rect> Area(const QScreen& screen) const {
+        return SwayWorkArea(visible_, screen.geometry(), screen.devicePixelRatio());
+    }
     // The windows of the visible workspaces, as last heard.
     const std::vector<RaisedWindow>& Windows() const { return windows_; }
     // Whether the program runs in a sway session.

@@ -1,11 +1,15 @@
-// sway's socket without sway: the messages cut from its stream.
+// sway's socket without sway: the messages cut from its stream, and the work area of its
+// workspaces in the device pixels of Qt's screen at every device-pixel ratio.
 #include <gtest/gtest.h>
+
+#include <QRect>
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
 #include "main/SwayFramer.h"
+#include "main/qt/QtSwaySession.h"
 
 namespace quillop {
 namespace {
@@ -57,6 +61,23 @@ TEST(SwayFramerTest, ABadMagicOrAnOversizedLengthEndsTheStream) {
     // The longest payload taken is waited for.
     SwayFramer framer;
     EXPECT_EQ(framer.Feed(Header(SwayFramer::kMaxPayload)).Error, "");
+}
+
+TEST(SwayWorkAreaTest, ComparedInDevicePixelsAtEveryRatio) {
+    // Two outputs of 1920 x 1080 side by side with a panel of 30 at the top of each: sway's
+    // rectangles are XWayland's pixels, which are Qt's device pixels.
+    const std::vector<QRect> visible = {{0, 30, 1920, 1050}, {1920, 30, 1920, 1050}};
+    for (const double ratio : {1.0, 1.5, 2.0}) {
+        // Qt's screens keep their corner in device pixels and scale their size.
+        const int width = static_cast<int>(1920 / ratio);
+        const int height = static_cast<int>(1080 / ratio);
+        for (const int left : {0, 1920}) {
+            EXPECT_EQ(SwayWorkArea(visible, QRect(left, 0, width, height), ratio),
+                      (Rect{0, 30, 1920, 1050}))
+                << ratio << " " << left;
+        }
+        EXPECT_EQ(SwayWorkArea({}, QRect(0, 0, width, height), ratio), std::nullopt);
+    }
 }
 
 }  // namespace

@@ -26,7 +26,8 @@ add_executable(quillop_qt_store_tests ${CMAKE_CURRENT_LIST_DIR}/AutostartTest.cp
 target_link_libraries(quillop_qt_store_tests PRIVATE quillop_main_qt GTest::gtest_main)
 gtest_discover_tests(quillop_qt_store_tests DISCOVERY_MODE PRE_TEST)
 
-# sway's socket without sway: its messages cut from the stream.
+# sway's socket without sway: its messages cut from the stream, and its work area in Qt's
+# device pixels at every ratio.
 add_executable(quillop_qt_sway_tests ${CMAKE_CURRENT_LIST_DIR}/SwaySessionTest.cpp)
 target_link_libraries(quillop_qt_sway_tests PRIVATE quillop_main_qt GTest::gtest_main)
 gtest_discover_tests(quillop_qt_sway_tests DISCOVERY_MODE PRE_TEST)
