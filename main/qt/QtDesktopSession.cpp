@@ -54,9 +54,10 @@ Rect DesktopSession::WorkArea() const {
         return {};
     }
     const QRect whole = screen->geometry();
-    QRect area = screen->availableGeometry();
-    if (sway_ != nullptr) {
-        area = sway_->Area(whole).value_or(area);
+    const QRect area = screen->availableGeometry();
+    // NOTE: sway writes no work area on XWayland's root window; it tells it over its own socket.
+    if (const auto sway = sway_ != nullptr ? sway_->Area(*screen) : std::nullopt) {
+        return *sway;
     }
     // Qt's screens keep their corner in device pixels and scale what lies within them.
     const Size corner = DevicePixels(screen, QSize(area.x() - whole.x(), area.y() - whole.y()));

@@ -1,9 +1,10 @@
 #include "main/qt/QtSwaySession.h"
 
-#include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonParseError>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <utility>
 
@@ -11,15 +12,12 @@ namespace quillop {
 
 namespace {
 
-// sway's messages: a magic string, the payload's length and the message type, in the
-// machine's byte order, then the payload. Events have the type's highest bit set.
-constexpr char kMagic[] = "i3-ipc";
-constexpr int kMagicLength = 6;
-constexpr int kHeaderLength = kMagicLength + 8;
+// sway's message types; events have the highest bit set.
 constexpr std::uint32_t kGetWorkspaces = 1;
 constexpr std::uint32_t kSubscribe = 2;
 constexpr std::uint32_t kGetTree = 4;
-constexpr std::uint32_t kWindowEvent = 0x80000003;
+constexpr std::uint32_t kEvent = 0x80000000;
+constexpr std::uint32_t kWindowEvent = kEvent | 3;
 // How often everything is asked for again: panels come, go and change size, and windows are
 // moved and resized without an event.
 constexpr int kRefreshMs = 1000;
@@ -45,6 +43,23 @@ void CollectWindows(const QJsonObject& node, const std::unordered_map<qint64, st
 
 }  // namespace
 
+std::optional<Rect> SwayWorkArea(std::span<const QRect> visible, const QRect& screen,
+                                 double ratio) {
+    // NOTE: sway's rectangles are in its layout's pixels, which are XWayland's pixels whatever
+    // the outputs' scale; Qt counts those as device pixels, keeps a screen's corner in them and
+    // divides its size by its own ratio (read from the X resources, not from sway).
+    const QRect device(screen.topLeft(),
+                       QSize(qRound(screen.width() * ratio), qRound(screen.height() * ratio)));
+    for (const QRect& usable : visible) {
+        // By its corner: the size Qt divided and this multiplies again may be a pixel short.
+        if (device.contains(usable.topLeft())) {
+            return Rect{usable.x() - screen.x(), usable.y() - screen.y(), usable.width(),
+                        usable.height()};
+        }
+    }
+    return std::nullopt;
+}
+
 SwaySession::SwaySession(std::function<void()> windowsChanged)
     : windowsChanged_(std::move(windowsChanged)) {
     const QString path = qEnvironmentVariable("SWAYSOCK");
@@ -54,13 +69,13 @@ SwaySession::SwaySession(std::function<void()> windowsChanged)
     socket_ = std::make_unique<QLocalSocket>();
     QObject::connect(socket_.get(), &QLocalSocket::readyRead, socket_.get(), [this] { Read(); });
     QObject::connect(socket_.get(), &QLocalSocket::connected, socket_.get(), [this] {
+        // Nothing of a connection dropped is waited for.
+        framer_.Reset();
+        waiting_ = 0;
+        treeAgain_ = false;
         Send(kSubscribe, R"(["window"])");
         Send(kGetWorkspaces);
         Send(kGetTree);
-    });
-    QObject::connect(socket_.get(), &QLocalSocket::disconnected, socket_.get(), [this] {
-        waiting_ = 0;
-        buffer_.clear();
     });
     socket_->setServerName(path);
     refresh_.setInterval(kRefreshMs);
@@ -69,21 +84,11 @@ SwaySession::SwaySession(std::function<void()> windowsChanged)
     Ask();
 }
 
-std::optional<QRect> SwaySession::Area(const QRect& screen) const {
-    for (const QRect& usable : visible_) {
-        if (screen.contains(usable)) {
-            return usable;
-        }
-    }
-    return std::nullopt;
-}
-
 void SwaySession::Send(std::uint32_t type, const QByteArray& payload) {
-    QByteArray message(kMagic, kMagicLength);
-    const std::uint32_t header[2] = {static_cast<std::uint32_t>(payload.size()), type};
-    message.append(reinterpret_cast<const char*>(header), sizeof header);
-    message.append(payload);
-    if (socket_->write(message) == message.size()) {
+    const std::string message =
+        SwayFrame(type, {payload.constData(), static_cast<std::size_t>(payload.size())});
+    if (socket_->write(message.data(), static_cast<qint64>(message.size())) ==
+        static_cast<qint64>(message.size())) {
         ++waiting_;
     }
 }
@@ -99,33 +104,54 @@ void SwaySession::Ask() {
 }
 
 void SwaySession::Read() {
-    buffer_.append(socket_->readAll());
-    while (buffer_.size() >= kHeaderLength) {
-        std::uint32_t header[2] = {};
-        std::memcpy(header, buffer_.constData() + kMagicLength, sizeof header);
-        const qsizetype length = kHeaderLength + static_cast<qsizetype>(header[0]);
-        if (buffer_.size() < length) {
-            return;
-        }
-        const QJsonDocument message =
-            QJsonDocument::fromJson(buffer_.mid(kHeaderLength, length - kHeaderLength));
-        buffer_.remove(0, length);
-        if (header[1] == kWindowEvent) {
-            TakeWindowEvent(message.object());
-            continue;
-        }
-        waiting_ = std::max(waiting_ - 1, 0);
-        if (header[1] == kGetWorkspaces) {
-            TakeWorkspaces(message);
-        } else if (header[1] == kGetTree) {
-            TakeTree(message.object());
-        }
+    const QByteArray bytes = socket_->readAll();
+    const SwayFrames frames =
+        framer_.Feed({bytes.constData(), static_cast<std::size_t>(bytes.size())});
+    for (const SwayMessage& message : frames.Messages) {
+        Take(message);
+    }
+    if (!frames.Error.empty()) {
+        // Past a bad header the stream cannot be followed; the next refresh connects anew.
+        Report(kFraming, QString::fromStdString(frames.Error) + "; the connection is dropped");
+        socket_->abort();
     }
 }
 
-void SwaySession::TakeWorkspaces(const QJsonDocument& answer) {
+void SwaySession::Take(const SwayMessage& message) {
+    if ((message.Type & kEvent) == 0) {
+        waiting_ = std::max(waiting_ - 1, 0);
+    }
+    QJsonParseError error{};
+    const QJsonDocument answer = QJsonDocument::fromJson(
+        QByteArray::fromRawData(message.Payload.data(),
+                                static_cast<qsizetype>(message.Payload.size())),
+        &error);
+    const bool array = message.Type == kGetWorkspaces;
+    if (error.error != QJsonParseError::NoError ||
+        (array ? !answer.isArray() : !answer.isObject())) {
+        Report(kNotJson,
+               QString("sway's message of type 0x%1 is not the JSON expected (%2); what was "
+                       "last heard is kept")
+                   .arg(message.Type, 0, 16)
+                   .arg(error.error != QJsonParseError::NoError ? error.errorString()
+                                                                : "another kind"));
+        return;
+    }
+    if (message.Type == kSubscribe && !answer["success"].toBool()) {
+        Report(kRefused, "sway refused to send window events (" + answer["error"].toString() +
+                             "); the windows are asked for every second");
+    } else if (message.Type == kWindowEvent) {
+        TakeWindowEvent(answer.object());
+    } else if (message.Type == kGetWorkspaces) {
+        TakeWorkspaces(answer.array());
+    } else if (message.Type == kGetTree) {
+        TakeTree(answer.object());
+    }
+}
+
+void SwaySession::TakeWorkspaces(const QJsonArray& answer) {
     std::vector<QRect> visible;
-    for (const QJsonValue& workspace : answer.array()) {
+    for (const QJsonValue& workspace : answer) {
         const QJsonObject rect = workspace["rect"].toObject();
         if (workspace["visible"].toBool()) {
             visible.emplace_back(rect["x"].toInt(), rect["y"].toInt(), rect["width"].toInt(),
@@ -169,6 +195,62 @@ void SwaySession::TakeWindowEvent(const QJsonObject& event) {
     } else {
         treeAgain_ = true;
     }
+}
+
+void SwaySession::Report(Fault fault, const QString& text) {
+    if (!reported_[fault]) {
+        reported_[fault] = true;
+        std::fprintf(stderr, "Quillop: %s\n", qPrintable(text));
+    }
+}
+
+namespace {
+
+constexpr std::string_view kMagic = "i3-ipc";
+constexpr std::size_t kHeaderLength = kMagic.size() + 2 * sizeof(std::uint32_t);
+
+}  // namespace
+
+SwayFrames SwayFramer::Feed(std::string_view bytes) {
+    SwayFrames frames;
+    if (error_.empty()) {
+        buffer_.append(bytes);
+    }
+    std::size_t at = 0;
+    while (error_.empty() && buffer_.size() - at >= kHeaderLength) {
+        if (std::string_view(buffer_).substr(at, kMagic.size()) != kMagic) {
+            error_ = "sway's socket sent a message without the \"i3-ipc\" magic";
+            break;
+        }
+        std::uint32_t header[2] = {};
+        std::memcpy(header, buffer_.data() + at + kMagic.size(), sizeof header);
+        if (header[0] > kMaxPayload) {
+            error_ = "sway's socket announced a message of " + std::to_string(header[0]) +
+                     " bytes, more than the " + std::to_string(kMaxPayload) + " taken";
+            break;
+        }
+        if (buffer_.size() - at - kHeaderLength < header[0]) {
+            break;
+        }
+        frames.Messages.push_back({header[1], buffer_.substr(at + kHeaderLength, header[0])});
+        at += kHeaderLength + header[0];
+    }
+    buffer_.erase(0, error_.empty() ? at : buffer_.size());
+    frames.Error = error_;
+    return frames;
+}
+
+void SwayFramer::Reset() {
+    buffer_.clear();
+    error_.clear();
+}
+
+std::string SwayFrame(std::uint32_t type, std::string_view payload) {
+    const std::uint32_t header[2] = {static_cast<std::uint32_t>(payload.size()), type};
+    std::string message(kMagic);
+    message.append(reinterpret_cast<const char*>(header), sizeof header);
+    message.append(payload);
+    return message;
 }
 
 }  // namespace quillop
