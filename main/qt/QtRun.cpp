@@ -70,8 +70,8 @@ int RunOnQt(const char* programPath, const std::function<int(Platform&)>& progra
     QApplication::setWindowIcon(icon);
     // A second start on the same display shows the running program's settings instead.
     SingleInstance instance;
-    if (instance.Claim()) {
-        return 0;
+    if (const std::optional<int> exitCode = instance.Claim()) {
+        return *exitCode;
     }
     std::unique_ptr<QtPlatform> platform;
     try {

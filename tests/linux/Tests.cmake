@@ -30,6 +30,11 @@ add_executable(quillop_linux_tests ${CMAKE_CURRENT_LIST_DIR}/AutostartTest.cpp
 target_link_libraries(quillop_linux_tests PRIVATE quillop_main_qt GTest::gtest_main)
 gtest_discover_tests(quillop_linux_tests DISCOVERY_MODE PRE_TEST)
 
+# The private folder of the single instance's lock and socket; needs no display.
+add_executable(quillop_qt_instance_tests ${CMAKE_CURRENT_LIST_DIR}/SingleInstanceTest.cpp)
+target_link_libraries(quillop_qt_instance_tests PRIVATE quillop_main_qt GTest::gtest_main)
+gtest_discover_tests(quillop_qt_instance_tests DISCOVERY_MODE PRE_TEST)
+
 # The real core and platform with a chosen number of flies, and the separate client that
 # measures what the screen did, for tools/bench-linux.sh.
 add_executable(quillop_bench ${CMAKE_CURRENT_LIST_DIR}/BenchQuillop_qt.cpp)
