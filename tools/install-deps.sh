@@ -10,7 +10,7 @@ packages=(
     qt6-base-dev libxcb1-dev libxcb-shape0-dev libxcb-xfixes0-dev
     g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
     wine64 wine xvfb xdotool xcompmgr openbox trayer x11-utils x11-xserver-utils imagemagick
-    fonts-wine sway xwayland waybar foot
+    fonts-wine sway xwayland waybar foot strace
     dpkg-dev fakeroot desktop-file-utils appstream lintian devscripts nsis debootstrap
     # A session bus as desktops have one: the tests must pass beside it.
     dbus-daemon dbus-bin dbus-x11

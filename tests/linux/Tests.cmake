@@ -21,19 +21,16 @@ target_link_libraries(quillop_desktopshot PRIVATE Qt6::DBus Qt6::Gui)
 
 # The Linux platform's unit tests, which need no display: the settings file and the autostart
 # entry on disk (the full disk is a small tmpfs the test mounts in a mount namespace of its
-# own, when it may), the X resources, and sway's socket without sway (its messages cut from the
-# stream, its work area in Qt's device pixels at every ratio).
+# own, when it may), the private folder of the single instance's lock, the X resources, and
+# sway's socket without sway (its messages cut from the stream, its work area in Qt's device
+# pixels at every ratio).
 add_executable(quillop_linux_tests ${CMAKE_CURRENT_LIST_DIR}/AutostartTest.cpp
                                    ${CMAKE_CURRENT_LIST_DIR}/SettingsFileTest.cpp
+                                   ${CMAKE_CURRENT_LIST_DIR}/SingleInstanceTest.cpp
                                    ${CMAKE_CURRENT_LIST_DIR}/SwaySessionTest.cpp
                                    ${CMAKE_CURRENT_LIST_DIR}/XResourcesTest.cpp)
 target_link_libraries(quillop_linux_tests PRIVATE quillop_main_qt GTest::gtest_main)
 gtest_discover_tests(quillop_linux_tests DISCOVERY_MODE PRE_TEST)
-
-# The private folder of the single instance's lock and socket; needs no display.
-add_executable(quillop_qt_instance_tests ${CMAKE_CURRENT_LIST_DIR}/SingleInstanceTest.cpp)
-target_link_libraries(quillop_qt_instance_tests PRIVATE quillop_main_qt GTest::gtest_main)
-gtest_discover_tests(quillop_qt_instance_tests DISCOVERY_MODE PRE_TEST)
 
 # The real core and platform with a chosen number of flies, and the separate client that
 # measures what the screen did, for tools/bench-linux.sh.
