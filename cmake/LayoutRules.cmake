@@ -47,8 +47,8 @@ foreach(_file IN LISTS _files)
                    AND NOT (_platform STREQUAL "qt" AND _to_platform STREQUAL "posix")
                    AND NOT (_file STREQUAL "main/qt/QtRun.cpp"
                             AND _to_platform MATCHES "^(x11)$"))
-                set(_wrong "one platform reaches another (the Qt shell reaches a fly display "
-                           "only through its table in main/qt/QtRun.cpp)")
+                string(CONCAT _wrong "one platform reaches another (the Qt shell reaches a "
+                       "fly display only through its table in main/qt/QtRun.cpp)")
             endif()
         elseif(_target MATCHES "^<")
             if(NOT _platform AND NOT _target MATCHES "^<([a-z_]+|png\\.h)>$")
