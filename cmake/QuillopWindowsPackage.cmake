@@ -44,22 +44,30 @@ else()
 endif()
 set(QUILLOP_SETUP_EXE ${CMAKE_BINARY_DIR}/Quillop-${PROJECT_VERSION}${_suffix}-setup.exe)
 set(QUILLOP_PORTABLE_ZIP ${CMAKE_BINARY_DIR}/Quillop-${PROJECT_VERSION}${_suffix}-portable.zip)
+# Installers find a running Quillop of any version by the start of its caption, the part before
+# the version.
+string(REGEX REPLACE "[^ ]+$" "" _caption_start "${_main_caption}")
 
-set(_nsi ${PROJECT_SOURCE_DIR}/packaging/windows/Quillop.nsi)
-set(_icon ${PROJECT_SOURCE_DIR}/resources/Quillop.ico)
-# The shipped program stays under 1.5 MB (about 0.9 MB of code and 1x pictures, and 0.4 MB of
-# pictures at twice the size); the package is not made from a larger one.
-add_custom_command(OUTPUT ${QUILLOP_SETUP_EXE}
-    COMMAND ${CMAKE_COMMAND} -DFILE=$<TARGET_FILE:Quillop> -DLIMIT=1500000
-            -P ${CMAKE_CURRENT_LIST_DIR}/CheckFileSize.cmake
-    COMMAND ${QUILLOP_MAKENSIS} -V2 -DTARGET=${_target} -DVERSION=${PROJECT_VERSION}
-            -DEXE=$<TARGET_FILE:Quillop> -DOUTFILE=${QUILLOP_SETUP_EXE} -DICON=${_icon}
-            "-DPUBLISHER=${QUILLOP_PUBLISHER}" -DHOME_PAGE=${QUILLOP_HOME_PAGE}
-            -DMAIN_CLASS=${_main_class} "-DMAIN_CAPTION=${_main_caption}"
-            -DCLOSE_MESSAGE=${_close_message} -DSETTINGS_NAME=${_settings_name} ${_nsi}
-    DEPENDS Quillop ${_nsi} ${_icon}
-    COMMENT "Making the installer ${QUILLOP_SETUP_EXE}"
-    VERBATIM)
+# Makes the installer output, of the given version, with makensis; also from the directories
+# below (the installer's test), which see the names read above.
+function(quillop_add_installer output version)
+    set(_nsi ${PROJECT_SOURCE_DIR}/packaging/windows/Quillop.nsi)
+    set(_icon ${PROJECT_SOURCE_DIR}/resources/Quillop.ico)
+    # The shipped program stays under 1.5 MB (about 0.9 MB of code and 1x pictures, and 0.4 MB
+    # of pictures at twice the size); no package is made from a larger one.
+    add_custom_command(OUTPUT ${output}
+        COMMAND ${CMAKE_COMMAND} -DFILE=$<TARGET_FILE:Quillop> -DLIMIT=1500000
+                -P ${PROJECT_SOURCE_DIR}/cmake/CheckFileSize.cmake
+        COMMAND ${QUILLOP_MAKENSIS} -V2 -DTARGET=${_target} -DVERSION=${version}
+                -DEXE=$<TARGET_FILE:Quillop> -DOUTFILE=${output} -DICON=${_icon}
+                "-DPUBLISHER=${QUILLOP_PUBLISHER}" -DHOME_PAGE=${QUILLOP_HOME_PAGE}
+                -DMAIN_CLASS=${_main_class} "-DMAIN_CAPTION_START=${_caption_start}"
+                -DCLOSE_MESSAGE=${_close_message} -DSETTINGS_NAME=${_settings_name} ${_nsi}
+        DEPENDS Quillop ${_nsi} ${_icon}
+        COMMENT "Making the installer ${output}"
+        VERBATIM)
+endfunction()
+quillop_add_installer(${QUILLOP_SETUP_EXE} ${PROJECT_VERSION})
 
 # The portable zip: the program and a short read-me with Windows line ends.
 set(_portable ${CMAKE_BINARY_DIR}/portable)

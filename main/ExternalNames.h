@@ -6,7 +6,8 @@
 namespace quillop {
 
 // The main window's class and caption: other programs find the running Quillop by them, to ask
-// it to end (installers, logoff scripts).
+// it to end (installers, logoff scripts). The caption ends in the version; installers match its
+// start, "Quillop ", so that they find a copy of any version.
 inline constexpr char kMainWindowClass[] = "TfrmMain";
 inline constexpr char kMainWindowCaption[] = "Quillop 1.1";
 // The tray icon's tooltip: what users look for in the notification area.

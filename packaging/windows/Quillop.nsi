@@ -41,12 +41,28 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) 2026 ${PUBLISHER}"
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
 
+!macro DEFINE_CLOSE_QUILLOP prefix
+; The main window of a running Quillop of any version in $0, or 0. NOTE: FindWindow compares
+; whole captions and the caption carries the version, so the windows of the class are gone
+; through and their captions' starts compared.
+Function ${prefix}FindQuillop
+    StrCpy $0 0
+    StrLen $2 "${MAIN_CAPTION_START}"
+    ${Do}
+        FindWindow $0 "${MAIN_CLASS}" "" 0 $0
+        ${If} $0 = 0
+            Return
+        ${EndIf}
+        System::Call "user32::GetWindowTextW(p r0, w .r1, i ${NSIS_MAX_STRLEN})"
+        StrCpy $1 $1 $2
+    ${LoopUntil} $1 S== "${MAIN_CAPTION_START}"
+FunctionEnd
+
 ; Asks every running Quillop to end, as its "Exit" does, and waits until its process has gone,
 ; so that its settings are written and its file can be replaced. Aborts when one does not end.
-!macro DEFINE_CLOSE_QUILLOP prefix
 Function ${prefix}CloseQuillop
     ${Do}
-        FindWindow $0 "${MAIN_CLASS}" "${MAIN_CAPTION}"
+        Call ${prefix}FindQuillop
         ${If} $0 = 0
             Return
         ${EndIf}
@@ -114,7 +130,9 @@ Section "Uninstall"
     Call un.CloseQuillop
     ; Read after Quillop has ended: it writes the logon entry as it ends.
     ReadRegStr $0 HKCU "${RUN_KEY}" "${SETTINGS_NAME}"
+    ; Quillop quotes a path with a space. Windows paths and LogicLib's == ignore case.
     ${If} $0 == "$INSTDIR\Quillop.exe"
+    ${OrIf} $0 == '"$INSTDIR\Quillop.exe"'
         DeleteRegValue HKCU "${RUN_KEY}" "${SETTINGS_NAME}"
     ${EndIf}
     DeleteRegKey HKCU "${UNINSTALL_KEY}"

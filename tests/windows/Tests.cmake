@@ -42,14 +42,21 @@ quillop_wine_test(windows_e2e bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/run-e2e.s
                   $<TARGET_FILE:quillop_e2e_windows> ${CMAKE_BINARY_DIR}/e2e)
 set_tests_properties(windows_e2e PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE)
 
-# The installer: installs, upgrades over a running copy and uninstalls in a fresh prefix.
+# The installer: installs an older version, upgrades it while it runs and uninstalls, in a fresh
+# prefix whose user name has a space.
 if(QUILLOP_SETUP_EXE)
+    set(_older_setup ${CMAKE_CURRENT_BINARY_DIR}/Quillop-0.9-setup.exe)
+    quillop_add_installer(${_older_setup} 0.9)
+    add_custom_target(quillop_older_setup ALL DEPENDS ${_older_setup})
     quillop_wine_test(windows_installer bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/run-wine.sh
                       ${CMAKE_BINARY_DIR}/installer-e2e $<TARGET_FILE:quillop_e2e_windows>
                       --gtest_filter=QuillopInstaller.*)
     string(REPLACE "/" "\\" _setup "Z:${QUILLOP_SETUP_EXE}")
+    string(REPLACE "/" "\\" _older_setup "Z:${_older_setup}")
+    set(_environment "QUILLOP_SETUP_EXE=${_setup}" "QUILLOP_OLDER_SETUP_EXE=${_older_setup}"
+                     "USER=Ann Lee")
     set_tests_properties(windows_installer PROPERTIES
-        ENVIRONMENT "QUILLOP_SETUP_EXE=${_setup}" TIMEOUT 300 RUN_SERIAL TRUE)
+        ENVIRONMENT "${_environment}" TIMEOUT 300 RUN_SERIAL TRUE)
 endif()
 
 # The benchmark (tools/bench-windows.sh): the program with 99 flies, and its measuring driver.
