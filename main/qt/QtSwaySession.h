@@ -17,6 +17,8 @@
 #include <memory>
 #include <optional>
 #include <span>
+#include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -27,7 +29,6 @@ namespace quillop {
 // The framing of sway's IPC socket (the i3 protocol): every message is the magic "i3-ipc", the
 // payload's length and the message's type (both 32-bit, in the machine's byte order), then the
 // payload, JSON. Events have the type's highest bit set.
-
 struct SwayMessage {
     std::uint32_t Type = 0;
     std::string Payload;
