@@ -146,8 +146,9 @@ item_listed() {
 
 # check_many_flies FLIES SECONDS: the program, started with FLIES flies on top, runs them for
 # SECONDS and ends; at every look, every 2 s, Xwayland and quillop run and XWayland answers
-# xprop within a second; no fly window stands more than 20 px above the work area (a fly may
-# overhang it by 20 px), so none walks onto a top panel.
+# xprop within 3 s (the stalls of a flooded Xwayland lasted 4.5 to 30 s; a machine busy on every
+# core, with KWin drawing in software, took up to 1.8 s); no fly window stands more than 20 px
+# above the work area (a fly may overhang it by 20 px), so none walks onto a top panel.
 check_many_flies() {
     start_with_settings "$1" 1
     wait_for_flies "$1" -eq
@@ -170,7 +171,7 @@ check_many_flies() {
             took=$(((${EPOCHREALTIME//[.,]/} - start) / 1000))
             ((status != 124)) || fail "xprop -root had no answer within 10 s $at"
             ((status == 0)) || fail "xprop -root failed after $took ms $at"
-            ((took <= 1000)) || fail "xprop -root took $took ms $at"
+            ((took <= 3000)) || fail "xprop -root took $took ms $at"
         fi
         while read -r id left y _; do
             seen=$((seen + 1))
@@ -182,7 +183,7 @@ check_many_flies() {
         sleep 0.1
     done
     ((seen > 0)) || fail "no fly was seen in $1 s"
-    echo "$flies flies for $1 s: Xwayland and quillop ran on, xprop -root answered within 1 s" \
+    echo "$flies flies for $1 s: Xwayland and quillop ran on, xprop -root answered within 3 s" \
         "at every look, no fly stood above $limit (highest top edge $highest)"
     kill -TERM "$quillop_pid"
     wait_for_exit
