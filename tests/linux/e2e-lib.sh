@@ -372,7 +372,9 @@ settings_window_hidden() { [ -z "$(settings_window)" ]; }
 # unless its exit code is STATUS (0 unless given).
 wait_for_exit() {
     local status=0 what=${1:-the close}
-    poll 20 ended "$quillop_pid" || fail "$what did not end quillop within 20 s"
+    # Where it waits tells a program idle in its loop (poll) from one stuck on its way out.
+    poll 20 ended "$quillop_pid" || fail "$what did not end quillop within 20 s" \
+        "(it waits in $(cat "/proc/$quillop_pid/wchan" 2>/dev/null))"
     wait "$quillop_pid" || status=$?
     [ "$status" -eq "${2:-0}" ] ||
         fail "$what ended quillop with exit code $status, not ${2:-0}"
