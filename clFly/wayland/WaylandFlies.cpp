@@ -55,8 +55,13 @@ const wl_seat_listener WaylandFlies::kSeatListener = {
 };
 
 const wl_pointer_listener WaylandFlies::kPointerListener = {
-    .enter = [](void* data, wl_pointer*, std::uint32_t, wl_surface* surface, wl_fixed_t x,
-                wl_fixed_t y) { static_cast<WaylandFlies*>(data)->PointerAt(surface, x, y); },
+    .enter =
+        [](void* data, wl_pointer*, std::uint32_t serial, wl_surface* surface, wl_fixed_t x,
+           wl_fixed_t y) {
+            auto* self = static_cast<WaylandFlies*>(data);
+            self->SetCursor(serial);
+            self->PointerAt(surface, x, y);
+        },
     .leave = [](void* data, wl_pointer*, std::uint32_t,
                 wl_surface*) { static_cast<WaylandFlies*>(data)->pointerSurface_ = nullptr; },
     .motion =
@@ -110,6 +115,12 @@ WaylandFlies::~WaylandFlies() {
     }
     if (pointer_ != nullptr) {
         wl_pointer_release(pointer_);
+    }
+    if (cursorSurface_ != nullptr) {
+        wl_surface_destroy(cursorSurface_);
+    }
+    if (cursorTheme_ != nullptr) {
+        wl_cursor_theme_destroy(cursorTheme_);
     }
     if (seat_ != nullptr) {
         wl_seat_destroy(seat_);
@@ -295,6 +306,27 @@ void WaylandFlies::Flush() {
         std::fprintf(stderr, "%s\n", failure.what());
     }
     wl_display_flush(display_);
+}
+
+void WaylandFlies::SetCursor(std::uint32_t serial) {
+    constexpr int kCursorSize = 24;
+    if (cursorTheme_ == nullptr) {
+        cursorTheme_ = wl_cursor_theme_load(nullptr, kCursorSize, globals_.Shm);
+        cursorSurface_ = wl_compositor_create_surface(globals_.Compositor);
+    }
+    wl_cursor* cursor =
+        cursorTheme_ != nullptr ? wl_cursor_theme_get_cursor(cursorTheme_, "left_ptr") : nullptr;
+    if (cursor == nullptr || cursor->image_count == 0) {
+        return;
+    }
+    wl_cursor_image* image = cursor->images[0];
+    wl_surface_attach(cursorSurface_, wl_cursor_image_get_buffer(image), 0, 0);
+    wl_surface_damage_buffer(cursorSurface_, 0, 0, static_cast<std::int32_t>(image->width),
+                             static_cast<std::int32_t>(image->height));
+    wl_surface_commit(cursorSurface_);
+    wl_pointer_set_cursor(pointer_, serial, cursorSurface_,
+                          static_cast<std::int32_t>(image->hotspot_x),
+                          static_cast<std::int32_t>(image->hotspot_y));
 }
 
 void WaylandFlies::PointerAt(wl_surface* surface, wl_fixed_t x, wl_fixed_t y) {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <wayland-client.h>
+#include <wayland-cursor.h>
 
 #include <cstdint>
 #include <map>
@@ -79,6 +80,8 @@ class WaylandFlies final : public FlyDisplay {
     std::vector<Rect> InputRegion(double scale);
     // Reads the compositor's events without waiting, and handles them.
     void Dispatch();
+    // Shows the arrow over the overlay, which would otherwise show no pointer at all.
+    void SetCursor(std::uint32_t serial);
     // The pointer at (x, y) in the logical pixels of a surface.
     void PointerAt(wl_surface* surface, wl_fixed_t x, wl_fixed_t y);
     void Button(std::uint32_t time, std::uint32_t button, std::uint32_t state);
@@ -97,6 +100,8 @@ class WaylandFlies final : public FlyDisplay {
     wl_seat* seat_ = nullptr;
     std::uint32_t seatName_ = 0;
     wl_pointer* pointer_ = nullptr;
+    wl_cursor_theme* cursorTheme_ = nullptr;
+    wl_surface* cursorSurface_ = nullptr;
     // The surface under the pointer, and where on it in device pixels.
     wl_surface* pointerSurface_ = nullptr;
     int pointerX_ = 0;
