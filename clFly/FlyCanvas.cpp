@@ -9,7 +9,7 @@ namespace quillop {
 namespace {
 
 // More separate rectangles than this are drawn as the one that bounds them.
-constexpr std::size_t kMaxDamage = 64;
+constexpr std::size_t kMaxDamage = 1024;
 
 Rect Intersection(const Rect& a, const Rect& b) {
     const int left = std::max(a.Left, b.Left);
@@ -31,11 +31,38 @@ bool Empty(const Rect& rect) {
     return rect.Width <= 0 || rect.Height <= 0;
 }
 
-Rect BoundsOf(Point at, const Sprite* picture) {
-    return picture != nullptr ? Rect{at.Left, at.Top, picture->Width, picture->Height} : Rect{};
+// The smallest rectangle that holds a picture's visible pixels (alpha > 0).
+Rect VisibleBounds(const Sprite& picture) {
+    int left = picture.Width, top = picture.Height, right = 0, bottom = 0;
+    for (int y = 0; y < picture.Height; ++y) {
+        const std::uint8_t* row = &picture.Pixels[static_cast<std::size_t>(y) * picture.Width * 4];
+        for (int x = 0; x < picture.Width; ++x) {
+            if (row[x * 4 + 3] > 0) {
+                left = std::min(left, x);
+                right = std::max(right, x + 1);
+                top = std::min(top, y);
+                bottom = y + 1;
+            }
+        }
+    }
+    return right > left ? Rect{left, top, right - left, bottom - top} : Rect{};
 }
 
 }  // namespace
+
+Rect FlyCanvas::ShownAt(Point at, const Sprite* picture) {
+    if (picture == nullptr) {
+        return {};
+    }
+    // NOTE: a fly's picture is mostly transparent (its legs and shadow reach 42 of its 60
+    // pixels); what the compositor redraws is what changed, so only the visible part counts.
+    auto [found, made] = visible_.try_emplace(picture);
+    if (made) {
+        found->second = VisibleBounds(*picture);
+    }
+    const Rect& shown = found->second;
+    return {at.Left + shown.Left, at.Top + shown.Top, shown.Width, shown.Height};
+}
 
 void FlyCanvas::Resize(Size size) {
     size_ = {std::max(size.Width, 0), std::max(size.Height, 0)};
@@ -50,7 +77,7 @@ void FlyCanvas::Set(std::uint32_t id, Point at, const Sprite* picture) {
         if (found->second.At == at && found->second.Picture == picture) {
             return;
         }
-        Damage(BoundsOf(found->second.At, found->second.Picture));
+        Damage(ShownAt(found->second.At, found->second.Picture));
     }
     if (picture == nullptr) {
         if (found != items_.end()) {
@@ -59,7 +86,7 @@ void FlyCanvas::Set(std::uint32_t id, Point at, const Sprite* picture) {
         return;
     }
     items_[id] = Item{at, picture};
-    Damage(BoundsOf(at, picture));
+    Damage(ShownAt(at, picture));
 }
 
 void FlyCanvas::Damage(Rect rect) {
@@ -95,7 +122,7 @@ std::vector<Rect> FlyCanvas::Paint() {
                         static_cast<std::size_t>(area.Width) * 4);
         }
         for (const auto& [id, item] : items_) {
-            const Rect part = Intersection(area, BoundsOf(item.At, item.Picture));
+            const Rect part = Intersection(area, ShownAt(item.At, item.Picture));
             const Sprite& picture = *item.Picture;
             for (int y = part.Top; y < part.Top + part.Height; ++y) {
                 const std::uint8_t* from =
@@ -105,6 +132,14 @@ std::vector<Rect> FlyCanvas::Paint() {
                 std::uint8_t* to = &pixels_[static_cast<std::size_t>(y) * stride + part.Left * 4];
                 for (int x = 0; x < part.Width; ++x, from += 4, to += 4) {
                     // Premultiplied "over": the picture, and what lies below as far as it shows.
+                    // Most of a picture is transparent, and most flies stand alone.
+                    if (from[3] == 0) {
+                        continue;
+                    }
+                    if (from[3] == 255 || to[3] == 0) {
+                        std::memcpy(to, from, 4);
+                        continue;
+                    }
                     const int rest = 255 - from[3];
                     for (int c = 0; c < 4; ++c) {
                         to[c] = static_cast<std::uint8_t>(from[c] + to[c] * rest / 255);
@@ -132,30 +167,45 @@ std::uint32_t FlyCanvas::ItemAt(int x, int y) const {
     return 0;
 }
 
-std::vector<Rect> VisibleRects(const Sprite& picture) {
+std::vector<Rect> VisibleRects(const Sprite& picture, int block) {
+    block = std::max(block, 1);
+    const int columns = (picture.Width + block - 1) / block;
     std::vector<Rect> rects;
-    // The rectangles still open at the row above, which a run of this row may extend.
+    // The rectangles still open at the row of blocks above, which a run of this row may extend.
     std::vector<std::size_t> open;
-    for (int y = 0; y < picture.Height; ++y) {
+    std::vector<bool> filled(static_cast<std::size_t>(columns));
+    for (int top = 0; top < picture.Height; top += block) {
+        const int bottom = std::min(top + block, picture.Height);
+        std::fill(filled.begin(), filled.end(), false);
+        for (int y = top; y < bottom; ++y) {
+            const std::uint8_t* row =
+                &picture.Pixels[static_cast<std::size_t>(y) * picture.Width * 4];
+            for (int x = 0; x < picture.Width; ++x) {
+                if (row[x * 4 + 3] > 0) {
+                    filled[static_cast<std::size_t>(x / block)] = true;
+                }
+            }
+        }
         std::vector<std::size_t> next;
-        const std::uint8_t* row = &picture.Pixels[static_cast<std::size_t>(y) * picture.Width * 4];
-        for (int x = 0; x < picture.Width;) {
-            if (row[x * 4 + 3] == 0) {
-                ++x;
+        for (int column = 0; column < columns;) {
+            if (!filled[static_cast<std::size_t>(column)]) {
+                ++column;
                 continue;
             }
-            const int start = x;
-            while (x < picture.Width && row[x * 4 + 3] > 0) {
-                ++x;
+            const int start = column;
+            while (column < columns && filled[static_cast<std::size_t>(column)]) {
+                ++column;
             }
+            const Rect run{start * block, top,
+                           std::min(column * block, picture.Width) - start * block, bottom - top};
             const auto same = std::find_if(open.begin(), open.end(), [&](std::size_t i) {
-                return rects[i].Left == start && rects[i].Width == x - start;
+                return rects[i].Left == run.Left && rects[i].Width == run.Width;
             });
             if (same != open.end()) {
-                ++rects[*same].Height;
+                rects[*same].Height += run.Height;
                 next.push_back(*same);
             } else {
-                rects.push_back({start, y, x - start, 1});
+                rects.push_back(run);
                 next.push_back(rects.size() - 1);
             }
         }

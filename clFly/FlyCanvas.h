@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <map>
+#include <unordered_map>
 #include <vector>
 
 #include "clFly/FlyWindow.h"
@@ -38,16 +39,21 @@ class FlyCanvas {
     };
     // Adds a rectangle to what Paint draws, merged with those it overlaps.
     void Damage(Rect rect);
+    // Where a picture standing at `at` has visible pixels (empty for none).
+    Rect ShownAt(Point at, const Sprite* picture);
 
     Size size_;
     std::vector<std::uint8_t> pixels_;
     std::map<std::uint32_t, Item> items_;
     std::vector<Rect> damage_;
+    // The visible part of each picture shown so far, measured once.
+    std::unordered_map<const Sprite*, Rect> visible_;
 };
 
-// The rectangles of a picture's pixels with alpha > 0: the runs of each row, a run repeated in
-// the rows below taken into one rectangle.
-std::vector<Rect> VisibleRects(const Sprite& picture);
+// The rectangles that cover a picture's visible pixels (alpha > 0) in squares of `block` pixels
+// (1: those pixels exactly): each row of squares as runs of the squares that hold one, a run
+// repeated in the rows below taken into one rectangle.
+std::vector<Rect> VisibleRects(const Sprite& picture, int block = 1);
 
 // A rectangle of device pixels in the logical pixels of `scale` device pixels each, rounded
 // outward so that it covers every device pixel of it.

@@ -4,6 +4,7 @@
 #include <poll.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -12,6 +13,11 @@
 namespace quillop {
 
 namespace {
+
+// The side of the squares, in logical pixels, in which a fly takes pointer input, and how
+// often the input of walking flies follows them.
+constexpr int kInputSquare = 4;
+constexpr std::chrono::milliseconds kInputInterval{100};
 
 // How many round trips the compositor may take to size the first overlay.
 constexpr int kConfigureTrips = 5;
@@ -198,7 +204,7 @@ void WaylandFlies::OnGlobalRemove(std::uint32_t name) {
 void WaylandFlies::AddOverlay(wl_output* output, std::uint32_t name) {
     overlays_.push_back(std::make_unique<WaylandOverlay>(globals_, output, name, top_, [this] {
         // A new size or scale: the flies' input region is measured anew.
-        inputChanged_ = true;
+        inputChanged_ = inputUrgent_ = true;
     }));
 }
 
@@ -236,13 +242,14 @@ void WaylandFlies::PlaceAll() {
     }
 }
 
-void WaylandFlies::Place(const WaylandFlyWindow& window) {
+void WaylandFlies::Place(const WaylandFlyWindow& window, bool step) {
     if (placedOn_ == nullptr) {
         return;
     }
     const bool shown = window.IsVisible() && window.Picture() != nullptr;
     placedOn_->Canvas().Set(window.Id(), window.At(), shown ? &window.Picture()->Picture : nullptr);
     inputChanged_ = true;
+    inputUrgent_ = inputUrgent_ || !step;
 }
 
 std::vector<Rect> WaylandFlies::InputRegion(double scale) {
@@ -252,9 +259,12 @@ std::vector<Rect> WaylandFlies::InputRegion(double scale) {
         if (!window->IsVisible() || !window->InputEnabled() || sprite == nullptr) {
             continue;
         }
+        // Squares of a few pixels: a quarter of the rectangles of the visible pixels themselves
+        // (see Flush for their cost), and a click beside a fly still reaches the window below.
         auto [found, made] = pictureInput_.try_emplace(sprite->Id);
         if (made) {
-            found->second = VisibleRects(sprite->Picture);
+            found->second = VisibleRects(
+                sprite->Picture, std::max(1, static_cast<int>(std::lround(kInputSquare * scale))));
         }
         const Point at = window->At();
         for (const Rect& rect : found->second) {
@@ -293,9 +303,17 @@ void WaylandFlies::Flush() {
     PlaceAll();
     try {
         for (const auto& overlay : overlays_) {
-            if (overlay.get() == placedOn_ && inputChanged_ && overlay->ReadyForFrame()) {
+            // NOTE: the compositor merges a new input region rectangle by rectangle, at a cost
+            // that grows with the square of their number: with 99 flies, a region at every
+            // frame took sway (pixman) more time than drawing them. A walking fly's input
+            // follows it ten times a second; one that stands still under the pointer has it
+            // where it stands, and a fly shown or hidden changes it at the next frame.
+            const auto now = std::chrono::steady_clock::now();
+            if (overlay.get() == placedOn_ && inputChanged_ && overlay->ReadyForFrame() &&
+                (inputUrgent_ || now - inputSent_ >= kInputInterval)) {
                 overlay->SetInputRegion(InputRegion(overlay->Scale()));
-                inputChanged_ = false;
+                inputChanged_ = inputUrgent_ = false;
+                inputSent_ = now;
             }
             if (overlay->WantsFrame()) {
                 overlay->Commit();

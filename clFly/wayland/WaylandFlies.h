@@ -8,6 +8,7 @@
 #include <wayland-client.h>
 #include <wayland-cursor.h>
 
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -74,8 +75,9 @@ class WaylandFlies final : public FlyDisplay {
     WaylandOverlay* Primary() const;
     // Puts every fly into the primary overlay again (a new primary, or a new size).
     void PlaceAll();
-    // Puts a fly's picture where it stands now, or takes it away.
-    void Place(const WaylandFlyWindow& window);
+    // Puts a fly's picture where it stands now, or takes it away; `step` for a fly that only
+    // walked on, whose input may follow it a little later.
+    void Place(const WaylandFlyWindow& window, bool step = false);
     // The primary overlay's input region: the visible pixels of the flies that take input.
     std::vector<Rect> InputRegion(double scale);
     // Reads the compositor's events without waiting, and handles them.
@@ -113,7 +115,11 @@ class WaylandFlies final : public FlyDisplay {
     std::map<std::uint32_t, WaylandFlyWindow*> windows_;
     std::uint32_t lastId_ = 0;
     bool top_ = true;
+    // Whether the input region is to change, and whether at once (a fly shown, hidden or
+    // stopped taking input) rather than at the next turn; when it was last sent.
     bool inputChanged_ = true;
+    bool inputUrgent_ = true;
+    std::chrono::steady_clock::time_point inputSent_;
     // The rectangles of each picture's visible pixels, by the picture's cache id.
     std::unordered_map<int, std::vector<Rect>> pictureInput_;
 };

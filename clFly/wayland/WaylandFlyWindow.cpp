@@ -36,7 +36,7 @@ PresentResult WaylandFlyWindow::Present(Point at, const CachedSprite* sprite) {
     if (sprite != nullptr) {
         sprite_ = sprite;
     }
-    display_.Place(*this);
+    display_.Place(*this, true);
     return {};
 }
 
@@ -52,7 +52,7 @@ void WaylandFlyWindow::Hide() {
 
 void WaylandFlyWindow::SetInputEnabled(bool enabled) {
     inputEnabled_ = enabled;
-    display_.inputChanged_ = true;
+    display_.inputChanged_ = display_.inputUrgent_ = true;
 }
 
 double WaylandFlyWindow::Scale() const {

@@ -49,6 +49,11 @@ TEST(FlyCanvasTest, RedrawsWhereAFlyWasAndIsAndNothingElse) {
     EXPECT_EQ(canvas.Paint(), (std::vector<Rect>{{10, 6, 3, 2}, {18, 9, 2, 1}}));
     EXPECT_EQ(PixelAt(canvas, 10, 6), 0u);
     EXPECT_EQ(PixelAt(canvas, 19, 9), 0xFF0000C8u);
+    // A picture's transparent margin is never redrawn.
+    Sprite framed = Solid(4, 4, 0, 0);
+    framed.Pixels[(1 * 4 + 2) * 4 + 3] = framed.Pixels[(2 * 4 + 1) * 4 + 3] = 255;
+    canvas.Set(3, {0, 0}, &framed);
+    EXPECT_EQ(canvas.Paint(), (std::vector<Rect>{{1, 1, 2, 2}}));
 }
 
 TEST(FlyCanvasTest, LaterFliesShowOverEarlierOnesAsFarAsTheyAreOpaque) {
@@ -75,6 +80,8 @@ TEST(FlyCanvasTest, InputCoversTheVisiblePixelsInLogicalPixelsRoundedOutward) {
     }
     const std::vector<Rect> rects = VisibleRects(picture);
     EXPECT_EQ(rects, (std::vector<Rect>{{1, 0, 2, 2}, {3, 2, 1, 1}}));
+    // In squares of 2: every square that holds one, cut at the picture's edge.
+    EXPECT_EQ(VisibleRects(picture, 2), (std::vector<Rect>{{0, 0, 4, 2}, {2, 2, 2, 1}}));
     EXPECT_EQ(LogicalCover({1, 0, 2, 2}, 1.0), (Rect{1, 0, 2, 2}));
     EXPECT_EQ(LogicalCover({1, 0, 2, 2}, 2.0), (Rect{0, 0, 2, 1}));
     EXPECT_EQ(LogicalCover({3, 2, 1, 1}, 1.5), (Rect{2, 1, 1, 1}));
