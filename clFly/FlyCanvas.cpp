@@ -19,14 +19,6 @@ Rect Intersection(const Rect& a, const Rect& b) {
     return right > left && bottom > top ? Rect{left, top, right - left, bottom - top} : Rect{};
 }
 
-Rect Bounding(const Rect& a, const Rect& b) {
-    const int left = std::min(a.Left, b.Left);
-    const int top = std::min(a.Top, b.Top);
-    const int right = std::max(a.Left + a.Width, b.Left + b.Width);
-    const int bottom = std::max(a.Top + a.Height, b.Top + b.Height);
-    return {left, top, right - left, bottom - top};
-}
-
 bool Empty(const Rect& rect) {
     return rect.Width <= 0 || rect.Height <= 0;
 }
@@ -212,6 +204,14 @@ std::vector<Rect> VisibleRects(const Sprite& picture, int block) {
         open.swap(next);
     }
     return rects;
+}
+
+Rect Bounding(const Rect& a, const Rect& b) {
+    const int left = std::min(a.Left, b.Left);
+    const int top = std::min(a.Top, b.Top);
+    const int right = std::max(a.Left + a.Width, b.Left + b.Width);
+    const int bottom = std::max(a.Top + a.Height, b.Top + b.Height);
+    return {left, top, right - left, bottom - top};
 }
 
 Rect LogicalCover(Rect device, double scale) {

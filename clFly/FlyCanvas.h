@@ -55,6 +55,9 @@ class FlyCanvas {
 // repeated in the rows below taken into one rectangle.
 std::vector<Rect> VisibleRects(const Sprite& picture, int block = 1);
 
+// The smallest rectangle that holds both.
+Rect Bounding(const Rect& a, const Rect& b);
+
 // A rectangle of device pixels in the logical pixels of `scale` device pixels each, rounded
 // outward so that it covers every device pixel of it.
 Rect LogicalCover(Rect device, double scale);
