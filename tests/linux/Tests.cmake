@@ -58,6 +58,13 @@ add_test(NAME linux_e2e_wayland
                  $<TARGET_FILE:quillop_testwindow> $<TARGET_FILE:quillop_sniwatcher>)
 set_tests_properties(linux_e2e_wayland PROPERTIES TIMEOUT 300 LABELS e2e SKIP_RETURN_CODE 77)
 
+# Headless sway again, its layer shell taken by the native Wayland flies.
+add_test(NAME linux_e2e_wayland_native
+         COMMAND ${CMAKE_CURRENT_LIST_DIR}/e2e-wayland-native.sh $<TARGET_FILE:quillop>
+                 $<TARGET_FILE:quillop_testwindow>)
+set_tests_properties(linux_e2e_wayland_native PROPERTIES TIMEOUT 300 LABELS e2e
+                                                         SKIP_RETURN_CODE 77)
+
 # Real desktops on Wayland: KDE Plasma (KWin and plasmashell) and GNOME Shell, each with its
 # top panel and tray; skipped, saying why, where the desktop is not installed
 # (tools/install-deps.sh --desktops) or cannot run.
