@@ -54,6 +54,9 @@ class FlyDisplay {
     virtual void SetScale(double scale) = 0;
     // The work area when the display knows it better than the toolkit; nothing otherwise.
     virtual std::optional<Rect> WorkArea() const { return std::nullopt; }
+    // The primary screen where the display places the flies itself: its corner (where the
+    // walker measures from) and its size; nothing when the toolkit's account stands.
+    virtual std::optional<Rect> ScreenBounds() const { return std::nullopt; }
     // The windows the user raised, where the compositor draws every fly above every window.
     virtual void SetRaisedWindows(std::vector<RaisedWindow> windows) = 0;
     // A descriptor that becomes readable when the display has something for Flush; -1 if none.

@@ -4,7 +4,8 @@
 # - Portable code (clFly/, main/, resources/, not their platform folders) includes only the
 #   C++ library, libpng and other portable code.
 # - clFly/ and its platform folders never include main/.
-# - A platform folder includes no other platform's folder, and clFly/x11/ no Qt header (the
+# - A platform folder includes no other platform's folder, and clFly/x11/ and clFly/wayland/
+#   no Qt header (the
 #   Qt shell lives in main/qt/). The Qt shell may use main/posix/, what Linux does through
 #   POSIX alone. The Qt shell speaks to the fly displays through
 #   clFly/FlyDisplay.h alone; the one file that names them is its table of displays,
@@ -16,6 +17,8 @@ set(_problems "")
 # A platform's own headers.
 set(_system_win32 "^<(windows|shellapi|commctrl|shlobj|winreg|objbase)\\.h>$")
 set(_system_x11 "^<xcb/")
+# Wayland: libwayland and the protocols' headers that wayland-scanner makes.
+set(_system_wayland "^<(wayland-[a-z-]+|[a-z0-9-]+-client-protocol)\\.h>$")
 # The Qt shell is the Linux one: the system's POSIX headers are its platform too.
 set(_system_posix "^<((unistd|fcntl|dlfcn|signal|poll|stdio)\\.h>$|sys/)")
 set(_system_qt "^<(Q|(unistd|fcntl|dlfcn|signal|poll)\\.h>$|sys/)")
@@ -46,15 +49,15 @@ foreach(_file IN LISTS _files)
             elseif(_to_platform AND NOT _to_platform STREQUAL _platform
                    AND NOT (_platform STREQUAL "qt" AND _to_platform STREQUAL "posix")
                    AND NOT (_file STREQUAL "main/qt/QtRun.cpp"
-                            AND _to_platform MATCHES "^(x11)$"))
+                            AND _to_platform MATCHES "^(x11|wayland)$"))
                 string(CONCAT _wrong "one platform reaches another (the Qt shell reaches a "
                        "fly display only through its table in main/qt/QtRun.cpp)")
             endif()
         elseif(_target MATCHES "^<")
             if(NOT _platform AND NOT _target MATCHES "^<([a-z_]+|png\\.h)>$")
                 set(_wrong "portable code includes a system header")
-            elseif(_platform STREQUAL "x11" AND _target MATCHES "^<Q")
-                set(_wrong "the X11 fly windows include Qt")
+            elseif(_platform MATCHES "^(x11|wayland)$" AND _target MATCHES "^<Q")
+                set(_wrong "the fly displays include Qt")
             endif()
         else()
             set(_wrong "includes a header by a path that is not from the top of the tree")

@@ -8,7 +8,8 @@ if(NOT EXISTS "${_png_lib}")
     file(GLOB _png_tarball "${_png_root}/libpng1.6_*.orig.tar.*")
     if(NOT _png_tarball)
         message(STATUS "Fetching libpng source through apt-get source")
-        execute_process(COMMAND bash "${CMAKE_CURRENT_LIST_DIR}/fetch-libpng-source.sh" "${_png_root}"
+        execute_process(COMMAND bash "${CMAKE_CURRENT_LIST_DIR}/fetch-debian-source.sh"
+                                libpng1.6 "${_png_root}"
                         RESULT_VARIABLE _rc)
         if(NOT _rc EQUAL 0)
             message(FATAL_ERROR "Could not fetch Debian's libpng1.6 source package")

@@ -8,9 +8,11 @@ packages=(
     cmake ninja-build g++ pkg-config git clang-format clang-tidy
     libpng-dev zlib1g-dev googletest libbenchmark-dev
     qt6-base-dev libxcb1-dev libxcb-shape0-dev libxcb-xfixes0-dev
+    # The native Wayland flies, and Qt's Wayland platform for the shell's windows beside them.
+    libwayland-dev wayland-protocols qt6-wayland
     g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
     wine64 wine xvfb xdotool xcompmgr openbox trayer x11-utils x11-xserver-utils imagemagick
-    fonts-wine sway xwayland waybar foot strace
+    fonts-wine sway xwayland waybar foot grim swaybg strace
     dpkg-dev fakeroot desktop-file-utils appstream lintian devscripts nsis debootstrap
     # A session bus as desktops have one: the tests must pass beside it.
     dbus-daemon dbus-bin dbus-x11

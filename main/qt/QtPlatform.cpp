@@ -28,12 +28,16 @@ namespace quillop {
 
 namespace {
 
-// Qt's native connection to the display server; throws Failure when Qt has none.
-void* QtNativeConnection() {
+// Qt's native connection to the X server for a display on "xcb"; throws Failure when Qt has
+// none. Other displays make connections of their own.
+void* QtNativeConnection(const FlyDisplayEntry& display) {
+    if (std::string_view(display.ToolkitPlatform) != "xcb") {
+        return nullptr;
+    }
     auto* x11 =
         qApp != nullptr ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     if (x11 == nullptr || x11->connection() == nullptr) {
-        throw Failure(kNeedsX11Message);
+        throw Failure(kNeedsDisplayMessage);
     }
     return x11->connection();
 }
@@ -73,7 +77,7 @@ struct QtPlatform::Shell {
 
 QtPlatform::QtPlatform(const FlyDisplayEntry& display) : shell_(std::make_unique<Shell>()) {
     Shell& shell = *shell_;
-    void* connection = QtNativeConnection();
+    void* connection = QtNativeConnection(display);
     shell.Session = std::make_unique<DesktopSession>([&shell] {
         if (shell.Display != nullptr) {
             shell.Display->SetRaisedWindows(shell.Session->RaisedWindows());
@@ -160,6 +164,9 @@ void QtPlatform::WatchDisplay() {
 }
 
 Size QtPlatform::ScreenSize() {
+    if (const auto screen = shell_->Display->ScreenBounds()) {
+        return {screen->Width, screen->Height};
+    }
     return shell_->Session->ScreenSize();
 }
 
@@ -168,6 +175,9 @@ Rect QtPlatform::WorkArea() {
 }
 
 Point QtPlatform::ScreenOrigin() {
+    if (const auto screen = shell_->Display->ScreenBounds()) {
+        return {screen->Left, screen->Top};
+    }
     return shell_->Session->ScreenOrigin();
 }
 

@@ -1,7 +1,7 @@
 // The Linux platform: a Qt application shell over the fly display chosen at the start.
 //
 // Errors: a toolkit that does not run on the chosen display throws Failure (RunOnQt prints
-// kNeedsX11Message); other refusals are answered as Platform says.
+// kNeedsDisplayMessage); other refusals are answered as Platform says.
 #pragma once
 
 #include <functional>
@@ -16,8 +16,8 @@ namespace quillop {
 class FlyDisplay;
 struct FlyDisplayEntry;
 
-// The text printed when there is no X11 display to run on.
-extern const char* const kNeedsX11Message;
+// The text printed when there is no display to run on.
+extern const char* const kNeedsDisplayMessage;
 
 class QtPlatform final : public Platform {
   public:

@@ -13,6 +13,7 @@
 #include "clFly/ExternalNames.h"
 #include "clFly/Failure.h"
 #include "clFly/FlyDisplayChoice.h"
+#include "clFly/wayland/WaylandDisplay.h"
 #include "clFly/x11/X11Display.h"
 #include "main/ErrorText.h"
 #include "main/qt/QtDesktopNotice.h"
@@ -20,12 +21,16 @@
 
 namespace quillop {
 
-const char* const kNeedsX11Message = "Quillop needs an X11 display (X11 or XWayland).";
+const char* const kNeedsDisplayMessage =
+    "Quillop needs an X11 display (X11 or XWayland) or a Wayland desktop with the layer shell.";
 
 namespace {
 
 // The fly displays, tried in order. A new display is a folder of clFly/ and one line here.
+// Native flies where the compositor offers the layer shell (KWin, sway, Hyprland, niri);
+// XWayland elsewhere (GNOME Shell, weston) and on X11.
 const FlyDisplayEntry kFlyDisplays[] = {
+    {"wayland", ProbeWaylandDisplay, CreateWaylandDisplay, "wayland"},
     {"x11", ProbeX11Display, CreateX11Display, "xcb"},
 };
 
@@ -35,8 +40,8 @@ int RunOnQt(const char* programPath, const std::function<int(Platform&)>& progra
     // The program takes no arguments, so Qt is given none to interpret either.
     int argc = 1;
     char* argv[] = {const_cast<char*>(programPath), nullptr};
-    const FlyDisplayChoice display =
-        ChooseFlyDisplay(kFlyDisplays, qgetenv("QUILLOP_DISPLAY").toStdString(), kNeedsX11Message);
+    const FlyDisplayChoice display = ChooseFlyDisplay(
+        kFlyDisplays, qgetenv("QUILLOP_DISPLAY").toStdString(), kNeedsDisplayMessage);
     // Started from a menu or at logon, nobody reads stderr: the desktop shows a failure too.
     std::fprintf(stderr, "%s\n", display.Message.c_str());
     if (display.Entry == nullptr) {
@@ -46,8 +51,8 @@ int RunOnQt(const char* programPath, const std::function<int(Platform&)>& progra
         return 1;
     }
     // NOTE: the shell's windows go where the flies are, whatever platform the session chose for
-    // Qt programs (sway's and Hyprland's guides set "wayland", where X11 flies cannot be
-    // placed). Programs started from here, such as the browser, get the session's choice.
+    // Qt programs (sway's and Hyprland's guides set "wayland", while X11 flies need "xcb").
+    // Programs started from here, such as the browser, get the session's choice.
     const std::optional<QByteArray> chosen =
         qEnvironmentVariableIsSet("QT_QPA_PLATFORM")
             ? std::optional<QByteArray>(qgetenv("QT_QPA_PLATFORM"))

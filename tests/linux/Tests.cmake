@@ -62,6 +62,13 @@ add_test(NAME linux_e2e_wayland
                  $<TARGET_FILE:quillop_testwindow> $<TARGET_FILE:quillop_sniwatcher>)
 set_tests_properties(linux_e2e_wayland PROPERTIES TIMEOUT 300 LABELS e2e SKIP_RETURN_CODE 77)
 
+# Headless sway again, its layer shell taken by the native Wayland flies.
+add_test(NAME linux_e2e_wayland_native
+         COMMAND ${CMAKE_CURRENT_LIST_DIR}/e2e-wayland-native.sh $<TARGET_FILE:quillop>
+                 $<TARGET_FILE:quillop_testwindow>)
+set_tests_properties(linux_e2e_wayland_native PROPERTIES TIMEOUT 300 LABELS e2e
+                                                         SKIP_RETURN_CODE 77)
+
 # The native flies on headless sway over a native window: clicks through them, waybar's zone,
 # the output's scale, a second output; and weston, without the layer shell, through XWayland.
 # The seat's pointer is a virtual one (wlroots' protocol, from the sources the Wayland display
@@ -82,7 +89,8 @@ if(QUILLOP_WLR_PROTOCOLS)
                                          "${_out}/wlr-virtual-pointer-unstable-v1-protocol.c"
                                          "${_out}/wlr-virtual-pointer-unstable-v1-client-protocol.h")
     target_include_directories(quillop_pointerdevice SYSTEM PRIVATE "${_out}")
-    target_link_libraries(quillop_pointerdevice PRIVATE PkgConfig::QUILLOP_WAYLAND)
+    pkg_check_modules(QUILLOP_WAYLAND_CLIENT REQUIRED IMPORTED_TARGET wayland-client)
+    target_link_libraries(quillop_pointerdevice PRIVATE PkgConfig::QUILLOP_WAYLAND_CLIENT)
 
     add_test(NAME linux_e2e_wayland_desktop
              COMMAND ${CMAKE_CURRENT_LIST_DIR}/e2e-wayland-native-desktop.sh $<TARGET_FILE:quillop>

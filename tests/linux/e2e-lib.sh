@@ -12,6 +12,9 @@ export XDG_CONFIG_HOME=$work/config
 # desktop's, whose tray would take its icon, and not one that libdbus would start through
 # dbus-launch (dbus-x11) and leave behind with files in the home folder.
 export DBUS_SESSION_BUS_ADDRESS=unix:path=$work/no-bus
+# The flies go through X11 (Xvfb, or XWayland on the Wayland desktops) even where the desktop the
+# tests run in offers the layer shell; the native Wayland test chooses for itself.
+export QUILLOP_DISPLAY=x11
 
 # Kills everything started so far, newest first; what has not ended 5 s after SIGTERM (KWin
 # whose Xwayland ended), with SIGKILL. A stopped process (SIGSTOP) is let go on first.

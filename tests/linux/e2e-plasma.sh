@@ -53,6 +53,8 @@ KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1 "$work/kwin_wayland" --virtual --width 12
     --xwayland --socket wayland-1 --no-lockscreen >"$work/kwin.log" 2>&1 &
 started+=($!)
 export WAYLAND_DISPLAY=wayland-1
+# The flies through XWayland (KWin and sway offer the layer shell too); QUILLOP_DISPLAY=x11
+# comes from e2e-lib.sh.
 use_xwayland $!
 # As startplasma does, so that the services D-Bus starts for plasmashell find the displays.
 dbus-update-activation-environment DISPLAY WAYLAND_DISPLAY XDG_CURRENT_DESKTOP \

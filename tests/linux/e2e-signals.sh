@@ -114,7 +114,7 @@ started+=($!)
 wait_until "dbus-monitor did not start (log: $work/notify.log)" \
     grep -qs NameAcquired "$work/notify.log"
 status=0
-output=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$QUILLOP" 2>&1) || status=$?
+output=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u QUILLOP_DISPLAY "$QUILLOP" 2>&1) || status=$?
 [ "$status" -eq 1 ] || fail "without a display quillop should exit with 1, not $status"
 [[ $output == *"needs an X11 display"* ]] || fail "without a display quillop said: $output"
 wait_until "without a display no notification was sent (log: $work/notify.log)" \

@@ -28,6 +28,8 @@ WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman WLR_HEADLESS
 started+=($!)
 wait_until "sway did not start (log: $work/sway.log)" test -S "$XDG_RUNTIME_DIR/wayland-1"
 export WAYLAND_DISPLAY=wayland-1 DISPLAY=:0
+# The flies through XWayland (KWin and sway offer the layer shell too); QUILLOP_DISPLAY=x11
+# comes from e2e-lib.sh.
 SWAYSOCK=$(echo "$XDG_RUNTIME_DIR"/sway-ipc.*.sock)
 export SWAYSOCK
 # XWayland starts with the first X client.

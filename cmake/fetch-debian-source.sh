@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Downloads the upstream libpng tarball of Debian's libpng1.6 source package into DIR, through
-# a private deb-src list made from the system's own package sources. The system's apt
+# fetch-debian-source.sh PACKAGE DIR: downloads the upstream tarball of Debian's source package
+# PACKAGE into DIR (libpng1.6 for the Windows builds, wlroots for the layer shell's protocol),
+# through a private deb-src list made from the system's own package sources. The system's apt
 # configuration is only read, never changed.
 set -euo pipefail
-dir=$1
+package=$1
+dir=$2
 mkdir -p "$dir/apt/lists/partial" "$dir/apt/cache/archives/partial" "$dir/apt/sources.list.d"
 : >"$dir/apt/sources.list"
 shopt -s nullglob
@@ -20,5 +22,5 @@ opts=(-o "Dir::Etc::SourceList=$dir/apt/sources.list"
       -o "Debug::NoLocking=1" -o "APT::Sandbox::User=root" -qq)
 apt-get "${opts[@]}" update
 cd "$dir"
-apt-get "${opts[@]}" source --download-only --tar-only libpng1.6
-ls "$dir"/libpng1.6_*.orig.tar.*
+apt-get "${opts[@]}" source --download-only --tar-only "$package"
+ls "$dir/${package}"_*.orig.tar.*
