@@ -142,24 +142,25 @@ blobs() {
             split($2, b, /[x+]/); print b[3] + x, b[4] + y, b[1], b[2] }'
 }
 
-# alone_flies MIN_AREA: the patches of blobs of at least MIN_AREA pixels, 2 pixels or more within
-# the window's edges, with no other patch within 8 pixels, each as "LEFT TOP WIDTH HEIGHT".
+# alone_flies MIN_AREA [MAX_SIDE]: the patches of blobs of at least MIN_AREA pixels and at most
+# MAX_SIDE on a side (one fly's, not two touching), 2 pixels or more within the window's edges,
+# with no other patch within 8 pixels, each as "LEFT TOP WIDTH HEIGHT".
 alone_flies() {
     local all
     all=$(blobs 4)
-    awk -v min="$1" -v win="$win" -v s="$scale" 'NR == FNR { b[NR] = $0; n = NR; next }
+    awk -v min="$1" -v max="${2:-100000}" -v win="$win" -v s="$scale" 'NR == FNR { b[NR] = $0; n = NR; next }
         FNR == 1 { split(win, r); l = r[1] * s + 2; t = r[2] * s + 2
             right = (r[1] + r[3]) * s - 2; bottom = (r[2] + r[4]) * s - 2 }
-        $3 * $4 >= min && $1 >= l && $2 >= t && $1 + $3 <= right && $2 + $4 <= bottom {
+        $3 * $4 >= min && $3 <= max && $4 <= max && $1 >= l && $2 >= t && $1 + $3 <= right && $2 + $4 <= bottom {
           for (i = 1; i <= n; i++) { split(b[i], o)
             if (o[1] == $1 && o[2] == $2) continue
             if (o[1] < $1 + $3 + 8 && $1 < o[1] + o[3] + 8 && o[2] < $2 + $4 + 8 &&
                 $2 < o[2] + o[4] + 8) next }
           print }' <(echo "$all") <(echo "$all")
 }
-# alone_fly MIN_AREA: true when alone_flies finds one; sets $fly to the first.
+# alone_fly MIN_AREA [MAX_SIDE]: true when alone_flies finds one; sets $fly to the first.
 alone_fly() {
-    fly=$(alone_flies "$1" | head -n 1)
+    fly=$(alone_flies "$@" | head -n 1)
     [ -n "$fly" ]
 }
 
@@ -209,9 +210,10 @@ clicked_after() { grep '^[0-9]' "$work/clicks.log" | tail -n +$(($1 + 1)) | grep
 # and a third screenshot finds it there still, as $work/fly.rgb.
 held_fly() {
     local first vx vy
-    shoot && alone_fly 300 || return 1
+    # The visible pixels of a 1x picture fit in 42 x 42.
+    shoot && alone_fly 300 44 || return 1
     first=$fly
-    shoot && alone_fly 300 && [ "$fly" = "$first" ] || return 1
+    shoot && alone_fly 300 44 && [ "$fly" = "$first" ] || return 1
     read -r l t w h <<<"$fly"
     raw fly "$l" "$t" "$w" "$h"
     read -r vx vy _ < <(pixels spots "$work/fly.rgb" "$w" "$h" "$colour")
@@ -220,7 +222,7 @@ held_fly() {
     poll 1 same_fly "$first" || return 1
     raw fly "$l" "$t" "$w" "$h"
 }
-same_fly() { shoot && alone_fly 300 && [ "$fly" = "$1" ]; }
+same_fly() { shoot && alone_fly 300 44 && [ "$fly" = "$1" ]; }
 
 # check_band POSITION: waybar at the top or the bottom, with an exclusive zone, painted in one
 # colour: in screenshots over 5 s at least, until flies were seen within 12 px of its band and
@@ -304,7 +306,7 @@ check_scale_2() {
 }
 best="no fly was alone"
 matched_2x() {
-    local l t w h name rw rh most off
+    local l t w h name rw rh off
     shoot || return 1
     while read -r l t w h; do
         raw fly "$l" "$t" "$w" "$h"
@@ -371,6 +373,7 @@ check_second_output() {
     local before
     kill -TERM "$quillop_pid"
     wait_for_exit "SIGTERM"
+    rm "$work/quillop.log"
     WAYLAND_DEBUG=1 start_with_settings 8 1
     wait_until "no fly was drawn" alone_fly 300
     swaymsg -q create_output
@@ -411,6 +414,7 @@ check_weston() {
     wait_until "weston's XWayland did not listen (log: $work/weston.log)" \
         grep -q "xserver listening on display" "$work/weston.log"
     number=$(grep -o "listening on display :[0-9]*" "$work/weston.log" | head -n 1)
+    rm "$work/quillop.log"
     WAYLAND_DISPLAY=wayland-2 DISPLAY=${number##* } start_with_settings 3 1
     export DISPLAY=${number##* }
     wait_until "quillop did not say which display it chose" grep -qs "flies on" "$work/quillop.log"
