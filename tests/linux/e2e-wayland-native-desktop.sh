@@ -143,14 +143,14 @@ blobs() {
 }
 
 # alone_flies MIN_AREA [MAX_SIDE]: the patches of blobs of at least MIN_AREA pixels and at most
-# MAX_SIDE on a side (one fly's, not two touching), 2 pixels or more within the window's edges,
+# MAX_SIDE on a side (one fly's, not two touching), 8 pixels or more within the window's edges,
 # with no other patch within 8 pixels, each as "LEFT TOP WIDTH HEIGHT".
 alone_flies() {
     local all
     all=$(blobs 4)
     awk -v min="$1" -v max="${2:-100000}" -v win="$win" -v s="$scale" 'NR == FNR { b[NR] = $0; n = NR; next }
-        FNR == 1 { split(win, r); l = r[1] * s + 2; t = r[2] * s + 2
-            right = (r[1] + r[3]) * s - 2; bottom = (r[2] + r[4]) * s - 2 }
+        FNR == 1 { split(win, r); l = r[1] * s + 8; t = r[2] * s + 8
+            right = (r[1] + r[3]) * s - 8; bottom = (r[2] + r[4]) * s - 8 }
         $3 * $4 >= min && $3 <= max && $4 <= max && $1 >= l && $2 >= t && $1 + $3 <= right && $2 + $4 <= bottom {
           for (i = 1; i <= n; i++) { split(b[i], o)
             if (o[1] == $1 && o[2] == $2) continue
@@ -209,7 +209,7 @@ clicked_after() { grep '^[0-9]' "$work/clicks.log" | tail -n +$(($1 + 1)) | grep
 # held_fly: a fly alone stands in the same place in two screenshots; the pointer goes onto it
 # and a third screenshot finds it there still, as $work/fly.rgb.
 held_fly() {
-    local first vx vy
+    local first vx vy l t w h
     # The visible pixels of a 1x picture fit in 42 x 42.
     shoot && alone_fly 300 44 || return 1
     first=$fly
