@@ -375,7 +375,7 @@ check_second_output() {
     wait_for_exit "SIGTERM"
     rm "$work/quillop.log"
     WAYLAND_DEBUG=1 start_with_settings 8 1
-    wait_until "no fly was drawn" alone_fly 300
+    wait_until -t 30 "no fly was drawn (log: $work/quillop.log)" drawn
     swaymsg -q create_output
     wait_until "sway made no second output" output_listed HEADLESS-2
     wait_until "no overlay was made on HEADLESS-2 (log: $work/quillop.log)" overlay_on HEADLESS-2
@@ -398,6 +398,7 @@ overlay_on() {
         tail -n 1 | sed 's/.*(\([0-9]*\), \([0-9]*\), \([0-9]*\))/\2 x \3/')
     [ -n "$size" ]
 }
+drawn() { shoot && [ -n "$(blobs 100)" ]; }
 walked() { shoot HEADLESS-1 && [ "$(blobs 100)" != "$1" ]; }
 
 # check_weston: weston offers no layer shell: the program takes XWayland, says so, and its flies
