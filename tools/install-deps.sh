@@ -14,6 +14,8 @@ packages=(
     wine64 wine xvfb xdotool xcompmgr openbox trayer x11-utils x11-xserver-utils imagemagick
     fonts-wine sway xwayland waybar foot grim swaybg strace
     dpkg-dev fakeroot desktop-file-utils appstream lintian devscripts nsis debootstrap
+    # A compositor without the layer shell, and Python for the screenshots' sums.
+    weston python3
     # A session bus as desktops have one: the tests must pass beside it.
     dbus-daemon dbus-bin dbus-x11
 )

@@ -7,6 +7,10 @@ endif()
 add_executable(quillop_testwindow ${CMAKE_CURRENT_LIST_DIR}/TestWindow_xcb.cpp)
 target_link_libraries(quillop_testwindow PRIVATE PkgConfig::QUILLOP_XCB)
 
+# A native coloured window (Qt's Wayland platform) that logs the clicks reaching it.
+add_executable(quillop_testwindow_qt ${CMAKE_CURRENT_LIST_DIR}/TestWindow_qt.cpp)
+target_link_libraries(quillop_testwindow_qt PRIVATE Qt6::Widgets)
+
 # Raises a window over the flies and tells how soon they stand above it again.
 add_executable(quillop_raisecheck ${CMAKE_CURRENT_LIST_DIR}/RaiseCheck_xcb.cpp)
 target_link_libraries(quillop_raisecheck PRIVATE PkgConfig::QUILLOP_XCB)
@@ -64,6 +68,37 @@ add_test(NAME linux_e2e_wayland_native
                  $<TARGET_FILE:quillop_testwindow>)
 set_tests_properties(linux_e2e_wayland_native PROPERTIES TIMEOUT 300 LABELS e2e
                                                          SKIP_RETURN_CODE 77)
+
+# The native flies on headless sway over a native window: clicks through them, waybar's zone,
+# the output's scale, a second output; and weston, without the layer shell, through XWayland.
+# The seat's pointer is a virtual one (wlroots' protocol, from the sources the Wayland display
+# fetched).
+if(QUILLOP_WLR_PROTOCOLS)
+    set(_xml "${QUILLOP_WLR_PROTOCOLS}/wlr-virtual-pointer-unstable-v1.xml")
+    set(_out "${CMAKE_CURRENT_BINARY_DIR}/protocols")
+    file(MAKE_DIRECTORY "${_out}")
+    add_custom_command(
+        OUTPUT "${_out}/wlr-virtual-pointer-unstable-v1-client-protocol.h"
+               "${_out}/wlr-virtual-pointer-unstable-v1-protocol.c"
+        COMMAND ${QUILLOP_WAYLAND_SCANNER} client-header "${_xml}"
+                "${_out}/wlr-virtual-pointer-unstable-v1-client-protocol.h"
+        COMMAND ${QUILLOP_WAYLAND_SCANNER} private-code "${_xml}"
+                "${_out}/wlr-virtual-pointer-unstable-v1-protocol.c"
+        DEPENDS "${_xml}" VERBATIM)
+    add_executable(quillop_pointerdevice ${CMAKE_CURRENT_LIST_DIR}/PointerDevice_wayland.cpp
+                                         "${_out}/wlr-virtual-pointer-unstable-v1-protocol.c"
+                                         "${_out}/wlr-virtual-pointer-unstable-v1-client-protocol.h")
+    target_include_directories(quillop_pointerdevice SYSTEM PRIVATE "${_out}")
+    pkg_check_modules(QUILLOP_WAYLAND_CLIENT REQUIRED IMPORTED_TARGET wayland-client)
+    target_link_libraries(quillop_pointerdevice PRIVATE PkgConfig::QUILLOP_WAYLAND_CLIENT)
+
+    add_test(NAME linux_e2e_wayland_desktop
+             COMMAND ${CMAKE_CURRENT_LIST_DIR}/e2e-wayland-native-desktop.sh $<TARGET_FILE:quillop>
+                     $<TARGET_FILE:quillop_testwindow_qt> $<TARGET_FILE:quillop_pointerdevice>
+                     ${PROJECT_SOURCE_DIR}/resources)
+    set_tests_properties(linux_e2e_wayland_desktop PROPERTIES TIMEOUT 300 LABELS e2e
+                                                              SKIP_RETURN_CODE 77)
+endif()
 
 # Real desktops on Wayland: KDE Plasma (KWin and plasmashell) and GNOME Shell, each with its
 # top panel and tray; skipped, saying why, where the desktop is not installed

@@ -47,13 +47,13 @@ enter_private_session() {
         # The first process of the namespaces, as root: a private /tmp, then the session as
         # nobody. The checkout may lie in /tmp, which the private one covers, or in /root, which
         # nobody may not read: the scripts (as tests/linux/ with the settings window's layout in
-        # main/) and the programs named in the arguments are copied into the private /tmp, those
-        # from /tmp read through a handle on the /tmp they were in.
+        # main/) and the programs and folders named in the arguments are copied into the private
+        # /tmp, those from /tmp read through a handle on the /tmp they were in.
         local arg args=() files source
         source=$(cd "$(dirname "$0")/../.." && pwd -P)
         files=("$source"/tests/linux/*.sh)
         for arg in "${rig_args[@]}"; do
-            if [ -f "$arg" ]; then
+            if [ -e "$arg" ]; then
                 files+=("$(readlink -f "$arg")")
                 arg=/tmp/rig/tests/linux/$(basename "$arg")
             fi
@@ -64,7 +64,7 @@ enter_private_session() {
         mkdir -m 755 -p /tmp/rig/tests/linux /tmp/rig/main
         for arg in "${files[@]}" "$source/main/SettingsLayout.h"; do
             [[ $arg == /tmp/* ]] && arg=/proc/self/fd/9/${arg#/tmp/}
-            [[ $arg == *.h ]] && cp "$arg" /tmp/rig/main/ || cp "$arg" /tmp/rig/tests/linux/
+            [[ $arg == *.h ]] && cp "$arg" /tmp/rig/main/ || cp -r "$arg" /tmp/rig/tests/linux/
         done
         exec 9<&-
         mkdir -m 700 /tmp/runtime
