@@ -40,6 +40,8 @@ gtest_discover_tests(quillop_linux_tests DISCOVERY_MODE PRE_TEST)
 # measures what the screen did, for tools/bench-linux.sh.
 add_executable(quillop_bench ${CMAKE_CURRENT_LIST_DIR}/BenchQuillop_qt.cpp)
 target_link_libraries(quillop_bench PRIVATE quillop_main_qt quillop_sprite_data)
+add_executable(quillop_spritedump ${CMAKE_CURRENT_LIST_DIR}/SpriteDump.cpp)
+target_link_libraries(quillop_spritedump PRIVATE quillop_fly quillop_sprite_data)
 add_executable(quillop_screenwatch ${CMAKE_CURRENT_LIST_DIR}/ScreenWatch_xcb.cpp)
 target_link_libraries(quillop_screenwatch PRIVATE PkgConfig::QUILLOP_XCB)
 
@@ -111,6 +113,13 @@ foreach(desktop plasma gnome)
     set_tests_properties(linux_e2e_${desktop} PROPERTIES TIMEOUT 300 LABELS e2e
                                                          SKIP_RETURN_CODE 77)
 endforeach()
+# KWin alone at the fractional scale 1.5, its layer shell taken by the native flies.
+add_test(NAME linux_e2e_plasma_native
+         COMMAND ${CMAKE_CURRENT_LIST_DIR}/e2e-plasma-native.sh $<TARGET_FILE:quillop>
+                 $<TARGET_FILE:quillop_testwindow> $<TARGET_FILE:quillop_desktopshot>
+                 $<TARGET_FILE:quillop_spritedump>)
+set_tests_properties(linux_e2e_plasma_native PROPERTIES TIMEOUT 300 LABELS e2e
+                                                        SKIP_RETURN_CODE 77)
 
 # The Debian package, installed into a fresh root and removed again.
 add_test(NAME linux_e2e_package
