@@ -12,9 +12,10 @@ namespace {
 
 // A width x height picture of one premultiplied colour (blue, green, red, alpha).
 Sprite Solid(int width, int height, std::uint8_t blue, std::uint8_t alpha) {
-    Sprite sprite{width, height, 6, {}};
-    for (int i = 0; i < width * height; ++i) {
-        sprite.Pixels.insert(sprite.Pixels.end(), {blue, 0, 0, alpha});
+    Sprite sprite{width, height, 6, std::vector<std::uint8_t>(std::size_t(width) * height * 4)};
+    for (std::size_t i = 0; i < sprite.Pixels.size(); i += 4) {
+        sprite.Pixels[i] = blue;
+        sprite.Pixels[i + 3] = alpha;
     }
     return sprite;
 }
