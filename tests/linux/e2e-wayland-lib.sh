@@ -82,6 +82,19 @@ enter_private_session() {
     esac
 }
 
+# start_sway: headless sway (pixman) with the configuration $work/sway.conf as the session's
+# compositor; its pid in $sway_pid, and WAYLAND_DISPLAY and SWAYSOCK exported.
+start_sway() {
+    WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman WLR_HEADLESS_OUTPUTS=1 \
+        sway -c "$work/sway.conf" >"$work/sway.log" 2>&1 &
+    sway_pid=$!
+    started+=("$sway_pid")
+    wait_until "sway did not start (log: $work/sway.log)" test -S "$XDG_RUNTIME_DIR/wayland-1"
+    export WAYLAND_DISPLAY=wayland-1
+    SWAYSOCK=$(echo "$XDG_RUNTIME_DIR"/sway-ipc.*.sock)
+    export SWAYSOCK
+}
+
 # use_xwayland COMPOSITOR: waits up to 60 s for the desktop's Xwayland and takes its display,
 # and its authority file when it has one, from its command line; its pid is in $xwayland_pid.
 # Should Xwayland end, the test says so and ends the COMPOSITOR (a pid), which holds XWayland's

@@ -34,14 +34,8 @@ seat seat0 hide_cursor 100
 for_window [app_id="^quillop$"] move scratchpad
 for_window [class="^Quillop$"] move scratchpad
 EOF
-WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman WLR_HEADLESS_OUTPUTS=1 \
-    sway -c "$work/sway.conf" >"$work/sway.log" 2>&1 &
-sway_pid=$!
-started+=("$sway_pid")
-wait_until "sway did not start (log: $work/sway.log)" test -S "$XDG_RUNTIME_DIR/wayland-1"
-export WAYLAND_DISPLAY=wayland-1 DISPLAY=:0
-SWAYSOCK=$(echo "$XDG_RUNTIME_DIR"/sway-ipc.*.sock)
-export SWAYSOCK
+start_sway
+export DISPLAY=:0
 # Headless sway has no pointer: a virtual one gives the seat a pointer, which swaymsg's cursor
 # commands move and click.
 "$POINTERDEVICE" >"$work/pointer.log" 2>&1 &

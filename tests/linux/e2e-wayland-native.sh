@@ -24,14 +24,8 @@ xwayland disable
 for_window [app_id="foot"] floating enable, resize set 300 200, move position 170 140
 seat seat0 fallback true
 EOF2
-WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman WLR_HEADLESS_OUTPUTS=1 \
-    sway -c "$work/sway.conf" >"$work/sway.log" 2>&1 &
-started+=($!)
-wait_until "sway did not start (log: $work/sway.log)" test -S "$XDG_RUNTIME_DIR/wayland-1"
-export WAYLAND_DISPLAY=wayland-1
+start_sway
 unset DISPLAY
-SWAYSOCK=$(echo "$XDG_RUNTIME_DIR"/sway-ipc.*.sock)
-export SWAYSOCK
 
 # shoot: a screenshot of the output into $work/shot.png.
 shoot() { grim "$work/shot.png" 2>/dev/null; }

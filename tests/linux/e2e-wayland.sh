@@ -23,15 +23,10 @@ xwayland enable
 for_window [app_id="foot"] floating enable, resize set 200 150, move position 220 165
 seat seat0 fallback true
 EOF
-WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman WLR_HEADLESS_OUTPUTS=1 \
-    sway -c "$work/sway.conf" >"$work/sway.log" 2>&1 &
-started+=($!)
-wait_until "sway did not start (log: $work/sway.log)" test -S "$XDG_RUNTIME_DIR/wayland-1"
-export WAYLAND_DISPLAY=wayland-1 DISPLAY=:0
+start_sway
 # The flies through XWayland (KWin and sway offer the layer shell too); QUILLOP_DISPLAY=x11
 # comes from e2e-lib.sh.
-SWAYSOCK=$(echo "$XDG_RUNTIME_DIR"/sway-ipc.*.sock)
-export SWAYSOCK
+export DISPLAY=:0
 # XWayland starts with the first X client.
 x_answers() { xdpyinfo >/dev/null 2>&1; }
 wait_until "XWayland did not start (log: $work/sway.log)" x_answers
