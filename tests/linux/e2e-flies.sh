@@ -16,6 +16,7 @@ watch_root
 start_quillop
 
 first_fly_places 3
+viewable() { [ "$(map_state "$1")" = IsViewable ]; }
 for id in "${!first[@]}"; do
     read -r left top w h <<<"${first[$id]}"
     [ "$w" = 60 ] && [ "$h" = 60 ] || fail "fly $id is $w x $h, not 60 x 60"
@@ -27,7 +28,8 @@ for id in "${!first[@]}"; do
     [[ $state == *_NET_WM_STATE_SKIP_TASKBAR* ]] || fail "fly $id is not kept off the taskbar"
     [[ $state == *_NET_WM_STATE_ABOVE* ]] || fail "fly $id is not above other windows: $state"
     xprop -id "$id" WM_HINTS | grep -q 'input focus: False' || fail "fly $id takes the focus"
-    [ "$(map_state "$id")" = IsViewable ] || fail "fly $id is not shown"
+    # Flies shown at once are mapped one after another.
+    wait_until "fly $id is not shown" viewable "$id"
 done
 
 # Top-most: a normal window, activated and raised, stays below every fly.
