@@ -64,9 +64,20 @@ bool ProbeWaylandDisplay(std::string& why) {
         why = "the Wayland compositor at " + name + " did not answer as one";
         return false;
     }
-    why = offered.LayerShell ? "the compositor at " + name + " offers the layer shell"
-                             : "the compositor at " + name + " offers no layer shell";
-    return offered.LayerShell;
+    if (!offered.LayerShell) {
+        why = "the compositor at " + name + " offers no layer shell";
+        return false;
+    }
+    // NOTE: Plasma's panels are no layer surfaces, and KWin 5.27 lays the overlay over them, so
+    // the flies would walk onto the panels. There the flies go through XWayland, whose work
+    // area KWin keeps, unless the user asks for this display by name.
+    const std::string desktops = ":" + Setting("XDG_CURRENT_DESKTOP") + ":";
+    if (desktops.find(":KDE:") != std::string::npos && Setting("QUILLOP_DISPLAY") != "wayland") {
+        why = "Plasma's panels are no layer surfaces (QUILLOP_DISPLAY=wayland puts flies on them)";
+        return false;
+    }
+    why = "the compositor at " + name + " offers the layer shell";
+    return true;
 }
 
 std::unique_ptr<FlyDisplay> CreateWaylandDisplay(const FlyDisplaySetup& setup) {

@@ -84,6 +84,16 @@ check_menu_exit 12 1
 
 check_many_flies 99 60
 
+# Left to choose, the program goes through XWayland here: KWin lays a layer-shell overlay over
+# Plasma's panels.
+QUILLOP_DISPLAY="" start_with_settings 3 1
+wait_until "the program chose no display (log: $work/quillop.log)" grep -qs "flies on" \
+    "$work/quillop.log"
+grep -q "flies on x11" "$work/quillop.log" || fail "on Plasma: $(head -n 1 "$work/quillop.log")"
+echo "left to choose: $(head -n 1 "$work/quillop.log")"
+kill -TERM "$quillop_pid"
+wait_for_exit
+
 # NOTE: KWin 5.27 draws windows that bypass its window manager above every native window, and
 # stopped every X client for a minute taking 99 managed flies: there "Always on top" off orders
 # the flies only among X windows, so no raised window is checked here.
