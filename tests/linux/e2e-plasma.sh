@@ -90,6 +90,7 @@ QUILLOP_DISPLAY="" start_with_settings 3 1
 wait_until "the program chose no display (log: $work/quillop.log)" grep -qs "flies on" \
     "$work/quillop.log"
 grep -q "flies on x11" "$work/quillop.log" || fail "on Plasma: $(head -n 1 "$work/quillop.log")"
+wait_for_flies 3 -eq
 echo "left to choose: $(head -n 1 "$work/quillop.log")"
 kill -TERM "$quillop_pid"
 wait_for_exit
