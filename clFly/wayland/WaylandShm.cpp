@@ -12,8 +12,10 @@ namespace quillop {
 
 namespace {
 
-// More stale rectangles than this are copied as the one that bounds them.
-constexpr std::size_t kMaxStale = 128;
+// More stale rectangles than this are copied as the one that bounds them. A buffer gathers two
+// frames' damage, and a frame may bring up to the canvas's limit of rectangles (500 flies bring
+// about 125): a lower limit copied the whole screen at every frame.
+constexpr std::size_t kMaxStale = 2048;
 
 }  // namespace
 
