@@ -9,17 +9,11 @@
 #include <cstring>
 
 #include "clFly/Failure.h"
+#include "clFly/PictureRegions.h"
 
 namespace quillop {
 
 namespace {
-
-// The side of the squares, in logical pixels, in which a fly takes pointer input, and how
-// often the input of walking flies follows them.
-constexpr int kInputSquare = 4;
-constexpr std::chrono::milliseconds kInputInterval{100};
-// The most rectangles of the input region sent at once.
-constexpr std::size_t kMaxInputRects = 1500;
 
 // How many round trips the compositor may take to size the first overlay.
 constexpr int kConfigureTrips = 5;
@@ -99,10 +93,11 @@ WaylandFlies::WaylandFlies(const FlyDisplaySetup& setup)
     registry_ = wl_display_get_registry(display_);
     wl_registry_add_listener(registry_, &kRegistryListener, this);
     wl_display_roundtrip(display_);
-    if (globals_.Compositor == nullptr || globals_.Shm == nullptr ||
-        globals_.LayerShell == nullptr) {
+    if (globals_.Compositor == nullptr || globals_.Subcompositor == nullptr ||
+        globals_.Shm == nullptr || globals_.LayerShell == nullptr) {
         throw Failure("The Wayland compositor offers no layer shell for the flies");
     }
+    pictures_ = std::make_unique<WaylandPictures>(globals_);
     for (const auto& [name, output] : unboundOutputs_) {
         AddOverlay(output, name);
     }
@@ -117,6 +112,7 @@ WaylandFlies::WaylandFlies(const FlyDisplaySetup& setup)
 }
 
 WaylandFlies::~WaylandFlies() {
+    pictures_.reset();
     overlays_.clear();
     for (const auto& [name, output] : unboundOutputs_) {
         wl_output_destroy(output);
@@ -145,6 +141,9 @@ WaylandFlies::~WaylandFlies() {
     if (globals_.Shm != nullptr) {
         wl_shm_destroy(globals_.Shm);
     }
+    if (globals_.Subcompositor != nullptr) {
+        wl_subcompositor_destroy(globals_.Subcompositor);
+    }
     if (globals_.Compositor != nullptr) {
         wl_compositor_destroy(globals_.Compositor);
     }
@@ -160,6 +159,9 @@ void WaylandFlies::OnGlobal(wl_registry* registry, std::uint32_t name, const cha
     if (what == wl_compositor_interface.name) {
         globals_.Compositor =
             Bind<wl_compositor>(registry, name, wl_compositor_interface, version, 4);
+    } else if (what == wl_subcompositor_interface.name) {
+        globals_.Subcompositor =
+            Bind<wl_subcompositor>(registry, name, wl_subcompositor_interface, version, 1);
     } else if (what == wl_shm_interface.name) {
         globals_.Shm = Bind<wl_shm>(registry, name, wl_shm_interface, version, 1);
     } else if (what == zwlr_layer_shell_v1_interface.name) {
@@ -176,13 +178,11 @@ void WaylandFlies::OnGlobal(wl_registry* registry, std::uint32_t name, const cha
             registry, name, wp_fractional_scale_manager_v1_interface, version, 1);
     } else if (what == wl_seat_interface.name && seat_ == nullptr) {
         seat_ = Bind<wl_seat>(registry, name, wl_seat_interface, version, 5);
-        seatName_ = name;
         wl_seat_add_listener(seat_, &kSeatListener, this);
     } else if (what == wl_output_interface.name) {
         auto* output = Bind<wl_output>(registry, name, wl_output_interface, version, 4);
         // Outputs told before the layer shell get their overlays once every global is known.
-        if (globals_.LayerShell != nullptr && globals_.Compositor != nullptr &&
-            globals_.Shm != nullptr) {
+        if (pictures_ != nullptr) {
             AddOverlay(output, name);
         } else {
             unboundOutputs_.emplace_back(name, output);
@@ -196,6 +196,10 @@ void WaylandFlies::OnGlobalRemove(std::uint32_t name) {
                      [name](const auto& overlay) { return overlay->Name() == name; });
     if (found != overlays_.end()) {
         if (placedOn_ == found->get()) {
+            // Its surface goes with it: the flies' subsurfaces are made again on the next.
+            for (const auto& [id, window] : windows_) {
+                window->Detach();
+            }
             placedOn_ = nullptr;
         }
         overlays_.erase(found);
@@ -205,8 +209,10 @@ void WaylandFlies::OnGlobalRemove(std::uint32_t name) {
 
 void WaylandFlies::AddOverlay(wl_output* output, std::uint32_t name) {
     overlays_.push_back(std::make_unique<WaylandOverlay>(globals_, output, name, top_, [this] {
-        // A new size or scale: the flies' input region is measured anew.
-        inputChanged_ = inputUrgent_ = true;
+        // A new size or scale: the flies are shown anew, at the scale's pictures and places.
+        for (const auto& [id, window] : windows_) {
+            Place(*window);
+        }
     }));
 }
 
@@ -224,8 +230,13 @@ std::optional<Rect> WaylandFlies::WorkArea() const {
     if (primary == nullptr) {
         return std::nullopt;
     }
-    const Size size = primary->Canvas().Extent();
+    const Size size = primary->DeviceSize();
     return Rect{0, 0, size.Width, size.Height};
+}
+
+Rect WaylandFlies::LogicalWorkArea() const {
+    const Size size = placedOn_->LogicalSize();
+    return {0, 0, size.Width, size.Height};
 }
 
 void WaylandFlies::PlaceAll() {
@@ -233,61 +244,16 @@ void WaylandFlies::PlaceAll() {
     if (primary == placedOn_) {
         return;
     }
-    if (placedOn_ != nullptr) {
-        for (const auto& [id, window] : windows_) {
-            placedOn_->Canvas().Set(id, {}, nullptr);
-        }
-    }
-    placedOn_ = primary;
     for (const auto& [id, window] : windows_) {
+        window->Detach();
         Place(*window);
     }
+    placedOn_ = primary;
 }
 
-void WaylandFlies::Place(const WaylandFlyWindow& window, bool step) {
-    if (placedOn_ == nullptr) {
-        return;
-    }
-    const bool shown = window.IsVisible() && window.Picture() != nullptr;
-    placedOn_->Canvas().Set(window.Id(), window.At(), shown ? &window.Picture()->Picture : nullptr);
-    inputChanged_ = true;
-    inputUrgent_ = inputUrgent_ || !step;
-}
-
-std::vector<Rect> WaylandFlies::InputRegion(double scale) {
-    // The squares of every fly, and the rectangle around each fly's.
-    std::vector<Rect> region;
-    std::vector<Rect> bounds;
-    for (const auto& [id, window] : windows_) {
-        const CachedSprite* sprite = window->Picture();
-        if (!window->IsVisible() || !window->InputEnabled() || sprite == nullptr) {
-            continue;
-        }
-        // Squares of a few pixels: a quarter of the rectangles of the visible pixels themselves
-        // (see Flush for their cost), and a click beside a fly still reaches the window below.
-        auto [found, made] = pictureInput_.try_emplace(sprite->Id);
-        if (made) {
-            found->second = VisibleRects(
-                sprite->Picture, std::max(1, static_cast<int>(std::lround(kInputSquare * scale))));
-        }
-        if (found->second.empty()) {
-            continue;
-        }
-        const std::size_t first = region.size();
-        const Point at = window->At();
-        for (const Rect& rect : found->second) {
-            region.push_back(LogicalCover(
-                {at.Left + rect.Left, at.Top + rect.Top, rect.Width, rect.Height}, scale));
-        }
-        bounds.push_back(region.back());
-        for (std::size_t i = first; i < region.size(); ++i) {
-            bounds.back() = Bounding(bounds.back(), region[i]);
-        }
-    }
-    // NOTE: libwayland drops the connection when a burst of requests finds the socket full:
-    // 500 flies' squares (about 4,500 rectangles, 100 kB) did. So many flies take their input
-    // on the rectangle around their visible pixels.
-    return region.size() <= kMaxInputRects ? region : bounds;
+void WaylandFlies::Place(WaylandFlyWindow& window) {
+    window.changed_ = true;
+    changed_ = true;
 }
 
 void WaylandFlies::Dispatch() {
@@ -317,25 +283,26 @@ void WaylandFlies::Flush() {
     }
     PlaceAll();
     try {
-        for (const auto& overlay : overlays_) {
-            // NOTE: the compositor merges a new input region rectangle by rectangle, at a cost
-            // that grows with the square of their number: with 99 flies, a region at every
-            // frame took sway (pixman) more time than drawing them. A walking fly's input
-            // follows it ten times a second; one that stands still under the pointer has it
-            // where it stands, and a fly shown or hidden changes it at the next frame.
-            const auto now = std::chrono::steady_clock::now();
-            if (overlay.get() == placedOn_ && inputChanged_ && overlay->ReadyForFrame() &&
-                (inputUrgent_ || now - inputSent_ >= kInputInterval)) {
-                overlay->SetInputRegion(InputRegion(overlay->Scale()));
-                inputChanged_ = inputUrgent_ = false;
-                inputSent_ = now;
+        // NOTE: the flies' subsurfaces are synchronized: what they are sent waits for the
+        // overlay's commit, so that every fly moves in the same frame, once a frame.
+        if (placedOn_ != nullptr && changed_ && placedOn_->ReadyForFrame()) {
+            changed_ = false;
+            const Rect clip = LogicalWorkArea();
+            for (const auto& [id, window] : windows_) {
+                if (window->changed_) {
+                    window->Apply(*placedOn_, clip);
+                }
             }
+            placedOn_->WantCommit();
+        }
+        for (const auto& overlay : overlays_) {
             if (overlay->WantsFrame()) {
                 overlay->Commit();
             }
         }
     } catch (const Failure& failure) {
-        // The frame waits for the next flush; the flies walk on.
+        // What is left waits for the next flush; the flies walk on.
+        changed_ = true;
         std::fprintf(stderr, "%s\n", failure.what());
     }
     wl_display_flush(display_);
@@ -362,25 +329,34 @@ void WaylandFlies::SetCursor(std::uint32_t serial) {
                           static_cast<std::int32_t>(image->hotspot_y));
 }
 
+std::uint32_t WaylandFlies::FlyOf(wl_surface* surface) const {
+    for (const auto& [id, window] : windows_) {
+        if (window->surface_ == surface) {
+            return id;
+        }
+    }
+    return 0;
+}
+
 void WaylandFlies::PointerAt(wl_surface* surface, wl_fixed_t x, wl_fixed_t y) {
     pointerSurface_ = surface;
-    if (placedOn_ == nullptr || surface != placedOn_->Surface()) {
+    const std::uint32_t fly = FlyOf(surface);
+    if (fly == 0 || placedOn_ == nullptr) {
         return;
     }
+    const WaylandFlyWindow& window = *windows_.at(fly);
     const double scale = placedOn_->Scale();
-    pointerX_ = static_cast<int>(wl_fixed_to_double(x) * scale);
-    pointerY_ = static_cast<int>(wl_fixed_to_double(y) * scale);
-    if (const std::uint32_t fly = placedOn_->Canvas().ItemAt(pointerX_, pointerY_)) {
-        input_.push_back({fly, false});
-    }
+    const Point place = window.place_.value_or(Point{});
+    pointerX_ = static_cast<int>((place.Left + wl_fixed_to_double(x)) * scale);
+    pointerY_ = static_cast<int>((place.Top + wl_fixed_to_double(y)) * scale);
+    input_.push_back({fly, false});
 }
 
 void WaylandFlies::Button(std::uint32_t time, std::uint32_t button, std::uint32_t state) {
-    if (button != BTN_LEFT || state != WL_POINTER_BUTTON_STATE_PRESSED || placedOn_ == nullptr ||
-        pointerSurface_ != placedOn_->Surface()) {
+    if (button != BTN_LEFT || state != WL_POINTER_BUTTON_STATE_PRESSED) {
         return;
     }
-    const std::uint32_t fly = placedOn_->Canvas().ItemAt(pointerX_, pointerY_);
+    const std::uint32_t fly = FlyOf(pointerSurface_);
     if (fly != 0 && doubleClick_.Press(fly, time, pointerX_, pointerY_)) {
         input_.push_back({fly, true});
     }
@@ -392,13 +368,13 @@ void WaylandFlies::DeliverInput() {
     for (const FlyInput& each : input) {
         // A fly may be destroyed inside its handler; the next one is looked up afresh.
         const auto found = windows_.find(each.Fly);
-        if (found == windows_.end() || !found->second->InputEnabled()) {
+        if (found == windows_.end() || !found->second->inputEnabled_) {
             continue;
         }
         if (each.DoubleClick) {
-            found->second->Events().OnDoubleClick();
+            found->second->events_.OnDoubleClick();
         } else {
-            found->second->Events().OnMouseMove();
+            found->second->events_.OnMouseMove();
         }
     }
 }
