@@ -95,4 +95,18 @@ Point LogicalPlace(Point device, double scale) {
     return {snap(device.Left), snap(device.Top)};
 }
 
+Rect WorkAreaOnOutput(const Rect& area, double factor, Point origin, Size size) {
+    factor = factor > 0 ? factor : 1;
+    const int left = std::max(0, static_cast<int>(std::ceil(area.Left / factor)) - origin.Left);
+    const int top = std::max(0, static_cast<int>(std::ceil(area.Top / factor)) - origin.Top);
+    const int right = std::min(
+        size.Width, static_cast<int>(std::floor((area.Left + area.Width) / factor)) - origin.Left);
+    const int bottom = std::min(
+        size.Height, static_cast<int>(std::floor((area.Top + area.Height) / factor)) - origin.Top);
+    if (right <= left || bottom <= top) {
+        return {0, 0, size.Width, size.Height};
+    }
+    return {left, top, right - left, bottom - top};
+}
+
 }  // namespace quillop

@@ -1,6 +1,7 @@
 // Where a picture shows on a display whose logical pixels are several device pixels each (a
 // Wayland output's scale): the rectangles of its visible pixels, which take pointer input, in
-// either kind of pixel, and the logical places at which its device pixels stay whole.
+// either kind of pixel, the logical places at which its device pixels stay whole, and the work
+// area within an output.
 #pragma once
 
 #include <vector>
@@ -29,5 +30,10 @@ int LogicalGrid(double scale);
 // The logical place nearest to a device position on the LogicalGrid, where a picture's
 // corner falls on a whole device pixel and the picture shows unblurred.
 Point LogicalPlace(Point device, double scale);
+
+// The work area on an output, in its logical pixels from its corner: `area`, in pixels that
+// are the outputs' logical pixels times `factor`, within the output at `origin` (logical) of
+// `size`; the whole output when the two do not meet.
+Rect WorkAreaOnOutput(const Rect& area, double factor, Point origin, Size size);
 
 }  // namespace quillop

@@ -17,8 +17,9 @@ set(_problems "")
 # A platform's own headers.
 set(_system_win32 "^<(windows|shellapi|commctrl|shlobj|winreg|objbase)\\.h>$")
 set(_system_x11 "^<xcb/")
-# Wayland: libwayland and the protocols' headers that wayland-scanner makes.
-set(_system_wayland "^<(wayland-[a-z-]+|[a-z0-9-]+-client-protocol)\\.h>$")
+# Wayland: libwayland and the protocols' headers that wayland-scanner makes, and XCB for what
+# the compositor tells only XWayland's programs.
+set(_system_wayland "^<((wayland-[a-z-]+|[a-z0-9-]+-client-protocol)\\.h>$|xcb/)")
 # The Qt shell is the Linux one: the system's POSIX headers are its platform too.
 set(_system_posix "^<((unistd|fcntl|dlfcn|signal|poll|stdio)\\.h>$|sys/)")
 set(_system_qt "^<(Q|(unistd|fcntl|dlfcn|signal|poll)\\.h>$|sys/)")

@@ -68,14 +68,6 @@ bool ProbeWaylandDisplay(std::string& why) {
         why = "the compositor at " + name + " offers no layer shell";
         return false;
     }
-    // NOTE: Plasma's panels are no layer surfaces, and KWin 5.27 lays the overlay over them, so
-    // the flies would walk onto the panels. There the flies go through XWayland, whose work
-    // area KWin keeps, unless the user asks for this display by name.
-    const std::string desktops = ":" + Setting("XDG_CURRENT_DESKTOP") + ":";
-    if (desktops.find(":KDE:") != std::string::npos && Setting("QUILLOP_DISPLAY") != "wayland") {
-        why = "Plasma's panels are no layer surfaces (QUILLOP_DISPLAY=wayland puts flies on them)";
-        return false;
-    }
     why = "the compositor at " + name + " offers the layer shell";
     return true;
 }

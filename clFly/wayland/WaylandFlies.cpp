@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "clFly/Failure.h"
@@ -98,6 +99,13 @@ WaylandFlies::WaylandFlies(const FlyDisplaySetup& setup)
         throw Failure("The Wayland compositor offers no layer shell for the flies");
     }
     pictures_ = std::make_unique<WaylandPictures>(globals_);
+    // NOTE: KWin lays the overlay over Plasma's panels, which are no layer surfaces; the room
+    // they leave is read where KWin keeps it for X programs.
+    const char* desktops = std::getenv("XDG_CURRENT_DESKTOP");
+    if (desktops != nullptr &&
+        (":" + std::string(desktops) + ":").find(":KDE:") != std::string::npos) {
+        plasmaWorkArea_ = std::make_unique<XWaylandWorkArea>();
+    }
     for (const auto& [name, output] : unboundOutputs_) {
         AddOverlay(output, name);
     }
@@ -230,13 +238,43 @@ std::optional<Rect> WaylandFlies::WorkArea() const {
     if (primary == nullptr) {
         return std::nullopt;
     }
+    const Rect area = LogicalWorkArea();
+    const double scale = primary->Scale();
+    const auto device = [scale](int logical) {
+        return static_cast<int>(std::lround(logical * scale));
+    };
+    return Rect{device(area.Left), device(area.Top),
+                device(area.Left + area.Width) - device(area.Left),
+                device(area.Top + area.Height) - device(area.Top)};
+}
+
+std::optional<Rect> WaylandFlies::ScreenBounds() const {
+    const WaylandOverlay* primary = Primary();
+    if (primary == nullptr) {
+        return std::nullopt;
+    }
     const Size size = primary->DeviceSize();
     return Rect{0, 0, size.Width, size.Height};
 }
 
 Rect WaylandFlies::LogicalWorkArea() const {
-    const Size size = placedOn_->LogicalSize();
-    return {0, 0, size.Width, size.Height};
+    const WaylandOverlay* primary = placedOn_ != nullptr ? placedOn_ : Primary();
+    const Size size = primary->LogicalSize();
+    const std::optional<Rect> area =
+        plasmaWorkArea_ != nullptr ? plasmaWorkArea_->Area() : std::nullopt;
+    if (!area || !primary->CoversOutput()) {
+        return {0, 0, size.Width, size.Height};
+    }
+    // XWayland's root spans the outputs' logical pixels, or their device pixels where X
+    // programs scale themselves.
+    int span = 0;
+    for (const auto& overlay : overlays_) {
+        if (overlay->Configured()) {
+            span = std::max(span, overlay->Position().Left + overlay->LogicalSize().Width);
+        }
+    }
+    const double factor = span > 0 ? double(plasmaWorkArea_->Root().Width) / span : 1;
+    return WorkAreaOnOutput(*area, factor, primary->Position(), size);
 }
 
 void WaylandFlies::PlaceAll() {
@@ -282,6 +320,11 @@ void WaylandFlies::Flush() {
         return;
     }
     PlaceAll();
+    if (plasmaWorkArea_ != nullptr && plasmaWorkArea_->Update()) {
+        for (const auto& [id, window] : windows_) {
+            Place(*window);
+        }
+    }
     try {
         // NOTE: the flies' subsurfaces are synchronized: what they are sent waits for the
         // overlay's commit, so that every fly moves in the same frame, once a frame.

@@ -23,6 +23,7 @@
 #include "clFly/FlyTimers.h"
 #include "clFly/wayland/WaylandOverlay.h"
 #include "clFly/wayland/WaylandPictures.h"
+#include "clFly/wayland/XWaylandWorkArea.h"
 
 namespace quillop {
 
@@ -41,7 +42,7 @@ class WaylandFlies final : public FlyDisplay {
     // The flies take the scale of their output instead of the toolkit's.
     void SetScale(double) override {}
     std::optional<Rect> WorkArea() const override;
-    std::optional<Rect> ScreenBounds() const override { return WorkArea(); }
+    std::optional<Rect> ScreenBounds() const override;
     void SetRaisedWindows(std::vector<RaisedWindow>) override {}
     int WakeDescriptor() const override { return wl_display_get_fd(display_); }
     // Takes the compositor's events, draws a frame on each overlay that is ready for one and
@@ -120,6 +121,8 @@ class WaylandFlies final : public FlyDisplay {
     // Whether some fly has changes that wait for the next frame.
     bool changed_ = false;
     std::unique_ptr<WaylandPictures> pictures_;
+    // Plasma's work area, which its layer shell does not keep (null elsewhere).
+    std::unique_ptr<XWaylandWorkArea> plasmaWorkArea_;
 };
 
 // A fly window: a subsurface of the primary overlay, which shows the fly's picture where it

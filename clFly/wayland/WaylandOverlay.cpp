@@ -1,6 +1,7 @@
 #include "clFly/wayland/WaylandOverlay.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <utility>
 
 namespace quillop {
@@ -27,9 +28,18 @@ const zwlr_layer_surface_v1_listener WaylandOverlay::kLayerListener = {
 };
 
 const wl_output_listener WaylandOverlay::kOutputListener = {
-    .geometry = [](void*, wl_output*, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
-                   std::int32_t, const char*, const char*, std::int32_t) {},
-    .mode = [](void*, wl_output*, std::uint32_t, std::int32_t, std::int32_t, std::int32_t) {},
+    .geometry =
+        [](void* data, wl_output*, std::int32_t x, std::int32_t y, std::int32_t, std::int32_t,
+           std::int32_t, const char*, const char*, std::int32_t) {
+            static_cast<WaylandOverlay*>(data)->position_ = {x, y};
+        },
+    .mode =
+        [](void* data, wl_output*, std::uint32_t flags, std::int32_t width, std::int32_t height,
+           std::int32_t) {
+            if ((flags & WL_OUTPUT_MODE_CURRENT) != 0) {
+                static_cast<WaylandOverlay*>(data)->mode_ = {width, height};
+            }
+        },
     .done = [](void* data, wl_output*) { static_cast<WaylandOverlay*>(data)->Changed(); },
     .scale = [](void* data, wl_output*,
                 std::int32_t factor) { static_cast<WaylandOverlay*>(data)->outputScale_ = factor; },
@@ -117,6 +127,14 @@ void WaylandOverlay::DestroyLayerSurface() {
         wl_surface_attach(surface_, nullptr, 0, 0);
         wl_surface_commit(surface_);
     }
+}
+
+bool WaylandOverlay::CoversOutput() const {
+    // The output's mode may be turned a quarter.
+    const Size device = DeviceSize();
+    const auto near = [](int a, int b) { return std::abs(a - b) <= 1; };
+    return (near(device.Width, mode_.Width) && near(device.Height, mode_.Height)) ||
+           (near(device.Width, mode_.Height) && near(device.Height, mode_.Width));
 }
 
 Size WaylandOverlay::DeviceSize() const {

@@ -47,6 +47,10 @@ class WaylandOverlay {
     wl_surface* Surface() const { return surface_; }
     // Whether the compositor gave the overlay its size.
     bool Configured() const { return layer_ != nullptr && logicalWidth_ > 0; }
+    // Where the output stands among the outputs, in logical pixels.
+    Point Position() const { return position_; }
+    // Whether the compositor gave the overlay the whole output, panels and all.
+    bool CoversOutput() const;
     // The size the compositor gave, in logical and in device pixels.
     Size LogicalSize() const { return {logicalWidth_, logicalHeight_}; }
     Size DeviceSize() const;
@@ -85,6 +89,8 @@ class WaylandOverlay {
     wl_output* output_;
     std::uint32_t name_;
     std::string outputName_;
+    Point position_;
+    Size mode_;
     bool top_;
     std::function<void()> changed_;
     wl_surface* surface_ = nullptr;

@@ -54,5 +54,16 @@ TEST(PictureRegionsTest, PlacesFallOnWholeDevicePixels) {
     EXPECT_EQ(LogicalPlace({123, 45}, 1.0), (Point{123, 45}));
 }
 
+TEST(PictureRegionsTest, TheWorkAreaOnAnOutputIsTheRoomItLeavesThere) {
+    // A panel 44 high at the top of the first of two outputs, in logical pixels, then in
+    // pixels of twice the size; the second output keeps its whole area.
+    EXPECT_EQ(WorkAreaOnOutput({0, 44, 1920, 1036}, 1, {0, 0}, {1920, 1080}),
+              (Rect{0, 44, 1920, 1036}));
+    EXPECT_EQ(WorkAreaOnOutput({0, 88, 3840, 2072}, 2, {0, 0}, {1920, 1080}),
+              (Rect{0, 44, 1920, 1036}));
+    EXPECT_EQ(WorkAreaOnOutput({0, 44, 1920, 1036}, 1, {1920, 0}, {1280, 1024}),
+              (Rect{0, 0, 1280, 1024}));
+}
+
 }  // namespace
 }  // namespace quillop

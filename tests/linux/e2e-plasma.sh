@@ -2,7 +2,8 @@
 # The program on KDE Plasma's Wayland desktop: headless KWin with XWayland and plasmashell, its
 # panel at the top with the StatusNotifierItem tray. The icon registers, two activations bring
 # the settings window, and "Exit" from its menu ends the program, which writes its settings.
-# With 99 flies, XWayland keeps answering for a minute and the flies keep out of the panel.
+# With 99 flies through XWayland, XWayland keeps answering for a minute and the flies keep out
+# of the panel; left to choose, the program puts them on the layer shell, out of the panel too.
 set -euo pipefail
 QUILLOP_RIG_HINT=" --desktops"
 source "$(dirname "$0")/e2e-wayland-lib.sh"
@@ -53,8 +54,7 @@ KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1 "$work/kwin_wayland" --virtual --width 12
     --xwayland --socket wayland-1 --no-lockscreen >"$work/kwin.log" 2>&1 &
 started+=($!)
 export WAYLAND_DISPLAY=wayland-1
-# The flies through XWayland (KWin and sway offer the layer shell too); QUILLOP_DISPLAY=x11
-# comes from e2e-lib.sh.
+# The flies through XWayland until the last check: QUILLOP_DISPLAY=x11 comes from e2e-lib.sh.
 use_xwayland $!
 # As startplasma does, so that the services D-Bus starts for plasmashell find the displays.
 dbus-update-activation-environment DISPLAY WAYLAND_DISPLAY XDG_CURRENT_DESKTOP \
@@ -84,14 +84,36 @@ check_menu_exit 12 1
 
 check_many_flies 99 60
 
-# Left to choose, the program goes through XWayland here: KWin lays a layer-shell overlay over
-# Plasma's panels.
-QUILLOP_DISPLAY="" start_with_settings 3 1
+# Left to choose, the program puts its flies on KWin's layer shell. KWin lays the overlay over
+# the panel, which is no layer surface; the flies keep to the work area it keeps for X programs:
+# with 99 flies the panel right of the tray stays as it was until a fly comes within 30 px of it.
+top=$(work_area_top)
+"$DESKTOPSHOT" "$work/before.png" || fail "no screenshot of the desktop"
+QUILLOP_DISPLAY="" start_with_settings 99 1
 wait_until "the program chose no display (log: $work/quillop.log)" grep -qs "flies on" \
     "$work/quillop.log"
-grep -q "flies on x11" "$work/quillop.log" || fail "on Plasma: $(head -n 1 "$work/quillop.log")"
-wait_for_flies 3 -eq
-echo "left to choose: $(head -n 1 "$work/quillop.log")"
+grep -q "flies on wayland" "$work/quillop.log" || fail "on Plasma: $(head -n 1 "$work/quillop.log")"
+# near_panel: a screenshot differs from the one before in the 30 rows below the panel; fails the
+# test when it differs on the panel right of the tray.
+near_panel() {
+    local status=0
+    "$DESKTOPSHOT" "$work/now.png" 2>/dev/null || return 1
+    convert "$work/before.png" -depth 8 "rgb:$work/before.rgb"
+    convert "$work/now.png" -depth 8 "rgb:$work/now.rgb"
+    python3 -c 'import sys
+before, now = open(sys.argv[1], "rb").read(), open(sys.argv[2], "rb").read()
+width, top = int(sys.argv[3]), int(sys.argv[4])
+row = lambda data, y, x0, x1: data[(y * width + x0) * 3:(y * width + x1) * 3]
+if any(row(before, y, width * 2 // 5, width) != row(now, y, width * 2 // 5, width) for y in range(top)):
+    sys.exit(2)
+sys.exit(0 if any(row(before, y, 0, width) != row(now, y, 0, width) for y in range(top, top + 30)) else 1)' \
+        "$work/before.rgb" "$work/now.rgb" "$(convert "$work/now.png" -format %w info:)" "$top" ||
+        status=$?
+    ((status != 2)) || fail "a native fly was drawn over the panel (rows 0 to $((top - 1)))"
+    return "$status"
+}
+wait_until -t 60 "no native fly came within 30 px of the panel" near_panel
+echo "left to choose: $(head -n 1 "$work/quillop.log"); a fly came up to the panel, none onto it"
 kill -TERM "$quillop_pid"
 wait_for_exit
 
