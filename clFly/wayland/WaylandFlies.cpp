@@ -10,11 +10,17 @@
 #include <cstring>
 
 #include "clFly/Failure.h"
-#include "clFly/PictureRegions.h"
 
 namespace quillop {
 
 namespace {
+
+// The side of the squares, in logical pixels, in which a fly takes pointer input, and how
+// often the input of walking flies follows them.
+constexpr int kInputSquare = 4;
+constexpr std::chrono::milliseconds kInputInterval{100};
+// The most rectangles of the input region sent at once.
+constexpr std::size_t kMaxInputRects = 1500;
 
 // How many round trips the compositor may take to size the first overlay.
 constexpr int kConfigureTrips = 5;
@@ -93,18 +99,17 @@ WaylandFlies::WaylandFlies(const FlyDisplaySetup& setup)
     }
     registry_ = wl_display_get_registry(display_);
     wl_registry_add_listener(registry_, &kRegistryListener, this);
-    wl_display_roundtrip(display_);
-    if (globals_.Compositor == nullptr || globals_.Subcompositor == nullptr ||
-        globals_.Shm == nullptr || globals_.LayerShell == nullptr) {
-        throw Failure("The Wayland compositor offers no layer shell for the flies");
-    }
-    pictures_ = std::make_unique<WaylandPictures>(globals_);
     // NOTE: KWin lays the overlay over Plasma's panels, which are no layer surfaces; the room
     // they leave is read where KWin keeps it for X programs.
     const char* desktops = std::getenv("XDG_CURRENT_DESKTOP");
     if (desktops != nullptr &&
         (":" + std::string(desktops) + ":").find(":KDE:") != std::string::npos) {
         plasmaWorkArea_ = std::make_unique<XWaylandWorkArea>();
+    }
+    wl_display_roundtrip(display_);
+    if (globals_.Compositor == nullptr || globals_.Shm == nullptr ||
+        globals_.LayerShell == nullptr) {
+        throw Failure("The Wayland compositor offers no layer shell for the flies");
     }
     for (const auto& [name, output] : unboundOutputs_) {
         AddOverlay(output, name);
@@ -120,7 +125,6 @@ WaylandFlies::WaylandFlies(const FlyDisplaySetup& setup)
 }
 
 WaylandFlies::~WaylandFlies() {
-    pictures_.reset();
     overlays_.clear();
     for (const auto& [name, output] : unboundOutputs_) {
         wl_output_destroy(output);
@@ -149,9 +153,6 @@ WaylandFlies::~WaylandFlies() {
     if (globals_.Shm != nullptr) {
         wl_shm_destroy(globals_.Shm);
     }
-    if (globals_.Subcompositor != nullptr) {
-        wl_subcompositor_destroy(globals_.Subcompositor);
-    }
     if (globals_.Compositor != nullptr) {
         wl_compositor_destroy(globals_.Compositor);
     }
@@ -167,9 +168,6 @@ void WaylandFlies::OnGlobal(wl_registry* registry, std::uint32_t name, const cha
     if (what == wl_compositor_interface.name) {
         globals_.Compositor =
             Bind<wl_compositor>(registry, name, wl_compositor_interface, version, 4);
-    } else if (what == wl_subcompositor_interface.name) {
-        globals_.Subcompositor =
-            Bind<wl_subcompositor>(registry, name, wl_subcompositor_interface, version, 1);
     } else if (what == wl_shm_interface.name) {
         globals_.Shm = Bind<wl_shm>(registry, name, wl_shm_interface, version, 1);
     } else if (what == zwlr_layer_shell_v1_interface.name) {
@@ -186,11 +184,13 @@ void WaylandFlies::OnGlobal(wl_registry* registry, std::uint32_t name, const cha
             registry, name, wp_fractional_scale_manager_v1_interface, version, 1);
     } else if (what == wl_seat_interface.name && seat_ == nullptr) {
         seat_ = Bind<wl_seat>(registry, name, wl_seat_interface, version, 5);
+        seatName_ = name;
         wl_seat_add_listener(seat_, &kSeatListener, this);
     } else if (what == wl_output_interface.name) {
         auto* output = Bind<wl_output>(registry, name, wl_output_interface, version, 4);
         // Outputs told before the layer shell get their overlays once every global is known.
-        if (pictures_ != nullptr) {
+        if (globals_.LayerShell != nullptr && globals_.Compositor != nullptr &&
+            globals_.Shm != nullptr) {
             AddOverlay(output, name);
         } else {
             unboundOutputs_.emplace_back(name, output);
@@ -204,10 +204,6 @@ void WaylandFlies::OnGlobalRemove(std::uint32_t name) {
                      [name](const auto& overlay) { return overlay->Name() == name; });
     if (found != overlays_.end()) {
         if (placedOn_ == found->get()) {
-            // Its surface goes with it: the flies' subsurfaces are made again on the next.
-            for (const auto& [id, window] : windows_) {
-                window->Detach();
-            }
             placedOn_ = nullptr;
         }
         overlays_.erase(found);
@@ -217,10 +213,8 @@ void WaylandFlies::OnGlobalRemove(std::uint32_t name) {
 
 void WaylandFlies::AddOverlay(wl_output* output, std::uint32_t name) {
     overlays_.push_back(std::make_unique<WaylandOverlay>(globals_, output, name, top_, [this] {
-        // A new size or scale: the flies are shown anew, at the scale's pictures and places.
-        for (const auto& [id, window] : windows_) {
-            Place(*window);
-        }
+        // A new size or scale: the flies' input region is measured anew.
+        inputChanged_ = inputUrgent_ = true;
     }));
 }
 
@@ -238,14 +232,7 @@ std::optional<Rect> WaylandFlies::WorkArea() const {
     if (primary == nullptr) {
         return std::nullopt;
     }
-    const Rect area = LogicalWorkArea();
-    const double scale = primary->Scale();
-    const auto device = [scale](int logical) {
-        return static_cast<int>(std::lround(logical * scale));
-    };
-    return Rect{device(area.Left), device(area.Top),
-                device(area.Left + area.Width) - device(area.Left),
-                device(area.Top + area.Height) - device(area.Top)};
+    return DeviceWorkArea(*primary);
 }
 
 std::optional<Rect> WaylandFlies::ScreenBounds() const {
@@ -253,28 +240,37 @@ std::optional<Rect> WaylandFlies::ScreenBounds() const {
     if (primary == nullptr) {
         return std::nullopt;
     }
-    const Size size = primary->DeviceSize();
+    const Size size = primary->Canvas().Extent();
     return Rect{0, 0, size.Width, size.Height};
 }
 
-Rect WaylandFlies::LogicalWorkArea() const {
-    const WaylandOverlay* primary = placedOn_ != nullptr ? placedOn_ : Primary();
-    const Size size = primary->LogicalSize();
+Rect WaylandFlies::LogicalWorkArea(const WaylandOverlay& overlay) const {
+    const Size size = overlay.LogicalSize();
     const std::optional<Rect> area =
         plasmaWorkArea_ != nullptr ? plasmaWorkArea_->Area() : std::nullopt;
-    if (!area || !primary->CoversOutput()) {
+    if (!area || !overlay.CoversOutput()) {
         return {0, 0, size.Width, size.Height};
     }
     // XWayland's root spans the outputs' logical pixels, or their device pixels where X
     // programs scale themselves.
     int span = 0;
-    for (const auto& overlay : overlays_) {
-        if (overlay->Configured()) {
-            span = std::max(span, overlay->Position().Left + overlay->LogicalSize().Width);
+    for (const auto& each : overlays_) {
+        if (each->Configured()) {
+            span = std::max(span, each->Position().Left + each->LogicalSize().Width);
         }
     }
     const double factor = span > 0 ? double(plasmaWorkArea_->Root().Width) / span : 1;
-    return WorkAreaOnOutput(*area, factor, primary->Position(), size);
+    return WorkAreaOnOutput(*area, factor, overlay.Position(), size);
+}
+
+Rect WaylandFlies::DeviceWorkArea(const WaylandOverlay& overlay) const {
+    const Rect area = LogicalWorkArea(overlay);
+    const double scale = overlay.Scale();
+    const auto device = [scale](int logical) {
+        return static_cast<int>(std::lround(logical * scale));
+    };
+    return {device(area.Left), device(area.Top), device(area.Left + area.Width) - device(area.Left),
+            device(area.Top + area.Height) - device(area.Top)};
 }
 
 void WaylandFlies::PlaceAll() {
@@ -282,16 +278,69 @@ void WaylandFlies::PlaceAll() {
     if (primary == placedOn_) {
         return;
     }
-    for (const auto& [id, window] : windows_) {
-        window->Detach();
-        Place(*window);
+    if (placedOn_ != nullptr) {
+        for (const auto& [id, window] : windows_) {
+            placedOn_->Canvas().Set(id, {}, nullptr);
+        }
     }
     placedOn_ = primary;
+    for (const auto& [id, window] : windows_) {
+        Place(*window);
+    }
 }
 
-void WaylandFlies::Place(WaylandFlyWindow& window) {
-    window.changed_ = true;
-    changed_ = true;
+void WaylandFlies::Place(const WaylandFlyWindow& window, bool step) {
+    if (placedOn_ == nullptr) {
+        return;
+    }
+    const bool shown = window.IsVisible() && window.Picture() != nullptr;
+    placedOn_->Canvas().Set(window.Id(), window.At(), shown ? &window.Picture()->Picture : nullptr);
+    inputChanged_ = true;
+    inputUrgent_ = inputUrgent_ || !step;
+}
+
+std::vector<Rect> WaylandFlies::InputRegion(const WaylandOverlay& overlay) {
+    const double scale = overlay.Scale();
+    const Rect clip = DeviceWorkArea(overlay);
+    // The squares of every fly within the work area, and the rectangle around each fly's.
+    std::vector<Rect> region;
+    std::vector<Rect> bounds;
+    for (const auto& [id, window] : windows_) {
+        const CachedSprite* sprite = window->Picture();
+        if (!window->IsVisible() || !window->InputEnabled() || sprite == nullptr) {
+            continue;
+        }
+        // Squares of a few pixels: a quarter of the rectangles of the visible pixels themselves
+        // (see Flush for their cost), and a click beside a fly still reaches the window below.
+        auto [found, made] = pictureInput_.try_emplace(sprite->Id);
+        if (made) {
+            found->second = VisibleRects(
+                sprite->Picture, std::max(1, static_cast<int>(std::lround(kInputSquare * scale))));
+        }
+        if (found->second.empty()) {
+            continue;
+        }
+        const std::size_t first = region.size();
+        const Point at = window->At();
+        for (const Rect& rect : found->second) {
+            const Rect shown = Intersection(
+                {at.Left + rect.Left, at.Top + rect.Top, rect.Width, rect.Height}, clip);
+            if (shown.Width > 0 && shown.Height > 0) {
+                region.push_back(LogicalCover(shown, scale));
+            }
+        }
+        if (region.size() == first) {
+            continue;
+        }
+        bounds.push_back(region.back());
+        for (std::size_t i = first; i < region.size(); ++i) {
+            bounds.back() = Bounding(bounds.back(), region[i]);
+        }
+    }
+    // NOTE: libwayland drops the connection when a burst of requests finds the socket full:
+    // 500 flies' squares (about 4,500 rectangles, 100 kB) did. So many flies take their input
+    // on the rectangle around their visible pixels.
+    return region.size() <= kMaxInputRects ? region : bounds;
 }
 
 void WaylandFlies::Dispatch() {
@@ -321,31 +370,35 @@ void WaylandFlies::Flush() {
     }
     PlaceAll();
     if (plasmaWorkArea_ != nullptr && plasmaWorkArea_->Update()) {
-        for (const auto& [id, window] : windows_) {
-            Place(*window);
-        }
+        inputChanged_ = inputUrgent_ = true;
+    }
+    if (placedOn_ != nullptr) {
+        // A fly that overhangs the work area is cut at its edge, where the panels begin.
+        const Rect clip = DeviceWorkArea(*placedOn_);
+        const Size size = placedOn_->Canvas().Extent();
+        placedOn_->Canvas().SetClip(
+            clip == Rect{0, 0, size.Width, size.Height} ? std::nullopt : std::optional<Rect>(clip));
     }
     try {
-        // NOTE: the flies' subsurfaces are synchronized: what they are sent waits for the
-        // overlay's commit, so that every fly moves in the same frame, once a frame.
-        if (placedOn_ != nullptr && changed_ && placedOn_->ReadyForFrame()) {
-            changed_ = false;
-            const Rect clip = LogicalWorkArea();
-            for (const auto& [id, window] : windows_) {
-                if (window->changed_) {
-                    window->Apply(*placedOn_, clip);
-                }
-            }
-            placedOn_->WantCommit();
-        }
         for (const auto& overlay : overlays_) {
+            // NOTE: the compositor merges a new input region rectangle by rectangle, at a cost
+            // that grows with the square of their number: with 99 flies, a region at every
+            // frame took sway (pixman) more time than drawing them. A walking fly's input
+            // follows it ten times a second; one that stands still under the pointer has it
+            // where it stands, and a fly shown or hidden changes it at the next frame.
+            const auto now = std::chrono::steady_clock::now();
+            if (overlay.get() == placedOn_ && inputChanged_ && overlay->ReadyForFrame() &&
+                (inputUrgent_ || now - inputSent_ >= kInputInterval)) {
+                overlay->SetInputRegion(InputRegion(*overlay));
+                inputChanged_ = inputUrgent_ = false;
+                inputSent_ = now;
+            }
             if (overlay->WantsFrame()) {
                 overlay->Commit();
             }
         }
     } catch (const Failure& failure) {
-        // What is left waits for the next flush; the flies walk on.
-        changed_ = true;
+        // The frame waits for the next flush; the flies walk on.
         std::fprintf(stderr, "%s\n", failure.what());
     }
     wl_display_flush(display_);
@@ -372,34 +425,25 @@ void WaylandFlies::SetCursor(std::uint32_t serial) {
                           static_cast<std::int32_t>(image->hotspot_y));
 }
 
-std::uint32_t WaylandFlies::FlyOf(wl_surface* surface) const {
-    for (const auto& [id, window] : windows_) {
-        if (window->surface_ == surface) {
-            return id;
-        }
-    }
-    return 0;
-}
-
 void WaylandFlies::PointerAt(wl_surface* surface, wl_fixed_t x, wl_fixed_t y) {
     pointerSurface_ = surface;
-    const std::uint32_t fly = FlyOf(surface);
-    if (fly == 0 || placedOn_ == nullptr) {
+    if (placedOn_ == nullptr || surface != placedOn_->Surface()) {
         return;
     }
-    const WaylandFlyWindow& window = *windows_.at(fly);
     const double scale = placedOn_->Scale();
-    const Point place = window.place_.value_or(Point{});
-    pointerX_ = static_cast<int>((place.Left + wl_fixed_to_double(x)) * scale);
-    pointerY_ = static_cast<int>((place.Top + wl_fixed_to_double(y)) * scale);
-    input_.push_back({fly, false});
+    pointerX_ = static_cast<int>(wl_fixed_to_double(x) * scale);
+    pointerY_ = static_cast<int>(wl_fixed_to_double(y) * scale);
+    if (const std::uint32_t fly = placedOn_->Canvas().ItemAt(pointerX_, pointerY_)) {
+        input_.push_back({fly, false});
+    }
 }
 
 void WaylandFlies::Button(std::uint32_t time, std::uint32_t button, std::uint32_t state) {
-    if (button != BTN_LEFT || state != WL_POINTER_BUTTON_STATE_PRESSED) {
+    if (button != BTN_LEFT || state != WL_POINTER_BUTTON_STATE_PRESSED || placedOn_ == nullptr ||
+        pointerSurface_ != placedOn_->Surface()) {
         return;
     }
-    const std::uint32_t fly = FlyOf(pointerSurface_);
+    const std::uint32_t fly = placedOn_->Canvas().ItemAt(pointerX_, pointerY_);
     if (fly != 0 && doubleClick_.Press(fly, time, pointerX_, pointerY_)) {
         input_.push_back({fly, true});
     }
@@ -411,13 +455,13 @@ void WaylandFlies::DeliverInput() {
     for (const FlyInput& each : input) {
         // A fly may be destroyed inside its handler; the next one is looked up afresh.
         const auto found = windows_.find(each.Fly);
-        if (found == windows_.end() || !found->second->inputEnabled_) {
+        if (found == windows_.end() || !found->second->InputEnabled()) {
             continue;
         }
         if (each.DoubleClick) {
-            found->second->events_.OnDoubleClick();
+            found->second->Events().OnDoubleClick();
         } else {
-            found->second->events_.OnMouseMove();
+            found->second->Events().OnMouseMove();
         }
     }
 }

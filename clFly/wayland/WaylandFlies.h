@@ -1,6 +1,5 @@
 // The native Wayland fly display: its own connection to the compositor, one overlay per output
-// (WaylandOverlay), and each fly window a subsurface of the primary output's overlay, which
-// shows one of the pictures shared by every fly and takes pointer input on its visible pixels.
+// (WaylandOverlay), and the fly windows as records drawn into the primary output's overlay.
 //
 // Errors: a compositor that cannot be reached, or offers no layer shell, throws Failure when
 // the display is made.
@@ -15,14 +14,13 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <utility>
+#include <unordered_map>
 #include <vector>
 
 #include "clFly/DoubleClick.h"
 #include "clFly/FlyDisplay.h"
 #include "clFly/FlyTimers.h"
 #include "clFly/wayland/WaylandOverlay.h"
-#include "clFly/wayland/WaylandPictures.h"
 #include "clFly/wayland/XWaylandWorkArea.h"
 
 namespace quillop {
@@ -76,21 +74,25 @@ class WaylandFlies final : public FlyDisplay {
     void AddOverlay(wl_output* output, std::uint32_t name);
     // The overlay the flies walk on: the first output's; null before it has a size.
     WaylandOverlay* Primary() const;
-    // Puts every fly on the primary overlay again (a new primary, or a new size or scale).
+    // The work area on an overlay, in its logical pixels.
+    Rect LogicalWorkArea(const WaylandOverlay& overlay) const;
+    // The work area on an overlay, in its device pixels.
+    Rect DeviceWorkArea(const WaylandOverlay& overlay) const;
+    // Puts every fly into the primary overlay again (a new primary, or a new size).
     void PlaceAll();
-    // Notes that a fly's place, picture or input changed, to be sent with the next frame.
-    void Place(WaylandFlyWindow& window);
-    // The work area on the primary overlay, in its logical pixels.
-    Rect LogicalWorkArea() const;
+    // Puts a fly's picture where it stands now, or takes it away; `step` for a fly that only
+    // walked on, whose input may follow it a little later.
+    void Place(const WaylandFlyWindow& window, bool step = false);
+    // An overlay's input region: the visible pixels of the flies that take input, within the
+    // work area.
+    std::vector<Rect> InputRegion(const WaylandOverlay& overlay);
     // Reads the compositor's events without waiting, and handles them.
     void Dispatch();
-    // Shows the arrow over a fly, which would otherwise show no pointer at all.
+    // Shows the arrow over the overlay, which would otherwise show no pointer at all.
     void SetCursor(std::uint32_t serial);
     // The pointer at (x, y) in the logical pixels of a surface.
     void PointerAt(wl_surface* surface, wl_fixed_t x, wl_fixed_t y);
     void Button(std::uint32_t time, std::uint32_t button, std::uint32_t state);
-    // The fly shown by a surface; 0 for none.
-    std::uint32_t FlyOf(wl_surface* surface) const;
     // Hands the flies what the pointer did to them.
     void DeliverInput();
     // Whether the flies are above the windows.
@@ -104,10 +106,11 @@ class WaylandFlies final : public FlyDisplay {
     std::vector<std::unique_ptr<WaylandOverlay>> overlays_;
     WaylandOverlay* placedOn_ = nullptr;
     wl_seat* seat_ = nullptr;
+    std::uint32_t seatName_ = 0;
     wl_pointer* pointer_ = nullptr;
     wl_cursor_theme* cursorTheme_ = nullptr;
     wl_surface* cursorSurface_ = nullptr;
-    // The surface under the pointer, and where in device pixels of the primary overlay.
+    // The surface under the pointer, and where on it in device pixels.
     wl_surface* pointerSurface_ = nullptr;
     int pointerX_ = 0;
     int pointerY_ = 0;
@@ -118,15 +121,19 @@ class WaylandFlies final : public FlyDisplay {
     std::map<std::uint32_t, WaylandFlyWindow*> windows_;
     std::uint32_t lastId_ = 0;
     bool top_ = true;
-    // Whether some fly has changes that wait for the next frame.
-    bool changed_ = false;
-    std::unique_ptr<WaylandPictures> pictures_;
+    // Whether the input region is to change, and whether at once (a fly shown, hidden or
+    // stopped taking input) rather than at the next turn; when it was last sent.
+    bool inputChanged_ = true;
+    bool inputUrgent_ = true;
+    std::chrono::steady_clock::time_point inputSent_;
+    // The rectangles of each picture's visible pixels, by the picture's cache id.
+    std::unordered_map<int, std::vector<Rect>> pictureInput_;
     // Plasma's work area, which its layer shell does not keep (null elsewhere).
     std::unique_ptr<XWaylandWorkArea> plasmaWorkArea_;
 };
 
-// A fly window: a subsurface of the primary overlay, which shows the fly's picture where it
-// stands once the overlay commits.
+// A fly window: a record of where the fly stands and which picture it shows, drawn into the
+// primary overlay with the others.
 class WaylandFlyWindow final : public FlyWindow, private TimerTarget {
   public:
     WaylandFlyWindow(WaylandFlies& display, FlyEvents& events, const Rect& bounds);
@@ -142,19 +149,14 @@ class WaylandFlyWindow final : public FlyWindow, private TimerTarget {
     void SetTopMost(bool topMost) override { display_.SetLayer(topMost); }
     double Scale() const override;
 
-  private:
-    friend class WaylandFlies;
+    std::uint32_t Id() const { return id_; }
+    FlyEvents& Events() { return events_; }
+    bool InputEnabled() const { return inputEnabled_; }
+    Point At() const { return at_; }
+    const CachedSprite* Picture() const { return sprite_; }
 
+  private:
     void OnTimerExpiry() override { events_.OnTimer(); }
-    // Sends what changed to the subsurface on the overlay, cut to `clip` (logical pixels).
-    void Apply(const WaylandOverlay& overlay, const Rect& clip);
-    // Shows the part `crop` of a picture (logical pixels).
-    void ShowPicture(const WaylandOverlay& overlay, const WaylandPictures::Picture& picture,
-                     const Rect& crop);
-    // Shows nothing until the next picture.
-    void Unmap();
-    // Takes the subsurface away from its overlay; the fly is shown again from scratch.
-    void Detach();
 
     WaylandFlies& display_;
     FlyEvents& events_;
@@ -164,15 +166,6 @@ class WaylandFlyWindow final : public FlyWindow, private TimerTarget {
     const CachedSprite* sprite_ = nullptr;
     bool visible_ = false;
     bool inputEnabled_ = true;
-    // The fly's surface, and what the compositor was last sent of it.
-    wl_surface* surface_ = nullptr;
-    wl_subsurface* subsurface_ = nullptr;
-    wp_viewport* viewport_ = nullptr;
-    const WaylandPictures::Picture* shown_ = nullptr;
-    bool shownInput_ = false;
-    Rect crop_;
-    std::optional<Point> place_;
-    bool changed_ = true;
 };
 
 }  // namespace quillop

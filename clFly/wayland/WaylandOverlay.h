@@ -1,7 +1,6 @@
 // One output's overlay: a layer-shell surface over the output's usable area (the panels keep
-// their exclusive zones), which shows a single transparent pixel and takes no input itself.
-// The flies are subsurfaces of the primary output's overlay; the overlay's size is their work
-// area, its scale theirs, and its commit moves them all at once.
+// their exclusive zones), drawn from a FlyCanvas in device pixels, taking pointer input only
+// where the flies' visible pixels are.
 //
 // Errors: a buffer that cannot be made throws Failure.
 #pragma once
@@ -15,7 +14,9 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "clFly/FlyCanvas.h"
 #include "clFly/wayland/WaylandShm.h"
 
 namespace quillop {
@@ -23,7 +24,6 @@ namespace quillop {
 // The compositor's globals the overlays are made with; the optional ones are null when absent.
 struct WaylandGlobals {
     wl_compositor* Compositor = nullptr;
-    wl_subcompositor* Subcompositor = nullptr;
     wl_shm* Shm = nullptr;
     zwlr_layer_shell_v1* LayerShell = nullptr;
     std::uint32_t LayerShellVersion = 0;
@@ -46,30 +46,25 @@ class WaylandOverlay {
     const std::string& OutputName() const { return outputName_; }
     wl_surface* Surface() const { return surface_; }
     // Whether the compositor gave the overlay its size.
-    bool Configured() const { return layer_ != nullptr && logicalWidth_ > 0; }
-    // Where the output stands among the outputs, in logical pixels.
+    bool Configured() const { return canvas_.Extent().Width > 0; }
+    // Where the output stands among the outputs, and the overlay's size, in logical pixels.
     Point Position() const { return position_; }
+    Size LogicalSize() const { return {logicalWidth_, logicalHeight_}; }
     // Whether the compositor gave the overlay the whole output, panels and all.
     bool CoversOutput() const;
-    // The size the compositor gave, in logical and in device pixels.
-    Size LogicalSize() const { return {logicalWidth_, logicalHeight_}; }
-    Size DeviceSize() const;
     // Device pixels per logical pixel.
     double Scale() const;
-    // Whether the fly pictures take the scale from a viewport (a fractional scale) rather than
-    // from the buffer scale.
-    bool Fractional() const { return fractional_ != nullptr && scale120_ != 0; }
-    // The whole-number buffer scale of the flies' pictures when not Fractional.
-    int BufferScale() const { return outputScale_; }
+    FlyCanvas& Canvas() { return canvas_; }
+    const FlyCanvas& Canvas() const { return canvas_; }
     // Puts the overlay above the windows or below them.
     void SetLayer(bool top);
-    // Asks for a commit at the next frame (the flies on it changed).
-    void WantCommit() { commitWanted_ = true; }
+    // Where the overlay takes pointer input from the next frame on, in logical pixels.
+    void SetInputRegion(std::vector<Rect> logical);
     // Whether the compositor drew the frame before, so that another may be committed.
-    bool ReadyForFrame() const { return Configured() && frame_ == nullptr; }
-    // Whether a commit is wanted and the compositor is ready for it.
-    bool WantsFrame() const { return ReadyForFrame() && commitWanted_; }
-    // Commits the overlay, and with it the flies' places and pictures, with a frame callback.
+    bool ReadyForFrame() const;
+    // Whether a frame is due: something changed and the compositor drew the frame before.
+    bool WantsFrame() const;
+    // Draws what changed into a free buffer and commits it, with a frame callback.
     void Commit();
 
   private:
@@ -82,8 +77,8 @@ class WaylandOverlay {
     void CreateLayerSurface();
     void DestroyLayerSurface();
     void OnConfigure(std::uint32_t serial, std::uint32_t width, std::uint32_t height);
-    // Tells the flies when the size or the scale is new.
-    void Changed();
+    // Sizes the canvas and the buffers for the logical size at the current scale.
+    void ApplySize();
 
     const WaylandGlobals& globals_;
     wl_output* output_;
@@ -95,17 +90,22 @@ class WaylandOverlay {
     std::function<void()> changed_;
     wl_surface* surface_ = nullptr;
     zwlr_layer_surface_v1* layer_ = nullptr;
+    wp_viewport* viewport_ = nullptr;
     wp_fractional_scale_v1* fractional_ = nullptr;
     wl_callback* frame_ = nullptr;
-    std::unique_ptr<ShmPicture> pixel_;
     // The output's whole-number scale, and the preferred scale in 120ths (0 until told).
     int outputScale_ = 1;
     std::uint32_t scale120_ = 0;
-    // The logical size the compositor gave, and what the flies were last told.
+    // The logical size the compositor gave, and the scale the canvas was made for.
     int logicalWidth_ = 0;
     int logicalHeight_ = 0;
-    double toldScale_ = 0;
-    Size toldSize_;
+    double appliedScale_ = 0;
+    FlyCanvas canvas_;
+    std::vector<std::unique_ptr<ShmBuffer>> buffers_;
+    // What changed since the last commit, and whether a commit is due for other reasons.
+    std::vector<Rect> frameDamage_;
+    std::vector<Rect> input_;
+    bool inputChanged_ = true;
     bool commitWanted_ = false;
 };
 
