@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 namespace quillop {
 
@@ -113,13 +114,26 @@ void FlyCanvas::Damage(Rect rect) {
 
 std::vector<Rect> FlyCanvas::Paint() {
     const int stride = Stride();
+    // Where each item shows, measured once for every rectangle drawn.
+    std::vector<std::pair<Rect, const Item*>> shown;
+    shown.reserve(items_.size());
+    for (const auto& [id, item] : items_) {
+        const Rect rect = ShownAt(item.At, item.Picture);
+        if (!Empty(rect)) {
+            shown.emplace_back(rect, &item);
+        }
+    }
     for (const Rect& area : damage_) {
         for (int y = area.Top; y < area.Top + area.Height; ++y) {
             std::memset(&pixels_[static_cast<std::size_t>(y) * stride + area.Left * 4], 0,
                         static_cast<std::size_t>(area.Width) * 4);
         }
-        for (const auto& [id, item] : items_) {
-            const Rect part = Intersection(area, ShownAt(item.At, item.Picture));
+        for (const auto& [rect, each] : shown) {
+            const Rect part = Intersection(area, rect);
+            if (Empty(part)) {
+                continue;
+            }
+            const Item& item = *each;
             const Sprite& picture = *item.Picture;
             for (int y = part.Top; y < part.Top + part.Height; ++y) {
                 const std::uint8_t* from =
