@@ -114,11 +114,43 @@ sys.exit(0 if any(row(before, y, 0, width) != row(now, y, 0, width) for y in ran
 }
 wait_until -t 60 "no native fly came within 30 px of the panel" near_panel
 echo "left to choose: $(head -n 1 "$work/quillop.log"); a fly came up to the panel, none onto it"
+
+# A native window raised over the flies: with "Always on top" on, flies walk over it; off, they
+# are on the bottom layer, and in 20 screenshots its inside is its own colour while the flies
+# show elsewhere.
+printf 'import QtQuick 2.0\nRectangle { width: 600; height: 360; color: "#20c040" }\n' \
+    >"$work/cover.qml"
+QT_QPA_PLATFORM=wayland "$QMLSCENE" "$work/cover.qml" >"$work/cover.log" 2>&1 &
+started+=($!)
+wait_until -t 30 "the raised window did not show (log: $work/cover.log)" shot_with_cover 20c040
+read -r l t r b <<<"$box"
+# over: the pixels 10 px within the window that are not its colour, in $work/cover.png.
+over() {
+    convert "$work/cover.png" -crop "$((r - l - 20))x$((b - t - 20))+$((l + 10))+$((t + 10))" \
+        +repage -fuzz 2% -transparent "#20c040" -alpha extract -format '%[fx:round(mean * w * h)]' \
+        info:
+}
+fly_over() { "$DESKTOPSHOT" "$work/cover.png" && (($(over) > 0)); }
+wait_until -t 30 "with \"Always on top\" on, no fly walked over the raised window" fly_over
+kill -TERM "$quillop_pid"
+wait_for_exit
+"$DESKTOPSHOT" "$work/bare.png" || fail "no screenshot of the desktop"
+convert "$work/bare.png" -depth 8 "rgb:$work/bare.rgb"
+QUILLOP_DISPLAY="" start_with_settings 99 0
+shown=0
+for ((i = 0; i < 20; i++)); do
+    "$DESKTOPSHOT" "$work/cover.png" || fail "no screenshot of the desktop"
+    (($(over) == 0)) || fail "with \"Always on top\" off, a fly showed over the raised window"
+    convert "$work/cover.png" -depth 8 "rgb:$work/cover.rgb"
+    cmp -s "$work/bare.rgb" "$work/cover.rgb" || shown=$((shown + 1))
+done
+((shown > 0)) || fail "with \"Always on top\" off, no fly showed in 20 screenshots"
+echo "\"Always on top\": on, flies walk over a raised native window; off, it covers them"
 kill -TERM "$quillop_pid"
 wait_for_exit
 
-# NOTE: KWin 5.27 draws windows that bypass its window manager above every native window, and
-# stopped every X client for a minute taking 99 managed flies: there "Always on top" off orders
-# the flies only among X windows, so no raised window is checked here.
+# NOTE: through XWayland, KWin 5.27 draws windows that bypass its window manager above every
+# native window, and stopped every X client for a minute taking 99 managed flies: there "Always
+# on top" off orders the flies only among X windows, so a raised window is checked natively.
 xwayland_running || fail "Xwayland ended"
 echo "PASS"
