@@ -168,6 +168,8 @@ start_backdrop() {
 
 # start_quillop: runs the program in the background; its pid is in $quillop_pid.
 start_quillop() {
+    # Emptied here: the background's own redirection may come after the first look at the log.
+    : >"$work/quillop.log"
     "$QUILLOP" >"$work/quillop.log" 2>&1 &
     quillop_pid=$!
     started+=($quillop_pid)
