@@ -64,12 +64,9 @@ bool ProbeWaylandDisplay(std::string& why) {
         why = "the Wayland compositor at " + name + " did not answer as one";
         return false;
     }
-    if (!offered.LayerShell) {
-        why = "the compositor at " + name + " offers no layer shell";
-        return false;
-    }
-    why = "the compositor at " + name + " offers the layer shell";
-    return true;
+    why = offered.LayerShell ? "the compositor at " + name + " offers the layer shell"
+                             : "the compositor at " + name + " offers no layer shell";
+    return offered.LayerShell;
 }
 
 std::unique_ptr<FlyDisplay> CreateWaylandDisplay(const FlyDisplaySetup& setup) {

@@ -27,8 +27,8 @@ const char* const kNeedsDisplayMessage =
 namespace {
 
 // The fly displays, tried in order. A new display is a folder of clFly/ and one line here.
-// Native flies where the compositor offers the layer shell (sway, Hyprland, niri, KWin but for
-// Plasma's panels); XWayland elsewhere (GNOME Shell, weston, Plasma) and on X11.
+// Native flies where the compositor offers the layer shell (KWin, sway, Hyprland, niri);
+// XWayland elsewhere (GNOME Shell, weston) and on X11.
 const FlyDisplayEntry kFlyDisplays[] = {
     {"wayland", ProbeWaylandDisplay, CreateWaylandDisplay, "wayland"},
     {"x11", ProbeX11Display, CreateX11Display, "xcb"},
