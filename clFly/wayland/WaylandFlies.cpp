@@ -213,8 +213,9 @@ void WaylandFlies::OnGlobalRemove(std::uint32_t name) {
 
 void WaylandFlies::AddOverlay(wl_output* output, std::uint32_t name) {
     overlays_.push_back(std::make_unique<WaylandOverlay>(globals_, output, name, top_, [this] {
-        // A new size or scale: the flies' input region is measured anew.
+        // A new size or scale: the work area and the flies' input region are measured anew.
         inputChanged_ = inputUrgent_ = true;
+        workAreaStale_ = true;
     }));
 }
 
@@ -225,52 +226,6 @@ WaylandOverlay* WaylandFlies::Primary() const {
         }
     }
     return nullptr;
-}
-
-std::optional<Rect> WaylandFlies::WorkArea() const {
-    const WaylandOverlay* primary = Primary();
-    if (primary == nullptr) {
-        return std::nullopt;
-    }
-    return DeviceWorkArea(*primary);
-}
-
-std::optional<Rect> WaylandFlies::ScreenBounds() const {
-    const WaylandOverlay* primary = Primary();
-    if (primary == nullptr) {
-        return std::nullopt;
-    }
-    const Size size = primary->Canvas().Extent();
-    return Rect{0, 0, size.Width, size.Height};
-}
-
-Rect WaylandFlies::LogicalWorkArea(const WaylandOverlay& overlay) const {
-    const Size size = overlay.LogicalSize();
-    const std::optional<Rect> area =
-        plasmaWorkArea_ != nullptr ? plasmaWorkArea_->Area() : std::nullopt;
-    if (!area || !overlay.CoversOutput()) {
-        return {0, 0, size.Width, size.Height};
-    }
-    // XWayland's root spans the outputs' logical pixels, or their device pixels where X
-    // programs scale themselves.
-    int span = 0;
-    for (const auto& each : overlays_) {
-        if (each->Configured()) {
-            span = std::max(span, each->Position().Left + each->LogicalSize().Width);
-        }
-    }
-    const double factor = span > 0 ? double(plasmaWorkArea_->Root().Width) / span : 1;
-    return WorkAreaOnOutput(*area, factor, overlay.Position(), size);
-}
-
-Rect WaylandFlies::DeviceWorkArea(const WaylandOverlay& overlay) const {
-    const Rect area = LogicalWorkArea(overlay);
-    const double scale = overlay.Scale();
-    const auto device = [scale](int logical) {
-        return static_cast<int>(std::lround(logical * scale));
-    };
-    return {device(area.Left), device(area.Top), device(area.Left + area.Width) - device(area.Left),
-            device(area.Top + area.Height) - device(area.Top)};
 }
 
 void WaylandFlies::PlaceAll() {
@@ -284,6 +239,7 @@ void WaylandFlies::PlaceAll() {
         }
     }
     placedOn_ = primary;
+    UpdateWorkArea();
     for (const auto& [id, window] : windows_) {
         Place(*window);
     }
@@ -301,7 +257,7 @@ void WaylandFlies::Place(const WaylandFlyWindow& window, bool step) {
 
 std::vector<Rect> WaylandFlies::InputRegion(const WaylandOverlay& overlay) {
     const double scale = overlay.Scale();
-    const Rect clip = DeviceWorkArea(overlay);
+    const Rect clip = workArea_.value_or(Rect{});
     // The squares of every fly within the work area, and the rectangle around each fly's.
     std::vector<Rect> region;
     std::vector<Rect> bounds;
@@ -370,14 +326,10 @@ void WaylandFlies::Flush() {
     }
     PlaceAll();
     if (plasmaWorkArea_ != nullptr && plasmaWorkArea_->Update()) {
-        inputChanged_ = inputUrgent_ = true;
+        workAreaStale_ = true;
     }
-    if (placedOn_ != nullptr) {
-        // A fly that overhangs the work area is cut at its edge, where the panels begin.
-        const Rect clip = DeviceWorkArea(*placedOn_);
-        const Size size = placedOn_->Canvas().Extent();
-        placedOn_->Canvas().SetClip(
-            clip == Rect{0, 0, size.Width, size.Height} ? std::nullopt : std::optional<Rect>(clip));
+    if (workAreaStale_) {
+        UpdateWorkArea();
     }
     try {
         for (const auto& overlay : overlays_) {

@@ -78,6 +78,8 @@ class WaylandFlies final : public FlyDisplay {
     Rect LogicalWorkArea(const WaylandOverlay& overlay) const;
     // The work area on an overlay, in its device pixels.
     Rect DeviceWorkArea(const WaylandOverlay& overlay) const;
+    // Measures the work area on the primary overlay anew and cuts the flies at its edge.
+    void UpdateWorkArea();
     // Puts every fly into the primary overlay again (a new primary, or a new size).
     void PlaceAll();
     // Puts a fly's picture where it stands now, or takes it away; `step` for a fly that only
@@ -130,6 +132,10 @@ class WaylandFlies final : public FlyDisplay {
     std::unordered_map<int, std::vector<Rect>> pictureInput_;
     // Plasma's work area, which its layer shell does not keep (null elsewhere).
     std::unique_ptr<XWaylandWorkArea> plasmaWorkArea_;
+    // The work area on the primary overlay in device pixels, and whether it is to be measured
+    // again (an overlay's new size or scale, or Plasma's new work area).
+    std::optional<Rect> workArea_;
+    bool workAreaStale_ = true;
 };
 
 // A fly window: a record of where the fly stands and which picture it shows, drawn into the
